@@ -1,0 +1,71 @@
+#include "cli/cli_common.h"
+
+#include <QFile>
+#include <cstdio>
+
+namespace pelmar::cli {
+
+void printOut(const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void printErr(const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+int badInput(const QString& message) {
+    printErr(QStringLiteral("pelmar-cli: ") + message);
+    return kExitBadInput;
+}
+
+int parseArgs(QCommandLineParser& parser, const QStringList& args) {
+    const QCommandLineOption help = parser.addHelpOption();
+    if (!parser.parse(args)) {
+        return badInput(parser.errorText() + QStringLiteral(" (see --help)"));
+    }
+    if (parser.isSet(help)) {
+        printOut(parser.helpText());
+        return kExitDone;
+    }
+    return -1;
+}
+
+std::optional<QByteArray> readInput(const QString& fileName) {
+    QFile file;
+    bool opened = false;
+    if (fileName.isEmpty() || fileName == QStringLiteral("-")) {
+        opened = file.open(stdin, QIODevice::ReadOnly);
+    } else {
+        file.setFileName(fileName);
+        opened = file.open(QIODevice::ReadOnly);
+    }
+    if (!opened) return std::nullopt;
+    return file.readAll();
+}
+
+QString jsonEscape(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+            case '"': out += QStringLiteral("\\\""); break;
+            case '\\': out += QStringLiteral("\\\\"); break;
+            case '\n': out += QStringLiteral("\\n"); break;
+            case '\r': out += QStringLiteral("\\r"); break;
+            case '\t': out += QStringLiteral("\\t"); break;
+            default:
+                if (c.unicode() < 0x20) {
+                    out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out;
+}
+
+}  // namespace pelmar::cli

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace pelmar::cli {
+
+// Exit codes of every command.
+constexpr int kExitDone = 0;
+constexpr int kExitRefused = 1;      // the handset refused or failed the operation
+constexpr int kExitBadInput = 2;     // bad arguments or unreadable input
+constexpr int kExitLinkFailure = 3;  // time-out, port error
+
+// Text goes out as UTF-8.
+void printOut(const QString& line);
+void printErr(const QString& line);
+
+// Prints "pelmar-cli: <message>" on stderr and returns kExitBadInput.
+int badInput(const QString& message);
+
+// Parses `args` (args[0] is the command's name, e.g. "pelmar-cli sms encode"). Returns -1 when
+// the command should go on; otherwise the exit code to return (0 after --help, 2 after an
+// error, which is printed).
+int parseArgs(QCommandLineParser& parser, const QStringList& args);
+
+// Reads a whole file, or standard input for an empty name or "-". Nothing on failure.
+std::optional<QByteArray> readInput(const QString& fileName);
+
+// Escapes a text for a JSON string literal (without the quotes).
+QString jsonEscape(const QString& text);
+
+// Command groups. `args` starts with the group's full name ("pelmar-cli sms").
+int runSmsCommand(const QStringList& args);
+int runPhonebookCommand(const QStringList& args);
+int runRingtoneCommand(const QStringList& args);
+int runSmartCommand(const QStringList& args);
+int runOperatorsCommand(const QStringList& args);
+// Commands on a handset: `pelmar-cli --port DEV <command> ...`.
+int runHandsetCommand(const QString& port, const QStringList& args);
+
+}  // namespace pelmar::cli
