@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// The SMS-SUBMIT encoder: a recipient number and a text become the hex text of one TPDU
+// (3GPP TS 23.040), and the PDU as written after "at+cmgs=" / "at+cmgw=".
+namespace pelmar {
+
+enum class SmsMode { Standard, Ucs2, Flash };
+
+// Whether the written PDU starts with an SMSC address field. Handsets that follow TS 27.005 read
+// the first octet as the SMSC length, so the default is "00" (the handset's own service centre);
+// `None` is for handsets that take the bare TPDU.
+enum class SmscField { DefaultSmsc, None };
+
+// GSM 7-bit default alphabet (with ESC + extension-table characters), packed LSB first, as hex
+// text without a length octet. Characters outside both tables are skipped: callers filter first.
+QByteArray PackSeptets(const QString& text);
+
+// Every BMP character as its UTF-16 code, four hex digits each; "0001" in front for flash.
+QByteArray EncodeUcs2(const QString& text, bool flash);
+
+// The header from the first octet to TP-UDL inclusive. `septetCount` is the TP-UDL of a
+// Standard message; `userDataOctets` that of UCS2 and flash.
+QByteArray BuildSubmitHeader(const QString& number, int septetCount, SmsMode mode,
+                             int userDataOctets);
+
+// Octets of a hex text: the value announced after "at+cmgs=".
+int SubmitPduLength(QByteArrayView submitPdu);
+
+// Header and user data of one text message (the `SubmitPdu`).
+QByteArray BuildSubmitPdu(const QString& number, const QString& text, SmsMode mode);
+
+// What goes to the handset for one TPDU: the length for "at+cmgs="/"at+cmgw=" (TPDU octets
+// only) and the hex text to write before Ctrl-Z.
+struct WrittenPdu {
+    int length = 0;
+    QByteArray hex;
+};
+WrittenPdu PduForWriting(QByteArrayView submitPdu, SmscField smsc = SmscField::DefaultSmsc);
+
+}  // namespace pelmar
