@@ -1,0 +1,309 @@
+#include "sms/listing_decoder.h"
+
+#include <algorithm>
+#include <array>
+
+#include "sms/gsm_alphabet.h"
+#include "sms/hex_text.h"
+#include "sms/t_reg_expr.h"
+
+namespace pelmar {
+namespace {
+
+// "+CMGL: <index>,<stat>,[<alpha>],<length>" then the PDU on the next line. The alpha field may
+// be empty, quoted or missing; the last number of the line is the TPDU length. The PDU group
+// stops at the first non-hex character so that a missing PDU line does not swallow the next
+// entry's listing line.
+constexpr QByteArrayView kListingExpression =
+    "CMGL:[ \\t]*(\\d+)[ \\t]*,[ \\t]*(\\d+)(?:,[^\\r\\n]*)?,[ \\t]*(\\d+)[ \\t]*(?:\\r\\n?|\\n)"
+    "([0-9A-Fa-f]*)";
+
+enum class Layout { Deliver, Submit, StatusReport };
+
+// By TP-MTI, the first octet's bits 0-1. A reserved value is read as SMS-DELIVER (TS 23.040).
+constexpr std::array<Layout, 4> kLayoutByMti = {Layout::Deliver, Layout::Submit,
+                                                Layout::StatusReport, Layout::Deliver};
+
+// Octets of TP-VP by TP-VPF (first octet bits 3-4): none, enhanced, relative, absolute.
+constexpr std::array<int, 4> kValidityPeriodOctets = {0, 7, 1, 7};
+
+constexpr quint8 kUdhiBit = 0x40;
+
+enum class Alphabet { Gsm7, EightBit, Ucs2, Compressed };
+
+// TP-DCS bits 2-3 of the general coding groups; the reserved value is read as GSM 7-bit.
+constexpr std::array<Alphabet, 4> kGeneralAlphabets = {Alphabet::Gsm7, Alphabet::EightBit,
+                                                       Alphabet::Ucs2, Alphabet::Gsm7};
+
+// Coding groups 1000-1110 (TP-DCS bits 4-7). The reserved groups 1000-1011 are read as GSM
+// 7-bit, as TS 23.038 asks of a receiver; 1100-1110 are the message-waiting groups.
+constexpr std::array<Alphabet, 7> kOtherGroupAlphabets = {
+    Alphabet::Gsm7, Alphabet::Gsm7, Alphabet::Gsm7, Alphabet::Gsm7,
+    Alphabet::Gsm7, Alphabet::Gsm7, Alphabet::Ucs2,
+};
+
+Alphabet alphabetOf(quint8 dcs) {
+    if (dcs < 0x80) {
+        if (dcs & 0x20)
+            return Alphabet::Compressed;
+        return kGeneralAlphabets[(dcs >> 2) & 0x03];
+    }
+    if (dcs >= 0xF0)
+        return (dcs & 0x04) ? Alphabet::EightBit : Alphabet::Gsm7;  // data coding
+    return kOtherGroupAlphabets[(dcs >> 4) - 8];
+}
+
+// Reads the octets of one TPDU in order; running out is a broken entry.
+class PduReader {
+  public:
+    PduReader(QByteArrayView bytes, quint32 index) : bytes_(bytes), index_(index) {}
+
+    quint8 octet(const char* field) { return static_cast<quint8>(take(1, field)[0]); }
+
+    QByteArrayView take(qsizetype count, const char* field) {
+        if (count > bytes_.size() - pos_)
+            fail(field);
+        const QByteArrayView part = bytes_.sliced(pos_, count);
+        pos_ += count;
+        return part;
+    }
+
+    QByteArrayView rest() const { return bytes_.sliced(pos_); }
+
+    [[noreturn]] void fail(const char* field) const {
+        throw EPduFormat(QStringLiteral("The PDU of listed message %1 ends before its %2.")
+                             .arg(index_)
+                             .arg(QLatin1StringView(field)));
+    }
+
+  private:
+    QByteArrayView bytes_;
+    qsizetype pos_ = 0;
+    quint32 index_;
+};
+
+QString cutTo(const QString& text, int capacity) {
+    if (text.size() <= capacity)
+        return text;
+    // Never keep half of a surrogate pair.
+    const int keep = text[capacity - 1].isHighSurrogate() ? capacity - 1 : capacity;
+    return text.left(keep);
+}
+
+// Septet values of packed 7-bit data: at most `count`, and only those whose bits are all there.
+QByteArray unpackSeptetValues(QByteArrayView octets, qsizetype count) {
+    QByteArray septets;
+    const qsizetype available = octets.size() * 8 / 7;
+    septets.reserve(qMin(count, available));
+    for (qsizetype n = 0; n < count && n < available; ++n) {
+        const qsizetype bit = n * 7;
+        const qsizetype i = bit / 8;
+        quint32 window = static_cast<quint8>(octets[i]);
+        if (i + 1 < octets.size())
+            window |= static_cast<quint32>(static_cast<quint8>(octets[i + 1])) << 8;
+        septets += static_cast<char>((window >> (bit % 8)) & 0x7F);
+    }
+    return septets;
+}
+
+QString unpackSeptetText(QByteArrayView octets, int udl, int skipSeptets) {
+    const QByteArray septets = unpackSeptetValues(octets, udl);
+    return GsmSeptetsToText(
+        QByteArrayView(septets).sliced(std::clamp<qsizetype>(skipSeptets, 0, septets.size())));
+}
+
+QString ucs2Text(QByteArrayView octets, int udl, int skipOctets) {
+    const qsizetype end = qMin<qsizetype>(udl, octets.size());
+    QString text;
+    for (qsizetype i = qMax(skipOctets, 0); i + 1 < end; i += 2) {
+        text += QChar(static_cast<char16_t>(static_cast<quint8>(octets[i]) << 8 |
+                                            static_cast<quint8>(octets[i + 1])));
+    }
+    return text;
+}
+
+// The leading octets of hex text, up to its first non-hex pair.
+QByteArray hexPrefixToBytes(QByteArrayView hex) {
+    QByteArray bytes;
+    for (qsizetype i = 0; i + 1 < hex.size(); i += 2) {
+        const auto octet = HexToBytes(hex.sliced(i, 2));
+        if (!octet)
+            break;
+        bytes += *octet;
+    }
+    return bytes;
+}
+
+// "dd.mm.yy hh:mm" from the swapped semi-octets year, month, day, hour, minute, second, zone.
+QString formatTimestamp(QByteArrayView stamp) {
+    auto field = [&](int i) {
+        QByteArray digits = ByteToHex(static_cast<quint8>(stamp[i]));
+        std::swap(digits[0], digits[1]);
+        return QString::fromLatin1(digits);
+    };
+    return QStringLiteral("%1.%2.%3 %4:%5").arg(field(2), field(1), field(0), field(3), field(4));
+}
+
+QString readAddress(PduReader& r) {
+    const quint8 length = r.octet("address length");  // useful semi-octets
+    const quint8 type = r.octet("type of address");
+    const QByteArrayView value = r.take((length + 1) / 2, "address");
+    const int typeOfNumber = (type >> 4) & 0x07;
+    QString number;
+    if (typeOfNumber == 5) {  // alphanumeric: GSM 7-bit packed ("Vodafone")
+        number = GsmSeptetsToText(unpackSeptetValues(value, length * 4 / 7));
+    } else {
+        number = QString::fromLatin1(SemiOctetDecode(BytesToHex(value))).left(length);
+        if (typeOfNumber == 1)
+            number.prepend(QLatin1Char('+'));  // international
+    }
+    return cutTo(number, DecodedMessage::NumberCapacity);
+}
+
+QString readUserData(PduReader& r, quint8 firstOctet, quint8 dcs) {
+    const quint8 udl = r.octet("TP-UDL");
+    const QByteArrayView data = r.rest();
+    int headerOctets = 0;
+    if (firstOctet & kUdhiBit) {
+        if (data.isEmpty())
+            r.fail("user-data header");
+        headerOctets = 1 + static_cast<quint8>(data[0]);
+        if (headerOctets > data.size())
+            r.fail("user-data header");
+    }
+    const qsizetype payloadOctets =
+        qMax<qsizetype>(qMin<qsizetype>(udl, data.size()) - headerOctets, 0);
+    switch (alphabetOf(dcs)) {
+        case Alphabet::Gsm7:
+            // The header is followed by fill bits up to the next septet boundary.
+            return unpackSeptetText(data, udl, (headerOctets * 8 + 6) / 7);
+        case Alphabet::Ucs2:
+            return ucs2Text(data, udl, headerOctets);
+        case Alphabet::EightBit:
+            return QStringLiteral("[binary message, %1 bytes]").arg(payloadOctets);
+        case Alphabet::Compressed:
+            break;
+    }
+    return QStringLiteral("[compressed message, %1 bytes]").arg(payloadOctets);
+}
+
+void readDeliver(PduReader& r, quint8 firstOctet, DecodedMessage& m) {
+    m.Number = readAddress(r);
+    r.take(1, "TP-PID");
+    const quint8 dcs = r.octet("TP-DCS");
+    m.Date = formatTimestamp(r.take(7, "TP-SCTS"));
+    m.Text = readUserData(r, firstOctet, dcs);
+}
+
+void readSubmit(PduReader& r, quint8 firstOctet, DecodedMessage& m) {
+    r.take(1, "TP-MR");
+    m.Number = readAddress(r);
+    r.take(1, "TP-PID");
+    const quint8 dcs = r.octet("TP-DCS");
+    r.take(kValidityPeriodOctets[(firstOctet >> 3) & 0x03], "TP-VP");
+    m.Text = readUserData(r, firstOctet, dcs);
+}
+
+void readStatusReport(PduReader& r, DecodedMessage& m) {
+    r.take(1, "TP-MR");
+    m.Number = readAddress(r);
+    m.Date = formatTimestamp(r.take(7, "TP-SCTS"));
+    const QString discharged = formatTimestamp(r.take(7, "TP-DT"));
+    // 0x00-0x1F: the transaction completed; anything else is pending or failed.
+    const bool delivered = r.octet("TP-ST") <= 0x1F;
+    m.Text =
+        (delivered ? QStringLiteral("Доставлено ") : QStringLiteral("Не доставлено ")) + discharged;
+}
+
+// The TPDU of a listed PDU. Handsets list "SMSC address + TPDU" while the listing line counts
+// the TPDU alone; a PDU longer than that count starts with an SMSC field (length octet first).
+QByteArrayView tpduOf(QByteArrayView pdu, qsizetype length, quint32 index) {
+    if (pdu.size() < length) {
+        throw EPduFormat(QStringLiteral("The PDU of listed message %1 has %2 of its %3 octets.")
+                             .arg(index)
+                             .arg(pdu.size())
+                             .arg(length));
+    }
+    if (pdu.size() == length)
+        return pdu;
+    const qsizetype smsc = 1 + static_cast<quint8>(pdu[0]);
+    if (smsc > pdu.size() - length) {
+        throw EPduFormat(
+            QStringLiteral("The SMSC field of listed message %1 overlaps its TPDU.").arg(index));
+    }
+    return pdu.sliced(smsc, length);
+}
+
+DecodedMessage decodeEntry(const TRegExpr& re) {
+    bool indexOk = false;
+    bool statusOk = false;
+    bool lengthOk = false;
+    DecodedMessage m;
+    m.Index = re.Match(1).toUInt(&indexOk);
+    m.Status = re.Match(2).toInt(&statusOk);
+    const int length = re.Match(3).toInt(&lengthOk);
+    const std::optional<QByteArray> pdu = HexToBytes(re.Match(4));
+    if (!indexOk || !statusOk || !lengthOk) {
+        throw EPduFormat(QStringLiteral("A listing line holds a number out of range: %1")
+                             .arg(QString::fromLatin1(re.Match(0).left(40))));
+    }
+    if (!pdu) {
+        throw EPduFormat(
+            QStringLiteral("The PDU of listed message %1 ends in half an octet.").arg(m.Index));
+    }
+    PduReader r(tpduOf(*pdu, length, m.Index), m.Index);
+    const quint8 firstOctet = r.octet("first octet");
+    switch (kLayoutByMti[firstOctet & 0x03]) {
+        case Layout::Deliver:
+            readDeliver(r, firstOctet, m);
+            break;
+        case Layout::Submit:
+            readSubmit(r, firstOctet, m);
+            break;
+        case Layout::StatusReport:
+            readStatusReport(r, m);
+            break;
+    }
+    m.Date = cutTo(m.Date, DecodedMessage::DateCapacity);
+    m.Text = cutTo(m.Text, DecodedMessage::TextCapacity);
+    return m;
+}
+
+}  // namespace
+
+DecodedMessage DecodeListedMessage(QByteArrayView text) {
+    TRegExpr re(kListingExpression);
+    if (!re.Exec(text))
+        return {};
+    return decodeEntry(re);
+}
+
+DecodedListing DecodeListing(QByteArrayView reply) {
+    DecodedListing listing;
+    TRegExpr re(kListingExpression);
+    for (bool found = re.Exec(reply); found; found = re.ExecNext()) {
+        try {
+            listing.messages.append(decodeEntry(re));
+        } catch (const EPduFormat&) {
+            ++listing.skipped;
+        }
+    }
+    return listing;
+}
+
+QString UnpackSeptets(QByteArrayView udlAndData, int skipSeptets) {
+    const QByteArray bytes = hexPrefixToBytes(udlAndData);
+    if (bytes.isEmpty())
+        return {};
+    return unpackSeptetText(QByteArrayView(bytes).sliced(1), static_cast<quint8>(bytes[0]),
+                            skipSeptets);
+}
+
+QString DecodeUcs2(QByteArrayView udlAndData, int skipOctets) {
+    const QByteArray bytes = hexPrefixToBytes(udlAndData);
+    if (bytes.isEmpty())
+        return {};
+    return ucs2Text(QByteArrayView(bytes).sliced(1), static_cast<quint8>(bytes[0]), skipOctets);
+}
+
+}  // namespace pelmar

@@ -1,0 +1,134 @@
+#include "sms/submit_pdu.h"
+
+#include <array>
+
+#include "link/error.h"
+#include "sms/gsm_alphabet.h"
+#include "sms/hex_text.h"
+
+namespace pelmar {
+namespace {
+
+// TP-DA holds at most 20 digits (10 octets of semi-octets).
+constexpr int kMaxAddressDigits = 20;
+// One message carries 140 octets of user data: 160 septets.
+constexpr int kMaxUserDataOctets = 140;
+constexpr int kMaxSeptets = 160;
+
+struct ModeFields {
+    SmsMode mode;
+    const char* dcs;  // TP-DCS
+};
+
+// Standard: GSM 7-bit, no class; UCS2: no class; flash: UCS2, class 0.
+constexpr std::array<ModeFields, 3> kModeFields = {{
+    {SmsMode::Standard, "00"},
+    {SmsMode::Ucs2, "08"},
+    {SmsMode::Flash, "18"},
+}};
+
+QByteArrayView dcsOf(SmsMode mode) {
+    for (const ModeFields& m : kModeFields) {
+        if (m.mode == mode)
+            return m.dcs;
+    }
+    return "00";
+}
+
+// The digits of the address: every "+" goes (it only selects the type of address), and so does
+// anything that is not a semi-octet digit, so that the hex text stays hex.
+QByteArray addressDigits(const QString& number) {
+    QByteArray digits;
+    for (const QChar c : number) {
+        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('*')) {
+            digits += c.toLatin1();
+        }
+    }
+    return digits;
+}
+
+}  // namespace
+
+QByteArray PackSeptets(const QString& text) {
+    const QByteArray septets = TextToGsmSeptets(text);
+    QByteArray octets((septets.size() * 7 + 7) / 8, '\0');
+    // Septet n starts at bit 7n of the stream, least significant bit first.
+    for (qsizetype n = 0; n < septets.size(); ++n) {
+        const quint32 value = static_cast<quint8>(septets[n]) & 0x7F;
+        const qsizetype bit = n * 7;
+        const qsizetype octet = bit / 8;
+        const int shift = static_cast<int>(bit % 8);
+        octets[octet] = static_cast<char>(static_cast<quint8>(octets[octet]) | (value << shift));
+        if (shift > 1) {
+            octets[octet + 1] = static_cast<char>(value >> (8 - shift));
+        }
+    }
+    return BytesToHex(octets);
+}
+
+QByteArray EncodeUcs2(const QString& text, bool flash) {
+    QByteArray hex;
+    hex.reserve(text.size() * 4 + 4);
+    if (flash)
+        hex += "0001";
+    for (const QChar c : text) {
+        if (c.isSurrogate())
+            continue;  // outside the BMP: UCS2 has no code for it
+        hex += ByteToHex(static_cast<quint8>(c.unicode() >> 8));
+        hex += ByteToHex(static_cast<quint8>(c.unicode() & 0xFF));
+    }
+    return hex;
+}
+
+QByteArray BuildSubmitHeader(const QString& number, int septetCount, SmsMode mode,
+                             int userDataOctets) {
+    const QByteArray digits = addressDigits(number);
+    if (digits.size() > kMaxAddressDigits) {
+        throw Error(QStringLiteral("The phone number has %1 digits; at most %2 fit in a message.")
+                        .arg(digits.size())
+                        .arg(kMaxAddressDigits));
+    }
+    const int udl = mode == SmsMode::Standard ? septetCount : userDataOctets;
+    const int udlLimit = mode == SmsMode::Standard ? kMaxSeptets : kMaxUserDataOctets;
+    if (udl < 0 || udl > udlLimit) {
+        throw Error(QStringLiteral("The message is too long for one SMS (%1 of at most %2 %3).")
+                        .arg(udl)
+                        .arg(udlLimit)
+                        .arg(mode == SmsMode::Standard ? QStringLiteral("septets")
+                                                       : QStringLiteral("octets")));
+    }
+
+    QByteArray header;
+    header += "11";  // SMS-SUBMIT, relative validity period
+    header += "00";  // TP-MR: the handset assigns it
+    header += ByteToHex(static_cast<quint8>(digits.size()));
+    header += number.contains(QLatin1Char('+')) ? "91" : "81";
+    header += SemiOctetEncode(digits);
+    header += "00";  // TP-PID
+    header.append(dcsOf(mode));
+    header += "A7";  // TP-VP: 24 hours
+    header += ByteToHex(static_cast<quint8>(udl));
+    return header;
+}
+
+int SubmitPduLength(QByteArrayView submitPdu) {
+    return static_cast<int>(submitPdu.size() / 2);
+}
+
+QByteArray BuildSubmitPdu(const QString& number, const QString& text, SmsMode mode) {
+    const QByteArray userData =
+        mode == SmsMode::Standard ? PackSeptets(text) : EncodeUcs2(text, mode == SmsMode::Flash);
+    const int septets = mode == SmsMode::Standard ? GsmSeptetCount(text) : 0;
+    return BuildSubmitHeader(number, septets, mode, SubmitPduLength(userData)) + userData;
+}
+
+WrittenPdu PduForWriting(QByteArrayView submitPdu, SmscField smsc) {
+    WrittenPdu written;
+    written.length = SubmitPduLength(submitPdu);
+    if (smsc == SmscField::DefaultSmsc)
+        written.hex = "00";  // the handset's own service centre
+    written.hex += submitPdu.toByteArray();
+    return written;
+}
+
+}  // namespace pelmar
