@@ -1,0 +1,120 @@
+#include "smart/picture_message.h"
+
+#include "smart/smart_framing.h"
+#include "sms/hex_text.h"
+
+namespace pelmar {
+namespace {
+
+constexpr quint8 kVersion = 0x30;
+constexpr quint8 kItemTextLatin = 0x00;
+constexpr quint8 kItemTextUcs2 = 0x01;
+constexpr quint8 kItemImage = 0x02;
+constexpr quint8 kImageInfo = 0x00;
+constexpr quint8 kDepth = 0x01;
+constexpr int kImageItemLength = 4 + kPictureHeight * kBitmapRowOctets;  // 256
+
+QByteArray hexWord(int value) {
+    return ByteToHex(static_cast<quint8>(value >> 8)) + ByteToHex(static_cast<quint8>(value));
+}
+
+QByteArray standardText(const QString& text) {
+    if (text.size() > kMaxPictureTextStandard) {
+        throw ESmartMessage(
+            QStringLiteral("The picture message text has %1 characters; Standard coding holds %2.")
+                .arg(text.size())
+                .arg(kMaxPictureTextStandard));
+    }
+    QByteArray hex;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            throw ESmartMessage(QStringLiteral("The character \"%1\" can not be sent in Standard "
+                                               "coding; choose UCS2.")
+                                    .arg(c));
+        }
+        hex += ByteToHex(static_cast<quint8>(c.unicode()));
+    }
+    return hex;
+}
+
+QByteArray ucs2Text(const QString& text) {
+    if (text.size() > kMaxPictureTextUcs2) {
+        throw ESmartMessage(
+            QStringLiteral("The picture message text has %1 characters; UCS2 coding holds %2.")
+                .arg(text.size())
+                .arg(kMaxPictureTextUcs2));
+    }
+    return EncodeUcs2(text, false);
+}
+
+}  // namespace
+
+QString PictureFormatMessage() {
+    return QStringLiteral("The image format should be 1bit per pixel (2 colors), 72 x 28 pixels.");
+}
+
+quint8 FlagsToByte(const std::array<bool, 8>& flags) {
+    quint8 out = 0;
+    for (size_t i = 0; i < flags.size(); ++i) {
+        if (flags[i])
+            out |= static_cast<quint8>(1U << i);
+    }
+    return out;
+}
+
+QByteArray BitmapToBits(const MonoBitmap& bitmap, int rows) {
+    QByteArray out;
+    out.reserve(qMax(0, rows) * kBitmapRowOctets);
+    for (int y = 0; y < rows; ++y) {
+        for (int j = 0; j < kBitmapRowOctets; ++j) {
+            std::array<bool, 8> flags{};
+            for (int k = 0; k < 8; ++k)
+                flags[static_cast<size_t>(7 - k)] = bitmap.pixel(8 * j + k, y);
+            out += static_cast<char>(FlagsToByte(flags));
+        }
+    }
+    return out;
+}
+
+QByteArray BuildPictureText(const QString& text, PictureCoding coding) {
+    const bool ucs2 = coding == PictureCoding::Ucs2;
+    const QByteArray textHex = ucs2 ? ucs2Text(text) : standardText(text);
+    return ByteToHex(kVersion) + ByteToHex(ucs2 ? kItemTextUcs2 : kItemTextLatin) +
+           hexWord(static_cast<int>(textHex.size() / 2)) + textHex;
+}
+
+QByteArray BuildPictureImage(const MonoBitmap& picture) {
+    if (picture.width() != kPictureWidth || picture.height() != kPictureHeight) {
+        throw EBitmap(EBitmap::Reason::WrongFormat, PictureFormatMessage());
+    }
+    return ByteToHex(kItemImage) + hexWord(kImageItemLength) + ByteToHex(kImageInfo) +
+           ByteToHex(kPictureWidth) + ByteToHex(kPictureHeight) + ByteToHex(kDepth) +
+           BytesToHex(BitmapToBits(picture, kPictureHeight));
+}
+
+QByteArray BuildPictureBody(const QString& text, PictureCoding coding, const MonoBitmap& picture) {
+    return BuildPictureText(text, coding) + BuildPictureImage(picture);
+}
+
+QList<QByteArray> CutPictureBody(QByteArrayView bodyHex) {
+    return SplitSmartContent(SmartKind::Picture, bodyHex);
+}
+
+QList<WrittenPdu> BuildPicturePdus(const QString& number, const QString& text, PictureCoding coding,
+                                   const MonoBitmap& picture, int reference, SmscField smsc) {
+    if (text.isEmpty())
+        throw ESmartMessage(QStringLiteral("Please enter message text."));
+    CheckSmartNumber(number);
+    return BuildSmartPdus(number, SmartKind::Picture, BuildPictureBody(text, coding, picture),
+                          reference, smsc);
+}
+
+MonoBitmap LoadPictureBitmap(const QString& fileName) {
+    return LoadMonoBitmap(fileName, kPictureWidth, kPictureHeight, PictureFormatMessage());
+}
+
+MonoBitmap BuiltInPicture() {
+    return LoadPictureBitmap(QStringLiteral(":/pelmar/smart/picture-72x28.bmp"));
+}
+
+}  // namespace pelmar

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <array>
+
+#include "smart/bitmap.h"
+#include "sms/submit_pdu.h"
+
+// Picture messages: a 72 × 28 black-and-white picture and a short text, sent to port 0x158A as a
+// concatenated smart message. The pixel packing also serves the operator logo.
+namespace pelmar {
+
+enum class PictureCoding { Standard, Ucs2 };
+
+constexpr int kPictureWidth = 72;
+constexpr int kPictureHeight = 28;
+constexpr int kBitmapRowOctets = 9;  // 72 pixels, eight to an octet
+constexpr int kMaxPictureTextStandard = 121;
+constexpr int kMaxPictureTextUcs2 = 60;
+
+// Shown when a loaded file is not a 1-bit 72 × 28 bitmap.
+QString PictureFormatMessage();
+
+// One octet in which flag i, counted from 0, sets bit i.
+quint8 FlagsToByte(const std::array<bool, 8>& flags);
+
+// `rows` × 9 octets: row after row from the top, each from the left, the leftmost pixel of an
+// octet in its most significant bit, a set (black) pixel as 1. Pixels outside the bitmap are 0.
+QByteArray BitmapToBits(const MonoBitmap& bitmap, int rows);
+
+// The version octet and the text item, as hex text. Standard: one octet per character, codes
+// below 128 only, at most 121 characters; UCS2: every BMP character as its UTF-16 code, at most
+// 60 characters (others are left out and not counted). Throws ESmartMessage beyond that.
+QByteArray BuildPictureText(const QString& text, PictureCoding coding);
+
+// The image item for a 72 × 28 picture, as hex text. Throws EBitmap(WrongFormat) for any other
+// size.
+QByteArray BuildPictureImage(const MonoBitmap& picture);
+
+// The whole message body: text item, then image item.
+QByteArray BuildPictureBody(const QString& text, PictureCoding coding, const MonoBitmap& picture);
+
+// The body cut into the 128-octet contents of its parts (the last carries the rest).
+QList<QByteArray> CutPictureBody(QByteArrayView bodyHex);
+
+// Every PDU of one picture message, in the order they are sent. `reference` is the current
+// ConcatReference value; the sender advances it once all parts went out. Throws ESmartMessage for
+// an empty text, a bad number or a text the coding cannot carry, EBitmap for a wrong picture.
+QList<WrittenPdu> BuildPicturePdus(const QString& number, const QString& text, PictureCoding coding,
+                                   const MonoBitmap& picture, int reference,
+                                   SmscField smsc = SmscField::DefaultSmsc);
+
+// Loads a picture file; throws EBitmap (WrongFormat with PictureFormatMessage()).
+MonoBitmap LoadPictureBitmap(const QString& fileName);
+
+// The picture that the program starts with.
+MonoBitmap BuiltInPicture();
+
+}  // namespace pelmar

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include "link/error.h"
+#include "sms/submit_pdu.h"
+
+// Smart messages: 8-bit SMS-SUBMIT PDUs whose user data starts with a header that addresses an
+// application port of the receiving handset (3GPP TS 23.040 user-data header elements 05 and 00).
+namespace pelmar {
+
+enum class SmartKind { Ringtone, Picture, Logo };
+
+// Destination ports of the three kinds.
+constexpr quint16 kRingtonePort = 0x1581;
+constexpr quint16 kLogoPort = 0x1582;
+constexpr quint16 kPicturePort = 0x158A;
+
+// Content octets that one PDU carries: the user data holds at most 140 octets, of which the
+// user-data header takes 7 (12 with the concatenation element).
+constexpr int kMaxSinglePduContent = 133;
+constexpr int kPicturePartOctets = 128;
+
+// Refused smart-message input (bad number, content the format cannot carry).
+class ESmartMessage : public Error {
+  public:
+    using Error::Error;
+};
+
+// Where one picture part stands in its concatenated message.
+struct ConcatPart {
+    int reference = 1;
+    int total = 1;
+    int number = 1;  // counted from 1
+};
+
+// The reference number of the next concatenated picture message: 1 at start, then 2 ... 254 and
+// 1 again (0 and 255 are never sent). The sender advances it only after every part went out, so
+// a send that an error cut short is repeated under the same reference.
+class ConcatReference {
+  public:
+    ConcatReference() = default;
+    explicit ConcatReference(int start);  // throws ESmartMessage outside 1..254
+
+    int value() const { return m_value; }
+    void advance() { m_value = m_value >= kLast ? kFirst : m_value + 1; }
+
+    static constexpr int kFirst = 1;
+    static constexpr int kLast = 254;
+
+  private:
+    int m_value = kFirst;
+};
+
+// The SMS-SUBMIT header of one smart PDU, from the first octet to the end of the user-data
+// header, as hex text. `part` is used for pictures only. The number has been checked.
+QByteArray BuildSmartHeader(const QString& number, int contentOctets, SmartKind kind,
+                            const ConcatPart& part = {});
+
+// Throws ESmartMessage unless `number` is 1 to 20 digits, with "+" allowed anywhere.
+void CheckSmartNumber(const QString& number);
+
+// Content hex text cut into the pieces that go into one PDU each: 128 octets per picture part,
+// the rest in the last; ringtone and logo content in one piece.
+QList<QByteArray> SplitSmartContent(SmartKind kind, QByteArrayView contentHex);
+
+// One smart message as written to the handset: per PDU the length for "at+cmgs=" and the hex
+// text (with the SMSC field unless `smsc` says None). Checks the number and the content's size;
+// `reference` is that of a picture message (ConcatReference::value()).
+QList<WrittenPdu> BuildSmartPdus(const QString& number, SmartKind kind, QByteArrayView contentHex,
+                                 int reference = ConcatReference::kFirst,
+                                 SmscField smsc = SmscField::DefaultSmsc);
+
+}  // namespace pelmar
