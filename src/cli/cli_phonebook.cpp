@@ -9,8 +9,8 @@ namespace {
 int groupUsage() {
     printOut(QStringLiteral(
         "Usage: pelmar-cli phonebook <command> [options]\n\nCommands:\n"
-        "  dump FILE                     print each entry as one JSON object per line\n"
-        "  add FILE --name N --number NUM  append an entry (the file is created when missing)"));
+        "  dump FILE                        print each entry as one JSON object per line\n"
+        "  add FILE --name N --number NUM   append an entry (the file is created when missing)"));
     return kExitDone;
 }
 

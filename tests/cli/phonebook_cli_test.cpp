@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "support/run_cli.h"
+#include "support/table.h"
+
+namespace pelmar {
+namespace {
+
+using test::runCli;
+
+TEST(PhonebookCliTest, DumpPrintsOneJsonObjectPerEntryInUtf8) {
+    const test::CliResult r = runCli({QStringLiteral("phonebook"), QStringLiteral("dump"),
+                                      QStringLiteral(PELMAR_TEST_DATA "/phonebook-sm.dat")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(r.out, QByteArray("{\"name\":\"Анна\",\"number\":\"+380501234567\",\"type\":145}\n"
+                                "{\"name\":\"Bob\",\"number\":\"0123\",\"type\":129}\n"
+                                "{\"name\":\"Ёлка №5\",\"number\":\"555\",\"type\":129}\n"));
+}
+
+TEST(PhonebookCliTest, AddCreatesTheFileAndAppliesTheTypeRule) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("sm.dat"));
+    for (const char* number : {"+7 901", "0123"}) {
+        const test::CliResult r = runCli({QStringLiteral("phonebook"), QStringLiteral("add"), file,
+                                          QStringLiteral("--name"), QStringLiteral("Ёж \\ Co"),
+                                          QStringLiteral("--number"), QString::fromLatin1(number)});
+        ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    }
+    EXPECT_EQ(QFile(file).size(), 606);
+    EXPECT_EQ(runCli({QStringLiteral("phonebook"), QStringLiteral("dump"), file}).out,
+              QByteArray("{\"name\":\"Ёж \\\\ Co\",\"number\":\"+7 901\",\"type\":145}\n"
+                         "{\"name\":\"Ёж \\\\ Co\",\"number\":\"0123\",\"type\":129}\n"));
+}
+
+struct RefusalCase {
+    const char* label;
+    QStringList args;  // after "phonebook"; FILE stands for a file in a fresh folder
+    const char* message;
+};
+
+class PhonebookCliRefusalTest : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(PhonebookCliRefusalTest, ExitsTwoWithAMessageAndWritesNothing) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("sm.dat"));
+    QStringList args{QStringLiteral("phonebook")};
+    for (const QString& a : GetParam().args)
+        args << (a == QStringLiteral("FILE") ? file : a);
+    const test::CliResult r = runCli(args);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains(GetParam().message)) << r.err.constData();
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+const QString kAdd = QStringLiteral("add"), kName = QStringLiteral("--name"),
+              kNumber = QStringLiteral("--number"), kFile = QStringLiteral("FILE");
+
+INSTANTIATE_TEST_SUITE_P(
+    Input, PhonebookCliRefusalTest,
+    testing::Values(
+        RefusalCase{"DumpMissingFile", {QStringLiteral("dump"), kFile}, "cannot read"},
+        RefusalCase{"AddWithoutNumber", {kAdd, kFile, kName, QStringLiteral("A")}, "--number"},
+        RefusalCase{"NameOutsideCodePage",
+                    {kAdd, kFile, kName, QStringLiteral("李"), kNumber, QStringLiteral("1")},
+                    "(U+674E)"},
+        RefusalCase{"NumberTooLong",
+                    {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QString(101, u'1')},
+                    "at most 100"},
+        RefusalCase{"UnknownCommand", {QStringLiteral("merge")}, "unknown phonebook command"}),
+    test::ByLabel());
+
+}  // namespace
+}  // namespace pelmar
