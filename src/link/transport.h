@@ -10,7 +10,7 @@ namespace pelmar {
 // A byte pipe to the handset: the serial port, or an in-memory line to the simulator.
 // Every call is synchronous and happens on the thread that runs the handset operation.
 class Transport {
-public:
+  public:
     virtual ~Transport() = default;
 
     // Opens the line; throws pelmar::Error (EComPort for the serial port) on failure.

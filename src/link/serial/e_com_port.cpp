@@ -1,0 +1,40 @@
+#include "link/serial/e_com_port.h"
+
+#include <QLatin1StringView>
+#include <algorithm>
+#include <array>
+
+namespace pelmar {
+
+namespace {
+
+struct CodeText {
+    int code;
+    QLatin1StringView text;
+};
+
+constexpr std::array kCodeTexts{
+    CodeText{EComPort::OpenFailed, QLatin1StringView("Unable to open com port")},
+    CodeText{EComPort::WriteFailed, QLatin1StringView("WriteFile function failed")},
+    CodeText{EComPort::ReadFailed, QLatin1StringView("ReadFile function failed")},
+    CodeText{EComPort::PurgeFailed, QLatin1StringView("PurgeComm function failed")},
+    CodeText{EComPort::SetStateFailed, QLatin1StringView("SetCommState function failed")},
+    CodeText{EComPort::SetTimeoutsFailed, QLatin1StringView("SetCommTimeouts failed")},
+    CodeText{EComPort::SetupFailed, QLatin1StringView("SetupComm function failed")},
+    CodeText{EComPort::ClearErrorFailed, QLatin1StringView("ClearCommError function failed")},
+};
+
+}  // namespace
+
+QString EComPort::textOf(int code) {
+    const auto it = std::find_if(kCodeTexts.begin(), kCodeTexts.end(),
+                                 [code](const CodeText& c) { return c.code == code; });
+    return it == kCodeTexts.end() ? QString() : QString(it->text);
+}
+
+EComPort::EComPort(int code, int systemError)
+    : Error(QStringLiteral("%1 (win error code: %2)").arg(textOf(code)).arg(systemError)),
+      code_(code),
+      systemError_(systemError) {}
+
+}  // namespace pelmar

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include "link/error.h"
+
+namespace pelmar {
+
+// A failure of the serial port. The message is the text of the code followed by
+// " (win error code: N)" with the system's error number (errno here), which the user can look
+// up or quote.
+class EComPort : public Error {
+  public:
+    enum Code {
+        OpenFailed = 1,         // "Unable to open com port"
+        WriteFailed = 2,        // "WriteFile function failed"
+        ReadFailed = 3,         // "ReadFile function failed"
+        PurgeFailed = 5,        // "PurgeComm function failed"
+        SetStateFailed = 7,     // "SetCommState function failed"
+        SetTimeoutsFailed = 8,  // "SetCommTimeouts failed"
+        SetupFailed = 9,        // "SetupComm function failed"
+        ClearErrorFailed = 10,  // "ClearCommError function failed"
+    };
+
+    EComPort(int code, int systemError);
+
+    int code() const { return code_; }
+    int systemError() const { return systemError_; }
+
+    // The text of a code without the system's number; empty for an unknown code.
+    static QString textOf(int code);
+
+  private:
+    int code_;
+    int systemError_;
+};
+
+}  // namespace pelmar

@@ -1,0 +1,156 @@
+#include "link/serial/t_com_port.h"
+
+#include <QFileInfo>
+#include <QSerialPort>
+#include <algorithm>
+#include <cerrno>
+
+#include "link/serial/e_com_port.h"
+#include "link/serial/serial_ports.h"
+
+namespace pelmar {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The system's error number of the port's last failure: errno when the failing call left one,
+// otherwise the nearest number for Qt's error kind.
+int systemErrorOf(const QSerialPort& port) {
+    if (errno != 0) {
+        return errno;
+    }
+    switch (port.error()) {
+        case QSerialPort::DeviceNotFoundError:
+            return ENOENT;
+        case QSerialPort::PermissionError:
+            return EACCES;
+        case QSerialPort::OpenError:
+            return EBUSY;
+        case QSerialPort::NotOpenError:
+            return EBADF;
+        case QSerialPort::TimeoutError:
+            return ETIMEDOUT;
+        case QSerialPort::UnsupportedOperationError:
+            return ENOTTY;
+        default:
+            return EIO;
+    }
+}
+
+bool lineIsGone(const QSerialPort& port) {
+    const QSerialPort::SerialPortError error = port.error();
+    return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
+}
+
+bool applyLineSettings(QSerialPort& port) {
+    return port.setBaudRate(TComPort::kBaudRate) && port.setDataBits(QSerialPort::Data8) &&
+           port.setParity(QSerialPort::NoParity) && port.setStopBits(QSerialPort::OneStop) &&
+           port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+}  // namespace
+
+TComPort::TComPort(const QString& name) : name_(normalizePortName(name)) {}
+
+TComPort::~TComPort() {
+    close();
+}
+
+void TComPort::open() {
+    if (port_) {
+        return;
+    }
+    auto port = std::make_unique<QSerialPort>();
+    port->setPortName(name_);
+#ifndef Q_OS_WIN
+    // Qt does not say why a device failed to open; a missing one is the common case.
+    if (name_.isEmpty() || !QFileInfo::exists(port->portName().startsWith(QLatin1Char('/'))
+                                                  ? port->portName()
+                                                  : QStringLiteral("/dev/") + port->portName())) {
+        throw EComPort(EComPort::OpenFailed, ENOENT);
+    }
+#endif
+    errno = 0;
+    if (!port->open(QIODevice::ReadWrite)) {
+        throw EComPort(EComPort::OpenFailed, systemErrorOf(*port));
+    }
+    errno = 0;
+    if (!applyLineSettings(*port)) {
+        const int error = systemErrorOf(*port);
+        port->close();
+        throw EComPort(EComPort::SetStateFailed, error);
+    }
+    // The handset needs neither line; a pseudo-terminal or a cable without modem lines refuses
+    // to set them, which is no reason to fail.
+    port->setDataTerminalReady(false);
+    port->setRequestToSend(false);
+    port->clearError();
+    port_ = std::move(port);
+}
+
+void TComPort::close() {
+    if (port_) {
+        port_->close();
+        port_.reset();
+    }
+}
+
+bool TComPort::isOpen() const {
+    return port_ != nullptr;
+}
+
+void TComPort::write(QByteArrayView bytes) {
+    if (!port_) {
+        throw EComPort(EComPort::WriteFailed, EBADF);
+    }
+    errno = 0;
+    if (lineIsGone(*port_) || port_->write(bytes.data(), bytes.size()) != bytes.size()) {
+        throw EComPort(EComPort::WriteFailed, systemErrorOf(*port_));
+    }
+    const auto deadline = Clock::now() + kWritePerByte * bytes.size() + kWriteConstant;
+    while (port_->bytesToWrite() > 0) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left <= std::chrono::milliseconds::zero()) {
+            throw EComPort(EComPort::WriteFailed, ETIMEDOUT);
+        }
+        errno = 0;
+        if (!port_->waitForBytesWritten(static_cast<int>(left.count())) && lineIsGone(*port_)) {
+            throw EComPort(EComPort::WriteFailed, systemErrorOf(*port_));
+        }
+        port_->clearError();
+    }
+}
+
+QByteArray TComPort::read(std::chrono::milliseconds timeout) {
+    if (!port_) {
+        throw EComPort(EComPort::ReadFailed, EBADF);
+    }
+    errno = 0;
+    if (port_->bytesAvailable() == 0 && !lineIsGone(*port_)) {
+        port_->waitForReadyRead(static_cast<int>(std::max<qint64>(timeout.count(), 0)));
+    }
+    QByteArray bytes = port_->readAll();
+    // Bytes that made it before the line went are delivered first; the error comes next time.
+    if (bytes.isEmpty() && lineIsGone(*port_)) {
+        throw EComPort(EComPort::ReadFailed, systemErrorOf(*port_));
+    }
+    if (port_->error() == QSerialPort::TimeoutError) {
+        port_->clearError();
+    }
+    return bytes;
+}
+
+void TComPort::setPortName(const QString& name) {
+    const QString normalized = normalizePortName(name);
+    if (normalized == name_) {
+        return;
+    }
+    name_ = normalized;
+    if (port_) {
+        close();
+        open();
+    }
+}
+
+}  // namespace pelmar

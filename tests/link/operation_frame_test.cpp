@@ -1,0 +1,191 @@
+#include "link/operation_frame.h"
+
+#include <gtest/gtest.h>
+
+#include "link/scripted_transport.h"
+#include "support/table.h"
+
+namespace pelmar {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ScriptedTransport;
+using Kind = Outcome::Kind;
+
+struct FrameCase {
+    const char* label;
+    QByteArray command;
+    QByteArrayList answers;  // none: the handset stays silent
+    Kind kind;
+    const char* text;
+};
+
+class FrameTest : public testing::TestWithParam<FrameCase> {};
+
+TEST_P(FrameTest, JudgesTheLastReplyAndClosesThePort) {
+    const FrameCase& c = GetParam();
+    ScriptedTransport line;
+    line.answer("\r\nOK\r\n");
+    for (const QByteArray& answer : c.answers) {
+        line.answer(answer);
+    }
+    AtChannel channel(line, 200ms);
+    const Outcome outcome = RunOperation(channel, [&] {
+        if (!channel.command("at+cmgf=0").isOk()) {
+            return;
+        }
+        if (c.command.startsWith("at+cmgs")) {
+            channel.submitPdu(c.command, "0011");
+        } else {
+            channel.command(c.command);
+        }
+    });
+    EXPECT_EQ(outcome.kind, c.kind);
+    EXPECT_EQ(outcome.text, QString::fromLatin1(c.text));
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_EQ(line.opens, 1);
+    EXPECT_EQ(line.closes, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, FrameTest,
+    testing::Values(FrameCase{"Ok", "at+cmgd=1", {"\r\nOK\r\n"}, Kind::Done, "Done."},
+                    FrameCase{"SubmissionAccepted",
+                              "at+cmgs=17",
+                              {"\r\n> ", "\r\n+CMGS: 5\r\n\r\nOK\r\n"},
+                              Kind::Done,
+                              "Done."},
+                    FrameCase{"PhoneFailure300",
+                              "at+cmss=1",
+                              {"\r\n+CMS ERROR: 300\r\n"},
+                              Kind::PhoneRefused,
+                              "Can not connect to phone."},
+                    FrameCase{"OtherCmsError",
+                              "at+cmss=1",
+                              {"\r\n+CMS ERROR: 500\r\n"},
+                              Kind::HandsetError,
+                              "The handset answered \"+CMS ERROR: 500\"."},
+                    FrameCase{"CmsError3001IsNot300",
+                              "at+cmss=1",
+                              {"\r\n+CMS ERROR: 3001\r\n"},
+                              Kind::HandsetError,
+                              "The handset answered \"+CMS ERROR: 3001\"."},
+                    FrameCase{"CmeError",
+                              "at+cpbr=1,250",
+                              {"\r\n+CME ERROR: 10\r\n"},
+                              Kind::HandsetError,
+                              "The handset answered \"+CME ERROR: 10\"."},
+                    FrameCase{"PlainError",
+                              "at+cpbs=\"LD\"",
+                              {"\r\nERROR\r\n"},
+                              Kind::HandsetError,
+                              "The handset answered \"ERROR\"."},
+                    FrameCase{"NotSupported",
+                              "at+cpbs?",
+                              {"\r\nCOMMAND NOT SUPPORT\r\n"},
+                              Kind::HandsetError,
+                              "The handset answered \"COMMAND NOT SUPPORT\"."},
+                    FrameCase{"MissingPrompt",
+                              "at+cmgs=17",
+                              {"\r\nOK\r\n"},
+                              Kind::HandsetError,
+                              "The handset did not ask for the message (it answered \"OK\")."},
+                    FrameCase{"Silence",
+                              "at+cmgd=1",
+                              {},
+                              Kind::Failed,
+                              "Read timeout. Possibly COM3 is not a valid port for Dovrel."}),
+    test::ByLabel());
+
+TEST(FrameTest, SubmissionResultIsJudged) {
+    ScriptedTransport line;
+    line.answer("\r\n> ");
+    line.answer("\r\n+CMS ERROR: 300\r\n");
+    AtChannel channel(line, 200ms);
+    const Outcome outcome = RunOperation(channel, [&] { channel.submitPdu("at+cmgs=2", "0011"); });
+    EXPECT_EQ(outcome.kind, Kind::PhoneRefused);
+    EXPECT_EQ(line.written, "at+cmgs=2\r0011\x1A");
+}
+
+TEST(FrameTest, FailuresCloseThePortAndNameTheError) {
+    ScriptedTransport line;
+    line.answer("\r\nOK\r\n");
+    AtChannel channel(line, 200ms);
+    Outcome outcome = RunOperation(channel, [&] {
+        channel.command("at");
+        throw Error(QStringLiteral("bad number"));
+    });
+    EXPECT_EQ(outcome.kind, Kind::Failed);
+    EXPECT_EQ(outcome.text, QStringLiteral("bad number"));
+    EXPECT_FALSE(line.isOpen());
+
+    line.hangUpAtEnd();
+    outcome = RunOperation(channel, [&] { channel.command("at"); });
+    EXPECT_EQ(outcome.text, QStringLiteral("line gone"));
+    EXPECT_FALSE(line.isOpen());
+
+    ScriptedTransport missing;
+    missing.refuseOpen();
+    AtChannel nowhere(missing, 200ms);
+    outcome = RunOperation(nowhere, [] { FAIL() << "exchange ran without a port"; });
+    EXPECT_EQ(outcome.kind, Kind::Failed);
+    EXPECT_EQ(outcome.text, QStringLiteral("no such port"));
+}
+
+TEST(FrameTest, LastReplyOfAnEarlierOperationIsNotJudgedAgain) {
+    ScriptedTransport line;
+    line.answer("\r\n+CMS ERROR: 300\r\n");
+    AtChannel channel(line, 200ms);
+    EXPECT_EQ(RunOperation(channel, [&] { channel.command("at+cmss=1"); }).kind,
+              Kind::PhoneRefused);
+    EXPECT_EQ(RunOperation(channel, [] {}).kind, Kind::Done);
+}
+
+struct IdentityCase {
+    const char* label;
+    QByteArray maker;
+    QByteArray model;
+    const char* identity;
+};
+
+class IdentifyTest : public testing::TestWithParam<IdentityCase> {};
+
+TEST_P(IdentifyTest, TakesTheInformationLines) {
+    const IdentityCase& c = GetParam();
+    ScriptedTransport line;
+    line.answer(c.maker);
+    line.answer(c.model);
+    AtChannel channel(line, 200ms);
+    EXPECT_TRUE(IdentifyHandset(channel).isDone());
+    EXPECT_EQ(channel.PhoneIdentity(), QString::fromLatin1(c.identity));
+    EXPECT_FALSE(line.isOpen());
+    // known from now on: the port is not opened again
+    EXPECT_TRUE(IdentifyHandset(channel).isDone());
+    EXPECT_EQ(line.opens, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handsets, IdentifyTest,
+    testing::Values(IdentityCase{"EchoOn", "at+cgmi\r\r\nNokia\r\n\r\nOK\r\n",
+                                 "at+cgmm\r\r\nNokia 6310i\r\n\r\nOK\r\n", "Nokia Nokia 6310i"},
+                    IdentityCase{"EchoOff", "\r\nSIEMENS\r\n\r\nOK\r\n", "\r\nS55\r\n\r\nOK\r\n",
+                                 "SIEMENS S55"},
+                    IdentityCase{"LabelledQuotedWithUrc",
+                                 "\r\n+CREG: 1\r\n\r\n+CGMI: \"Sony Ericsson\"\r\n\r\nOK\r\n",
+                                 "\r\n+CGMM: \"T610\"\r\n\r\nRING\r\nOK\r\n",
+                                 "Sony Ericsson T610"}),
+    test::ByLabel());
+
+TEST(IdentifyTest, RefusalLeavesIdentityUnknown) {
+    ScriptedTransport line;
+    line.answer("\r\nERROR\r\n");
+    AtChannel channel(line, 200ms);
+    const Outcome outcome = IdentifyHandset(channel);
+    EXPECT_EQ(outcome.kind, Kind::HandsetError);
+    EXPECT_TRUE(channel.PhoneIdentity().isEmpty());
+    EXPECT_EQ(line.written, "at+cgmi\r");
+    EXPECT_FALSE(line.isOpen());
+}
+
+}  // namespace
+}  // namespace pelmar
