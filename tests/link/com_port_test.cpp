@@ -1,0 +1,198 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMap>
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include "link/at_channel.h"
+#include "link/operation_frame.h"
+#include "link/serial/e_com_port.h"
+#include "link/serial/serial_ports.h"
+#include "link/serial/t_com_port.h"
+#include "support/table.h"
+
+namespace pelmar {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// The serial port watches its device with socket notifiers, which want a thread that Qt knows.
+class QtApplication : public testing::Environment {
+  public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "link_com_port_test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+  private:
+    std::unique_ptr<QCoreApplication> app_;
+};
+
+const testing::Environment* const kQtApplication =
+    testing::AddGlobalTestEnvironment(new QtApplication);
+
+// A pseudo-terminal whose master side this test plays the handset on; TComPort opens the slave.
+class PseudoTerminal {
+  public:
+    PseudoTerminal() {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) {
+            slave_ = QString::fromLocal8Bit(ptsname(master_));
+        }
+    }
+    ~PseudoTerminal() { hangUp(); }
+
+    const QString& slave() const { return slave_; }
+    void hangUp() {
+        if (master_ >= 0) {
+            ::close(master_);
+            master_ = -1;
+        }
+    }
+    void send(QByteArrayView bytes) const {
+        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), bytes.size());
+    }
+    // What the host wrote, up to and including `end`, or what came within `timeout`.
+    QByteArray receiveUntil(char end, std::chrono::milliseconds timeout) const {
+        QByteArray got;
+        const auto deadline = Clock::now() + timeout;
+        while (!got.endsWith(end) && Clock::now() < deadline) {
+            pollfd p{master_, POLLIN, 0};
+            if (poll(&p, 1, 20) == 1 && (p.revents & POLLIN)) {
+                char c;
+                if (::read(master_, &c, 1) == 1) {
+                    got += c;
+                }
+            }
+        }
+        return got;
+    }
+
+  private:
+    int master_ = -1;
+    QString slave_;
+};
+
+// Answers each command line with the scripted reply, in three pieces some time apart.
+class Responder {
+  public:
+    Responder(const PseudoTerminal& pty, QMap<QByteArray, QByteArray> replies)
+        : thread_([this, &pty, replies] {
+              while (!stop_) {
+                  const QByteArray command = pty.receiveUntil('\r', 100ms).trimmed();
+                  const QByteArray reply = replies.value(command);
+                  for (qsizetype at = 0; at < reply.size(); at += 5) {
+                      pty.send(reply.mid(at, 5));
+                      std::this_thread::sleep_for(5ms);
+                  }
+              }
+          }) {}
+    ~Responder() {
+        stop_ = true;
+        thread_.join();
+    }
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+TEST(ComPortTest, HandsetAnswersOverPseudoTerminal) {
+    PseudoTerminal pty;
+    ASSERT_FALSE(pty.slave().isEmpty());
+    TComPort port;
+    AtChannel channel(port, 2s);
+    channel.SetPortName(pty.slave());
+    Responder handset(pty, {{"at+cgmi", "at+cgmi\r\r\nSIEMENS\r\n\r\nOK\r\n"},
+                            {"at+cgmm", "at+cgmm\r\r\n+CMTI: \"SM\",1\r\nS55\r\n\r\nOK\r\n"}});
+    // the line has no modem-control signals: opening must not fail on DTR and RTS
+    EXPECT_TRUE(IdentifyHandset(channel).isDone());
+    EXPECT_EQ(channel.PhoneIdentity(), QStringLiteral("SIEMENS S55"));
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST(ComPortTest, MissingDeviceCannotBeOpened) {
+    TComPort port(QStringLiteral("/dev/pelmar-no-such-port"));
+    try {
+        port.open();
+        FAIL() << "opened a missing device";
+    } catch (const EComPort& e) {
+        EXPECT_EQ(e.code(), EComPort::OpenFailed);
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Unable to open com port (win error code: %1)").arg(ENOENT));
+    }
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST(ComPortTest, FarEndVanishingEndsTheWait) {
+    PseudoTerminal pty;
+    TComPort port(pty.slave());
+    AtChannel channel(port, 5s);
+    channel.OpenPort();
+    channel.SendCommand("at+cmgl=4");
+    EXPECT_EQ(pty.receiveUntil('\r', 1s), "at+cmgl=4\r");
+    pty.send("\r\n+CMGL: 1,1,,3\r\n");
+    std::thread cut([&] {
+        std::this_thread::sleep_for(100ms);
+        pty.hangUp();
+    });
+    const auto start = Clock::now();
+    try {
+        channel.WaitReply();
+        ADD_FAILURE() << "a reply from a vanished handset";
+    } catch (const EComPort& e) {
+        EXPECT_EQ(e.code(), EComPort::ReadFailed);
+    }
+    cut.join();
+    EXPECT_LT(Clock::now() - start, 2s);  // the error, not the 5 s time-out
+    channel.ClosePort();
+}
+
+TEST(ComPortTest, RenamingAnOpenPortReopensIt) {
+    PseudoTerminal first;
+    PseudoTerminal second;
+    TComPort port(first.slave());
+    port.open();
+    port.setPortName(second.slave());
+    EXPECT_TRUE(port.isOpen());
+    port.write("at\r");
+    EXPECT_EQ(second.receiveUntil('\r', 1s), "at\r");
+    port.close();
+}
+
+struct ComNameCase {
+    const char* label;
+    const char* name;
+    const char* normalized;
+};
+
+class ComNameTest : public testing::TestWithParam<ComNameCase> {};
+
+TEST_P(ComNameTest, FollowsTheWindowsRule) {
+    EXPECT_EQ(normalizeComName(QLatin1StringView(GetParam().name)),
+              QLatin1StringView(GetParam().normalized));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ComNameTest,
+                         testing::Values(ComNameCase{"LowerCase", "com3", "COM3"},
+                                         ComNameCase{"Highest", "COM96", "COM96"},
+                                         ComNameCase{"Zero", "COM0", "COM1"},
+                                         ComNameCase{"AboveRange", "COM97", "COM1"},
+                                         ComNameCase{"NumberOnly", "7", "COM7"},
+                                         ComNameCase{"DevicePath", "/dev/ttyUSB0", "COM1"}),
+                         test::ByLabel());
+
+}  // namespace
+}  // namespace pelmar
