@@ -6,16 +6,17 @@ namespace pelmar {
 
 namespace {
 
-constexpr char kCtrlZ = 0x1A;
-
-// A line without its surrounding blanks, and without the Ctrl-Z that some handsets echo after
-// the PDU.
+// A line without the blanks and control bytes around it: the Ctrl-Z that some handsets echo
+// after the PDU, or line noise before the echo.
 QByteArrayView core(QByteArrayView line) {
-    line = line.trimmed();
-    while (!line.isEmpty() && line.back() == kCtrlZ) {
+    const auto isPadding = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!line.isEmpty() && isPadding(line.front())) {
+        line = line.sliced(1);
+    }
+    while (!line.isEmpty() && isPadding(line.back())) {
         line.chop(1);
     }
-    return line.trimmed();
+    return line;
 }
 
 bool isPromptText(QByteArrayView text) {
