@@ -97,10 +97,11 @@ int compileErrorCode(int pcre2Code) {
 
 // --- Limits --------------------------------------------------------------------------------
 
-// PCRE2 restarts its step count at every start position, so the per-position limit shrinks with
-// the length searched: one search costs at most about kSearchSteps steps (a tenth of a second),
-// whatever the expression and the input.
-constexpr quint64 kSearchSteps = 10'000'000;
+// PCRE2 restarts its backtracking count at every start position, so the limit per position
+// shrinks with the length searched: a search gives up (error 1008) after about kSearchSteps
+// steps (about a quarter of a second), or kMinStepsPerPosition per position on inputs far longer
+// than any handset reply. The program's own expressions need a few dozen steps per position.
+constexpr quint64 kSearchSteps = 20'000'000;
 constexpr quint64 kMinStepsPerPosition = 10'000;
 constexpr uint32_t kDepthLimit = 200'000;
 constexpr uint32_t kHeapLimitKiB = 64 * 1024;
