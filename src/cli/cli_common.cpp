@@ -28,7 +28,14 @@ int parseArgs(QCommandLineParser& parser, const QStringList& args) {
         return badInput(parser.errorText() + QStringLiteral(" (see --help)"));
     }
     if (parser.isSet(help)) {
-        printOut(parser.helpText());
+        // Qt names the binary's path in the usage line; the command's own name reads better.
+        QString text = parser.helpText();
+        const qsizetype usageEnd =
+            text.indexOf(QLatin1Char(' '), text.indexOf(QLatin1Char(' ')) + 1);
+        if (text.startsWith(QStringLiteral("Usage: ")) && usageEnd > 0) {
+            text = QStringLiteral("Usage: ") + args.value(0) + text.mid(usageEnd);
+        }
+        printOut(text);
         return kExitDone;
     }
     return -1;
@@ -43,7 +50,8 @@ std::optional<QByteArray> readInput(const QString& fileName) {
         file.setFileName(fileName);
         opened = file.open(QIODevice::ReadOnly);
     }
-    if (!opened) return std::nullopt;
+    if (!opened)
+        return std::nullopt;
     return file.readAll();
 }
 
@@ -52,11 +60,21 @@ QString jsonEscape(const QString& text) {
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-            case '"': out += QStringLiteral("\\\""); break;
-            case '\\': out += QStringLiteral("\\\\"); break;
-            case '\n': out += QStringLiteral("\\n"); break;
-            case '\r': out += QStringLiteral("\\r"); break;
-            case '\t': out += QStringLiteral("\\t"); break;
+            case '"':
+                out += QStringLiteral("\\\"");
+                break;
+            case '\\':
+                out += QStringLiteral("\\\\");
+                break;
+            case '\n':
+                out += QStringLiteral("\\n");
+                break;
+            case '\r':
+                out += QStringLiteral("\\r");
+                break;
+            case '\t':
+                out += QStringLiteral("\\t");
+                break;
             default:
                 if (c.unicode() < 0x20) {
                     out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));

@@ -22,12 +22,13 @@ constexpr CommandGroup kGroups[] = {
 };
 
 int usage() {
-    printOut(QStringLiteral(
-        "Usage: pelmar-cli <command> [options]\n"
-        "       pelmar-cli --port DEVICE <handset command> [options]\n\nCommands:"));
+    printOut(
+        QStringLiteral("Usage: pelmar-cli <command> [options]\n"
+                       "       pelmar-cli --port DEVICE <handset command> [options]\n\nCommands:"));
     for (const CommandGroup& g : kGroups) {
-        printOut(QStringLiteral("  %1  %2").arg(QLatin1StringView(g.name), -10).arg(
-            QLatin1StringView(g.summary)));
+        printOut(QStringLiteral("  %1  %2")
+                     .arg(QLatin1StringView(g.name), -10)
+                     .arg(QLatin1StringView(g.summary)));
     }
     printOut(QStringLiteral("\nHandset commands (with --port): see pelmar-cli --port DEV --help"));
     return kExitDone;
@@ -45,10 +46,11 @@ int main(int argc, char* argv[]) {
         return args.isEmpty() ? (usage(), kExitBadInput) : usage();
     }
     if (args.first() == QStringLiteral("--port")) {
-        if (args.size() < 2) return badInput(QStringLiteral("--port needs a device name"));
+        if (args.size() < 2)
+            return badInput(QStringLiteral("--port needs a device name"));
         const QString port = args.at(1);
-        return runHandsetCommand(port, QStringList{QStringLiteral("pelmar-cli --port ") + port} +
-                                           args.mid(2));
+        return runHandsetCommand(
+            port, QStringList{QStringLiteral("pelmar-cli --port ") + port} + args.mid(2));
     }
     for (const CommandGroup& g : kGroups) {
         if (args.first() == QLatin1StringView(g.name)) {

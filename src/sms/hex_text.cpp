@@ -4,9 +4,12 @@ namespace pelmar {
 namespace {
 
 int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
@@ -15,10 +18,12 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 }  // namespace
 
 quint8 HexToByte(QByteArrayView hex) {
-    if (hex.size() < 2) return 0;
+    if (hex.size() < 2)
+        return 0;
     const int hi = hexDigitValue(hex[0]);
     const int lo = hexDigitValue(hex[1]);
-    if (hi < 0 || lo < 0) return 0;
+    if (hi < 0 || lo < 0)
+        return 0;
     return static_cast<quint8>(hi * 16 + lo);
 }
 
@@ -32,18 +37,21 @@ QByteArray ByteToHex(quint8 value) {
 QByteArray BytesToHex(QByteArrayView bytes) {
     QByteArray out;
     out.reserve(bytes.size() * 2);
-    for (const char b : bytes) out += ByteToHex(static_cast<quint8>(b));
+    for (const char b : bytes)
+        out += ByteToHex(static_cast<quint8>(b));
     return out;
 }
 
 std::optional<QByteArray> HexToBytes(QByteArrayView hex) {
-    if (hex.size() % 2 != 0) return std::nullopt;
+    if (hex.size() % 2 != 0)
+        return std::nullopt;
     QByteArray out;
     out.reserve(hex.size() / 2);
     for (qsizetype i = 0; i < hex.size(); i += 2) {
         const int hi = hexDigitValue(hex[i]);
         const int lo = hexDigitValue(hex[i + 1]);
-        if (hi < 0 || lo < 0) return std::nullopt;
+        if (hi < 0 || lo < 0)
+            return std::nullopt;
         out += static_cast<char>(hi * 16 + lo);
     }
     return out;
@@ -51,8 +59,10 @@ std::optional<QByteArray> HexToBytes(QByteArrayView hex) {
 
 QByteArray SemiOctetEncode(QByteArrayView number) {
     QByteArray digits(number.data(), number.size());
-    if (digits.size() % 2 != 0) digits += 'F';
-    for (qsizetype i = 0; i + 1 < digits.size(); i += 2) std::swap(digits[i], digits[i + 1]);
+    if (digits.size() % 2 != 0)
+        digits += 'F';
+    for (qsizetype i = 0; i + 1 < digits.size(); i += 2)
+        std::swap(digits[i], digits[i + 1]);
     digits.replace('*', 'A');
     return digits;
 }
@@ -62,7 +72,8 @@ QByteArray SemiOctetDecode(QByteArrayView hex) {
     out.reserve(hex.size());
     for (qsizetype i = 0; i + 1 < hex.size(); i += 2) {
         for (const char c : {hex[i + 1], hex[i]}) {
-            if (c != 'F' && c != 'f') out += c;
+            if (c != 'F' && c != 'f')
+                out += c;
         }
     }
     out.replace('A', '*');
@@ -72,7 +83,8 @@ QByteArray SemiOctetDecode(QByteArrayView hex) {
 QByteArray IntToBin(quint32 value, int bits) {
     QByteArray out;
     out.reserve(bits);
-    for (int bit = bits - 1; bit >= 0; --bit) out += (bit < 32 && ((value >> bit) & 1U)) ? '1' : '0';
+    for (int bit = bits - 1; bit >= 0; --bit)
+        out += (bit < 32 && ((value >> bit) & 1U)) ? '1' : '0';
     return out;
 }
 

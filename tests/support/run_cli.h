@@ -18,8 +18,10 @@ inline CliResult runProgram(const QString& program, const QStringList& args,
     QProcess p;
     p.start(program, args);
     CliResult r;
-    if (!p.waitForStarted(timeoutMs)) return r;
-    if (!input.isEmpty()) p.write(input);
+    if (!p.waitForStarted(timeoutMs))
+        return r;
+    if (!input.isEmpty())
+        p.write(input);
     p.closeWriteChannel();
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
