@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
+#include <QList>
+#include <QMutex>
+#include <QRandomGenerator>
+#include <QString>
+#include <chrono>
+#include <deque>
+#include <optional>
+
+#include "sim/handset_model.h"
+#include "sim/sim_options.h"
+#include "sim/sim_state.h"
+
+namespace pelmar {
+
+// The simulated handset on its serial line: takes the bytes a client writes, echoes, answers in
+// the 27.007 V1 format (a command's answer framed "\r\n<line>\r\n" ... "\r\nOK\r\n"), and
+// misbehaves as its options say. Output waits in a queue of pieces, each stamped with the time
+// at which it has fully arrived at the client (think time, then pacing); a transport hands the
+// pieces on. Thread-safe: a pseudo-terminal thread may serve it while a test looks at it.
+class HandsetSim {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    struct Piece {
+        QByteArray bytes;
+        Clock::time_point due;
+    };
+
+    explicit HandsetSim(SimState state = demoSimState(), SimOptions options = {});
+
+    // Bytes from the client, received at `now`.
+    void receive(QByteArrayView bytes, Clock::time_point now = Clock::now());
+
+    bool hasOutput() const;
+    std::optional<Piece> peekOutput() const;
+    std::optional<Piece> takeOutput();
+
+    // The line has died (--hangup-after): what is queued is the last the client gets.
+    bool hungUp() const;
+
+    // The client closed the line: queued output is dropped and a message being typed after the
+    // prompt is abandoned, as handsets do when the line drops.
+    void dropLine();
+
+    SimState state() const;
+    const SimOptions& options() const { return options_; }
+
+    // Every command line and PDU received, in order: "CMD at+cmgs=16", "PDU 0011...",
+    // "CANCEL" (ESC or a dropped line during a PDU).
+    QList<QByteArray> log() const;
+    // Also append each log line to this file as it happens. Throws pelmar::Error.
+    void setLogFile(const QString& path);
+
+  private:
+    void receiveByte(char c, Clock::time_point now);
+    void commandLine(const QByteArray& line, Clock::time_point now);
+    void pduEnd(bool submit, Clock::time_point now);
+    void answer(const QList<QByteArray>& lines, const QByteArray& finalOrPrompt, bool prompt,
+                Clock::time_point now);
+    void send(QByteArray bytes, Clock::time_point ready);
+    void addLog(const QByteArray& line);
+
+    mutable QMutex mutex_;
+    SimOptions options_;
+    HandsetModel model_;
+    QByteArray line_;
+    QByteArray pdu_;
+    QByteArray pendingOverride_;  // the final result given for the message being typed
+    bool hasPendingOverride_ = false;
+    std::deque<Piece> output_;
+    Clock::time_point lineFreeAt_{};
+    qint64 bytesSent_ = 0;
+    bool hungUp_ = false;
+    QRandomGenerator random_;
+    QList<QByteArray> log_;
+    QFile logFile_;
+};
+
+}  // namespace pelmar

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QMap>
+#include <QSet>
+#include <chrono>
+
+// How the simulated handset misbehaves on the line, and its legacy listing mode. Commands are
+// named by their key ("CMGS", "CPBR", "Z"; see atCommandKey), so "AT+CMGS", "+CMGS" and "cmgs"
+// all name the same command.
+namespace pelmar {
+
+struct SimOptions {
+    std::chrono::milliseconds think{0};  // between a command and its answer
+    int baud = 0;                        // pace output at 10 bits per byte; 0: no pacing
+    int chunkSize = 0;          // cut every delivery into pieces of this many bytes; 0: whole
+    bool randomChunks = false;  // pieces of 1 to 16 bytes from a generator seeded by `seed`
+    quint32 seed = 1;
+    QMap<QByteArray, QByteArray> replies;  // command key -> final result given instead
+    QSet<QByteArray> noPrompt;             // AT+CMGS/AT+CMGW wait for the PDU without "> "
+    QSet<QByteArray> silent;               // never answered, not even echoed
+    QByteArray urc;                        // unsolicited line put inside every reply
+    qint64 hangupAfter = -1;               // the line dies after this many bytes sent; -1: never
+    QByteArray garbage;                    // line noise sent before every reply
+    bool noSmsc = false;                   // PDUs without the service-centre field
+
+    bool chunked() const { return chunkSize > 0 || randomChunks; }
+};
+
+// "CMD=TEXT": every CMD is answered with TEXT as its final result. Throws pelmar::Error when
+// the text holds no "=" or no command.
+void addReplyOverride(SimOptions& options, QByteArrayView commandAndText);
+
+// "N" (bytes per piece, 1 or more) or "random". Throws pelmar::Error on anything else.
+void setChunking(SimOptions& options, QByteArrayView spec);
+
+}  // namespace pelmar

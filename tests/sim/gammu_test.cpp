@@ -1,0 +1,85 @@
+// A widely used AT client, Gammu, takes the simulator for a phone: it identifies it, lists its
+// messages and reads its SIM phonebook over the pseudo-terminal.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "sim/sim_state.h"
+#include "support/run_cli.h"
+
+namespace pelmar {
+namespace {
+
+class GammuTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        gammu_ = QStandardPaths::findExecutable(QStringLiteral("gammu"));
+        if (gammu_.isEmpty())
+            GTEST_SKIP() << "gammu is not installed";
+        sim_.start(QStringLiteral(PELMAR_SIM_PATH),
+                   {QStringLiteral("--save-state"), dir_.filePath(QStringLiteral("final.json"))});
+        ASSERT_TRUE(sim_.waitForStarted(5000));
+        for (int i = 0; i < 50 && !sim_.canReadLine(); ++i)
+            sim_.waitForReadyRead(100);
+        const QString device = QString::fromLocal8Bit(sim_.readLine()).trimmed();
+        ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
+
+        rc_ = dir_.filePath(QStringLiteral("gammurc"));
+        QFile rc(rc_);
+        ASSERT_TRUE(rc.open(QIODevice::WriteOnly));
+        rc.write("[gammu]\ndevice = " + device.toLocal8Bit() + "\nconnection = at\n");
+    }
+
+    void TearDown() override {
+        if (sim_.state() == QProcess::NotRunning)
+            return;
+        sim_.terminate();  // SIGTERM: the simulator saves its state and ends
+        if (!sim_.waitForFinished(5000))
+            sim_.kill();
+    }
+
+    test::CliResult gammu(const QStringList& args) {
+        return test::runProgram(gammu_, QStringList{QStringLiteral("-c"), rc_} + args, {}, 20000);
+    }
+
+    QTemporaryDir dir_;
+    QString gammu_;
+    QString rc_;
+    QProcess sim_;
+};
+
+TEST_F(GammuTest, IdentifiesListsMessagesAndReadsThePhonebook) {
+    const test::CliResult identify = gammu({QStringLiteral("identify")});
+    EXPECT_EQ(identify.exitCode, 0) << identify.err.constData();
+    EXPECT_TRUE(identify.out.contains("Pelmar")) << identify.out.constData();
+    EXPECT_TRUE(identify.out.contains("Simulated Handset 100"));
+    EXPECT_TRUE(identify.out.contains("350000000000006"));
+
+    const test::CliResult sms = gammu({QStringLiteral("getallsms")});
+    EXPECT_EQ(sms.exitCode, 0) << sms.err.constData();
+    EXPECT_TRUE(sms.out.contains("Are we still on for lunch tomorrow?")) << sms.out.constData();
+    EXPECT_TRUE(sms.out.contains("See you at 8 then."));
+    EXPECT_TRUE(sms.out.contains("Delivered"));
+    EXPECT_TRUE(sms.out.contains("6 SMS parts in 6 SMS sequences"));
+
+    const test::CliResult book = gammu({QStringLiteral("getmemory"), QStringLiteral("SM"),
+                                        QStringLiteral("1"), QStringLiteral("10")});
+    EXPECT_EQ(book.exitCode, 0) << book.err.constData();
+    EXPECT_TRUE(book.out.contains("Alice Walker")) << book.out.constData();
+    EXPECT_TRUE(book.out.contains("\"5550199\""));
+    EXPECT_TRUE(book.out.contains("4 entries filled"));
+
+    sim_.terminate();
+    ASSERT_TRUE(sim_.waitForFinished(5000));
+    EXPECT_EQ(sim_.exitCode(), 0);
+    // Gammu read the unread message, so the handset now holds it as read.
+    const SimState final = loadSimState(dir_.filePath(QStringLiteral("final.json")));
+    EXPECT_EQ(final.messages.value(1).status, 1);
+}
+
+}  // namespace
+}  // namespace pelmar
