@@ -89,13 +89,14 @@ INSTANTIATE_TEST_SUITE_P(
         UserCase{"LineBreakInNumber", u"a"_s, u"1\r2"_s, "number cannot contain line", 0}),
     test::ByLabel());
 
-TEST(PhoneBookEntryTest, HandsetValuesAreCutToTheRecord) {
+TEST(PhoneBookEntryTest, FieldsHoldBytesWithinTheirRoom) {
     const PhoneBookEntry e =
         PhoneBookEntry::fromHandset(QByteArray(120, '1'), 401, QByteArray(250, 'x'));
     EXPECT_EQ(e.Number().size(), 100);
     EXPECT_EQ(e.Name().size(), 200);
     EXPECT_EQ(e.NumberType(), 145);  // 401 = 0x191
     EXPECT_THROW(PhoneBookEntry(QByteArray(101, '1'), 129, {}), PhoneBookError);
+    EXPECT_EQ(PhoneBookEntry::fromUser(u"Анна"_s, {}).Name(), "\xC0\xED\xED\xE0");  // 1251
 }
 
 }  // namespace
