@@ -17,17 +17,17 @@ void addReplyOverride(SimOptions& options, QByteArrayView commandAndText) {
     options.replies.insert(key, commandAndText.sliced(eq + 1).toByteArray());
 }
 
-void setChunking(SimOptions& options, QByteArrayView spec) {
-    if (spec == "random") {
+void setChunking(SimOptions& options, QByteArrayView chunking) {
+    if (chunking == "random") {
         options.randomChunks = true;
         options.chunkSize = 0;
         return;
     }
     bool good = false;
-    const int size = spec.toByteArray().toInt(&good);
+    const int size = chunking.toByteArray().toInt(&good);
     if (!good || size < 1) {
         throw Error(QStringLiteral("The chunk size is a number of bytes or \"random\", not \"%1\".")
-                        .arg(QString::fromLatin1(spec)));
+                        .arg(QString::fromLatin1(chunking)));
     }
     options.chunkSize = size;
     options.randomChunks = false;

@@ -33,6 +33,6 @@ struct SimOptions {
 void addReplyOverride(SimOptions& options, QByteArrayView commandAndText);
 
 // "N" (bytes per piece, 1 or more) or "random". Throws pelmar::Error on anything else.
-void setChunking(SimOptions& options, QByteArrayView spec);
+void setChunking(SimOptions& options, QByteArrayView chunking);
 
 }  // namespace pelmar

@@ -123,7 +123,7 @@ TEST(ChunkTest, RandomChunksAreRepeatableBySeed) {
         EXPECT_TRUE(s >= 1 && s <= 16) << s;
 }
 
-TEST(ChunkTest, BadChunkSpecsRefused) {
+TEST(ChunkTest, BadChunkSizesRefused) {
     SimOptions options;
     EXPECT_THROW(setChunking(options, "0"), Error);
     EXPECT_THROW(setChunking(options, "big"), Error);
