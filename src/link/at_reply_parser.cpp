@@ -78,7 +78,7 @@ std::optional<AtReply> AtReplyParser::takeReply(const LineObserver& onLine) {
 }
 
 bool AtReplyParser::takeLine(const QByteArray& line, const LineObserver& onLine) {
-    const QByteArrayView text = line.trimmed();
+    const QByteArrayView text = QByteArrayView(line).trimmed();
     if (text.isEmpty()) {
         return false;
     }

@@ -26,23 +26,17 @@ TEST_P(LineTest, IsRecognised) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, LineTest,
     testing::Values(
-        LineCase{"Ok", "OK", "at", AtResult::Ok, false},
         LineCase{"OkWithBlanks", " OK ", "at", AtResult::Ok, false},
-        LineCase{"Error", "ERROR", "at", AtResult::Error, false},
-        LineCase{"CmsError", "+CMS ERROR: 300", "at+cmgs=17", AtResult::CmsError, false},
         LineCase{"CmeErrorVerbose", "+CME ERROR: SIM not inserted", "at+cpbr=1,250",
                  AtResult::CmeError, false},
         LineCase{"NotSupported", "COMMAND NOT SUPPORT", "at+cpbs?", AtResult::NotSupported, false},
-        LineCase{"NoCarrier", "NO CARRIER", "at", AtResult::NoCarrier, false},
         LineCase{"OkInsideAName", "+CPBR: 1,\"123\",129,\"OK\"", "at+cpbr=1,9", AtResult::None,
                  false},
         LineCase{"OkPrefixIsNoResult", "OKAY", "at", AtResult::None, false},
-        LineCase{"NewMessage", "+CMTI: \"SM\",3", "at+cmgl=4", AtResult::None, true},
         LineCase{"StatusReportStored", "+CDSI: \"SM\",4", "at+cmgl=4", AtResult::None, true},
         LineCase{"Ring", "RING", "at+cpbr=1,9", AtResult::None, true},
         LineCase{"RegistrationChange", "+CREG: 1", "at+cmgf=0", AtResult::None, true},
         LineCase{"RegistrationAsked", "+CREG: 0,1", "AT+CREG?", AtResult::None, false},
-        LineCase{"ListedMessage", "+CMGL: 1,0,,22", "at+cmgl=4", AtResult::None, false},
         LineCase{"StatusReportDelivered", "+CDS: 25", "at", AtResult::None, true},
         LineCase{"SubmissionReference", "+CMGS: 12", "at+cmgs=17", AtResult::None, false}),
     test::ByLabel());

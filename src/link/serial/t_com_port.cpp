@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #include "link/serial/e_com_port.h"
 #include "link/serial/serial_ports.h"
 
@@ -14,11 +18,28 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The system's error number of the port's last failure: errno when the failing call left one,
+// The system's own error number of the last failed call, which the user may look up.
+int lastSystemError() {
+#ifdef Q_OS_WIN
+    return static_cast<int>(::GetLastError());
+#else
+    return errno;
+#endif
+}
+
+void clearSystemError() {
+#ifdef Q_OS_WIN
+    ::SetLastError(0);
+#else
+    errno = 0;
+#endif
+}
+
+// The system's error number of the port's last failure when the failing call left one,
 // otherwise the nearest number for Qt's error kind.
 int systemErrorOf(const QSerialPort& port) {
-    if (errno != 0) {
-        return errno;
+    if (const int error = lastSystemError(); error != 0) {
+        return error;
     }
     switch (port.error()) {
         case QSerialPort::DeviceNotFoundError:
@@ -71,11 +92,11 @@ void TComPort::open() {
         throw EComPort(EComPort::OpenFailed, ENOENT);
     }
 #endif
-    errno = 0;
+    clearSystemError();
     if (!port->open(QIODevice::ReadWrite)) {
         throw EComPort(EComPort::OpenFailed, systemErrorOf(*port));
     }
-    errno = 0;
+    clearSystemError();
     if (!applyLineSettings(*port)) {
         const int error = systemErrorOf(*port);
         port->close();
@@ -104,7 +125,7 @@ void TComPort::write(QByteArrayView bytes) {
     if (!port_) {
         throw EComPort(EComPort::WriteFailed, EBADF);
     }
-    errno = 0;
+    clearSystemError();
     if (lineIsGone(*port_) || port_->write(bytes.data(), bytes.size()) != bytes.size()) {
         throw EComPort(EComPort::WriteFailed, systemErrorOf(*port_));
     }
@@ -114,7 +135,7 @@ void TComPort::write(QByteArrayView bytes) {
         if (left <= std::chrono::milliseconds::zero()) {
             throw EComPort(EComPort::WriteFailed, ETIMEDOUT);
         }
-        errno = 0;
+        clearSystemError();
         if (!port_->waitForBytesWritten(static_cast<int>(left.count())) && lineIsGone(*port_)) {
             throw EComPort(EComPort::WriteFailed, systemErrorOf(*port_));
         }
@@ -126,7 +147,7 @@ QByteArray TComPort::read(std::chrono::milliseconds timeout) {
     if (!port_) {
         throw EComPort(EComPort::ReadFailed, EBADF);
     }
-    errno = 0;
+    clearSystemError();
     if (port_->bytesAvailable() == 0 && !lineIsGone(*port_)) {
         port_->waitForReadyRead(static_cast<int>(std::max<qint64>(timeout.count(), 0)));
     }
