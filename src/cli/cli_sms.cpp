@@ -157,11 +157,6 @@ int encode(const QStringList& args) {
     return kExitDone;
 }
 
-// TODO(smscodec): the pattern matcher has not landed yet; this stands in for DecodeListing.
-DecodedListing decodeListingWhenReady(const QByteArray&) {
-    throw Error(QStringLiteral("sms decode is not built yet"));
-}
-
 QString messageJson(const DecodedMessage& m) {
     return QStringLiteral(R"({"index":%1,"status":%2,"date":"%3","number":"%4","text":"%5"})")
         .arg(m.Index)
@@ -190,12 +185,14 @@ int decode(const QStringList& args) {
                             .arg(fileName.isEmpty() ? QStringLiteral("standard input") : fileName));
     }
     try {
-        const DecodedListing listing = decodeListingWhenReady(*reply);
+        const DecodedListing listing = DecodeListing(*reply);
         for (const DecodedMessage& m : listing.messages)
             printOut(messageJson(m));
         if (listing.skipped > 0) {
-            printErr(QStringLiteral("pelmar-cli: %1 broken listing entries left out")
-                         .arg(listing.skipped));
+            printErr(QStringLiteral("pelmar-cli: %1 broken listing %2 left out")
+                         .arg(listing.skipped)
+                         .arg(listing.skipped == 1 ? QStringLiteral("entry")
+                                                   : QStringLiteral("entries")));
         }
     } catch (const Error& e) {
         return badInput(e.message());

@@ -18,6 +18,12 @@ constexpr QByteArrayView kListingExpression =
     "CMGL:[ \\t]*(\\d+)[ \\t]*,[ \\t]*(\\d+)(?:,[^\\r\\n]*)?,[ \\t]*(\\d+)[ \\t]*(?:\\r\\n?|\\n)"
     "([0-9A-Fa-f]*)";
 
+// Compiled once per thread: a reply is decoded for every portion of text a listing brings.
+TRegExpr& listingExpression() {
+    thread_local TRegExpr re(kListingExpression);
+    return re;
+}
+
 enum class Layout { Deliver, Submit, StatusReport };
 
 // By TP-MTI, the first octet's bits 0-1. A reserved value is read as SMS-DELIVER (TS 23.040).
@@ -272,7 +278,7 @@ DecodedMessage decodeEntry(const TRegExpr& re) {
 }  // namespace
 
 DecodedMessage DecodeListedMessage(QByteArrayView text) {
-    TRegExpr re(kListingExpression);
+    TRegExpr& re = listingExpression();
     if (!re.Exec(text))
         return {};
     return decodeEntry(re);
@@ -280,7 +286,7 @@ DecodedMessage DecodeListedMessage(QByteArrayView text) {
 
 DecodedListing DecodeListing(QByteArrayView reply) {
     DecodedListing listing;
-    TRegExpr re(kListingExpression);
+    TRegExpr& re = listingExpression();
     for (bool found = re.Exec(reply); found; found = re.ExecNext()) {
         try {
             listing.messages.append(decodeEntry(re));
