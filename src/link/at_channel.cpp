@@ -36,7 +36,9 @@ ReadTimeout::ReadTimeout(const QString& portName)
                 .arg(portName)) {}
 
 ReplyTooLong::ReplyTooLong(const QString& portName)
-    : Error(QStringLiteral("The reply on %1 is longer than 1 MiB; this is no handset reply.")
+    : Error(QStringLiteral(
+                "The device on %1 sent more than 1 MiB without ending its reply; it is probably "
+                "not a handset.")
                 .arg(portName)) {}
 
 Cancelled::Cancelled() : Error(QStringLiteral("Cancelled.")) {}

@@ -15,7 +15,8 @@ namespace pelmar {
 // writes complete or fail after 100 ms per byte plus 1 s. Failures throw EComPort.
 //
 // The port object lives only while the port is open and belongs to the thread that opened it:
-// open, use and close it on the same (worker) thread.
+// open, use and close it on the same thread, one Qt knows (a QThread, or the main thread of a
+// QCoreApplication), as Qt's socket notifiers want.
 class TComPort : public Transport {
   public:
     static constexpr int kBaudRate = 9600;
