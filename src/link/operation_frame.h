@@ -18,6 +18,8 @@ struct Outcome {
                        // text names the handset's answer
         Failed,        // an error ended the exchange (time-out, port error); the text is its
                        // message, for the error dialog
+        InputRefused,  // the user's input was refused before the port was touched; the text
+                       // says what to fix
     };
 
     Kind kind = Kind::Done;
@@ -31,6 +33,7 @@ struct Outcome {
     }
     static Outcome handsetError(const QString& text) { return {Kind::HandsetError, text}; }
     static Outcome failed(const QString& message) { return {Kind::Failed, message}; }
+    static Outcome inputRefused(const QString& message) { return {Kind::InputRefused, message}; }
 };
 
 // Receives the activity texts of a running operation ("Reading message 3 from 12").

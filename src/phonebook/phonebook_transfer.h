@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <optional>
+
+#include "link/at_channel.h"
+#include "link/operation_frame.h"
+#include "phonebook/phone_book_store.h"
+#include "phonebook/phone_books.h"
+
+// Moving a whole phonebook between the handset and its local copy (3GPP TS 27.007 +CPBS, +CPBR,
+// +CPBW). Names and numbers travel byte for byte: no character set is chosen or converted.
+namespace pelmar {
+
+struct PhoneBookReadResult {
+    Outcome outcome;
+    // The entries read, in the handset's order, packed from index 0; nothing unless the read
+    // succeeded. The caller replaces its store with it only then, so a failed read loses nothing.
+    std::optional<PhoneBookStore> store;
+    int slots = 0;  // the handset's slot count, as "at+cpbs?" told it
+};
+
+// "at+cpbs=\"SM\"" (ME, LD), "at+cpbs?" for the slot count, "at+cpbr=1,n" and every entry of the
+// reply. Progress: "Reading phonebook...".
+PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind,
+                                  const Progress& progress = {});
+
+struct PhoneBookWriteResult {
+    Outcome outcome;  // Done only when every entry was written and every other slot emptied
+    int slots = 0;    // the handset's slot count
+    int written = 0;  // entries the handset took
+    // Store indexes of the entries the handset refused, with its answer to each.
+    QList<qsizetype> refused;
+    QList<QByteArray> refusedAnswers;
+    // Store indexes of the entries beyond the handset's slot count, which were not written.
+    QList<qsizetype> notFitting;
+    // Slots (from 1) the handset would not empty.
+    QList<int> notEmptied;
+};
+
+// Overwrites every slot of the handset's SM or ME phonebook: "at+cpbs=...", "at+cpbs?", then for
+// k = 1 .. slots "at+cpbw=k,1,\"number\",type,\"name\"" with entry k, or "at+cpbw=k,1" to empty a
+// slot beyond the store. Each answer is checked. Refused before the port is opened: LD (not
+// writable), and a name or number holding a double quote, CR, LF, Ctrl-Z or ESC, which would
+// end the command early. Progress: "Writing phonebook...", then "Writing phonebook (k from n)".
+PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
+                                    const PhoneBookStore& store, const Progress& progress = {});
+
+}  // namespace pelmar

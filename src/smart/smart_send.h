@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <functional>
+
+#include "link/at_channel.h"
+#include "link/operation_frame.h"
+#include "smart/bitmap.h"
+#include "smart/operator_logo.h"
+#include "smart/picture_message.h"
+#include "smart/smart_framing.h"
+#include "sms/submit_pdu.h"
+
+// Sending smart messages (ringtone, picture message, operator logo) through the handset. The
+// PDUs are built and checked before the port is touched (Outcome::InputRefused with the
+// encoder's text); then "at+cmgf=0" and each PDU as one "at+cmgs" submission, each part's final
+// result awaited before the next part goes.
+namespace pelmar {
+
+struct SmartSendResult {
+    Outcome outcome;
+    int partsSent = 0;   // PDUs the handset accepted
+    int partsTotal = 0;  // PDUs of the message
+};
+
+// Sends already built PDUs. `progressText(n, m)` gives the text shown before part n of m (empty
+// for none). Stops at the first part the handset does not accept.
+SmartSendResult SendSmartPdus(AtChannel& channel, const QList<WrittenPdu>& pdus,
+                              const std::function<QString(int, int)>& progressText,
+                              const Progress& progress = {});
+
+// An RTTTL ringtone to port 0x1581; refused when empty or over 133 octets ("The Ringtone is too
+// big to send."). Progress: "Sending ringtone...".
+SmartSendResult SendRingtone(AtChannel& channel, const QString& number, const QString& rtttl,
+                             SmscField smsc = SmscField::DefaultSmsc,
+                             const Progress& progress = {});
+
+// A picture message in its parts, all under `reference`'s current value, which advances only
+// after every part was accepted. Progress: "Sending part n from m".
+SmartSendResult SendPictureMessage(AtChannel& channel, const QString& number, const QString& text,
+                                   PictureCoding coding, const MonoBitmap& picture,
+                                   ConcatReference& reference,
+                                   SmscField smsc = SmscField::DefaultSmsc,
+                                   const Progress& progress = {});
+
+// An operator logo for `network` to port 0x1582. Progress: "Sending logo...".
+SmartSendResult SendOperatorLogo(AtChannel& channel, const QString& number,
+                                 const NetworkCode& network, const MonoBitmap& logo,
+                                 SmscField smsc = SmscField::DefaultSmsc,
+                                 const Progress& progress = {});
+
+}  // namespace pelmar

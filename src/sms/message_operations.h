@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+#include "link/at_channel.h"
+#include "link/operation_frame.h"
+#include "sms/decoded_message.h"
+#include "sms/submit_pdu.h"
+
+// The text-message operations on the handset (3GPP TS 27.005, PDU mode): send or store a
+// message, list the SIM's messages, send a stored one, delete. Each checks its input before the
+// port is touched (Outcome::InputRefused), runs inside RunOperation (the port is closed
+// afterwards, whatever happened) and reports its activity through `progress`, which may be empty.
+namespace pelmar {
+
+// One text message as the user typed it.
+struct TextMessage {
+    QString number;  // digits, "+" for an international number
+    QString text;
+    SmsMode mode = SmsMode::Standard;
+    SmscField smsc = SmscField::DefaultSmsc;
+};
+
+enum class SubmitAction { Send, Store };
+
+struct SubmitResult {
+    Outcome outcome;
+    // "+CMGS: n" (the message reference) when sent, "+CMGW: n" (the storage index) when stored,
+    // "+CMSS: n" when sent from storage; nothing when the handset gave none.
+    std::optional<int> reference;
+};
+
+// "at+cmgf=0", then "at+cmgs=n" (Send) or "at+cmgw=n" (Store), the PDU after the prompt, Ctrl-Z
+// and the handset's final result. Progress: "Sending message..." / "Storing message...".
+SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, SubmitAction action,
+                            const Progress& progress = {});
+
+struct MessageListing {
+    Outcome outcome;
+    // Every message the handset listed, in its order; nothing unless the listing succeeded, so
+    // that the caller keeps its table after a failure.
+    std::optional<QList<DecodedMessage>> messages;
+    int skipped = 0;  // listed entries whose PDU could not be read
+};
+
+// "at+cmgf=0", "at+cpms=\"SM\"" (its count only sizes the progress), "at+cmgl=4", and the whole
+// listing decoded. Progress: "Reading messages...", then "Reading message i from n" as each
+// entry arrives. Any number of messages.
+MessageListing ReadMessages(AtChannel& channel, const Progress& progress = {});
+
+// "at+cmgf=0" and "at+cmss=index" with ",\"number\"" when a number is given: the stored message
+// goes to that number, else to the destination stored with it. The number goes as typed (digits,
+// "+" in front only when it holds one): a national number stays national. Progress: "Sending
+// message...".
+SubmitResult SendStoredMessage(AtChannel& channel, quint32 index, const QString& number = {},
+                               const Progress& progress = {});
+
+struct DeleteResult {
+    Outcome outcome;         // Done only when every message was deleted
+    QList<quint32> deleted;  // indexes the handset answered OK for, in the order asked
+    QList<quint32> failed;   // indexes refused or not reached
+};
+
+// "at+cmgd=index" for each index in turn; a message counts as deleted only when the handset
+// answered OK, and a refusal does not stop the others. Progress: "Deleting messages...", then
+// "Deleting message k from n".
+DeleteResult DeleteMessages(AtChannel& channel, const QList<quint32>& indexes,
+                            const Progress& progress = {});
+
+}  // namespace pelmar
