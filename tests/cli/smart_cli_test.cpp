@@ -43,16 +43,6 @@ TEST(SmartCliTest, LogoIsOnePduOf154WithTheNetworkAfterTheHeader) {
     EXPECT_EQ(fields[1].mid(2 + 2 * 14 + 2 * 7, 14), "02F21000480E01");
 }
 
-TEST(SmartCliTest, NoSmscWritesTheBareTpdu) {
-    const auto r =
-        test::runCli(argList({"smart", "ringtone", "--number", "123", "--no-smsc", "T:c"}));
-    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
-    const QList<QByteArray> fields = r.out.trimmed().split(' ');
-    ASSERT_EQ(fields.size(), 2);
-    EXPECT_EQ(fields[0].toInt(), fields[1].size() / 2);
-    EXPECT_TRUE(fields[1].startsWith("51"));
-}
-
 struct RefusalCase {
     const char* label;
     std::array<const char*, 10> args;  // unused slots stay null
@@ -79,16 +69,6 @@ INSTANTIATE_TEST_SUITE_P(
     Input, SmartCliRefusalTest,
     testing::Values(
         RefusalCase{"Octave8", {"ringtone", "encode", "T:c8"}, "Note 1 \"C8\" (character 3)"},
-        RefusalCase{
-            "TooBigRingtone",
-            {"smart", "ringtone", "--number", "1",
-             "T:c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,"
-             "c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,"
-             "c,c,c,c,c,c,c,c,c,c,c"},
-            "The Ringtone is too big to send."},
-        RefusalCase{"LetterInNumber",
-                    {"smart", "ringtone", "--number", "12ab", "T:c"},
-                    "may hold only digits"},
         RefusalCase{"BadNetwork",
                     {"smart", "logo", "--number", "1", "--network", "2020 1"},
                     "is not a country code of 3 digits"},
@@ -104,7 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
                     {"smart", "picture", "--number", "1", "--text", "Hi", "--bitmap",
                      "DATA/broken-not-a-bitmap.bmp"},
                     "is not a bitmap"},
-        RefusalCase{"NoText", {"smart", "picture", "--number", "1"}, "Please enter message text."},
         RefusalCase{"Reference255",
                     {"smart", "picture", "--number", "1", "--text", "Hi", "--reference", "255"},
                     "between 1 and 254"},

@@ -51,11 +51,6 @@ INSTANTIATE_TEST_SUITE_P(
                     PackCase{"SecondRowNinthPixel", {{8, 1}}, false, withOctet(10, '\x80')}),
     test::ByLabel());
 
-TEST(FlagsToByteTest, FlagISetsBitI) {
-    EXPECT_EQ(FlagsToByte({true, false, false, false, false, false, false, false}), 0x01);
-    EXPECT_EQ(FlagsToByte({false, false, false, false, false, false, false, true}), 0x80);
-}
-
 struct TextCase {
     const char* label;
     const char* text;  // UTF-8
