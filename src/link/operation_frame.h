@@ -39,6 +39,12 @@ struct Outcome {
 // Receives the activity texts of a running operation ("Reading message 3 from 12").
 using Progress = std::function<void(const QString&)>;
 
+// Shows `text` through `progress` unless no receiver was given.
+inline void reportProgress(const Progress& progress, const QString& text) {
+    if (progress)
+        progress(text);
+}
+
 // The commands of one operation, run between opening and closing the port. It ends early by
 // returning (the frame then judges the last reply taken) or by throwing pelmar::Error.
 using Exchange = std::function<void()>;

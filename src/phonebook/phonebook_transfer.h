@@ -18,7 +18,7 @@ struct PhoneBookReadResult {
     // The entries read, in the handset's order, packed from index 0; nothing unless the read
     // succeeded. The caller replaces its store with it only then, so a failed read loses nothing.
     std::optional<PhoneBookStore> store;
-    int slots = 0;  // the handset's slot count, as "at+cpbs?" told it
+    int slotCount = 0;  // the handset's slot count, as "at+cpbs?" told it
 };
 
 // "at+cpbs=\"SM\"" (ME, LD), "at+cpbs?" for the slot count, "at+cpbr=1,n" and every entry of the
@@ -27,9 +27,9 @@ PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind,
                                   const Progress& progress = {});
 
 struct PhoneBookWriteResult {
-    Outcome outcome;  // Done only when every entry was written and every other slot emptied
-    int slots = 0;    // the handset's slot count
-    int written = 0;  // entries the handset took
+    Outcome outcome;    // Done only when every entry was written and every other slot emptied
+    int slotCount = 0;  // the handset's slot count
+    int written = 0;    // entries the handset took
     // Store indexes of the entries the handset refused, with its answer to each.
     QList<qsizetype> refused;
     QList<QByteArray> refusedAnswers;

@@ -25,6 +25,10 @@ struct TextMessage {
 
 enum class SubmitAction { Send, Store };
 
+// "at+cmgf=0" inside an operation: true when the handset took PDU mode. Every message
+// operation starts with it; without PDU mode the PDUs would be read as text.
+bool SelectPduMode(AtChannel& channel);
+
 struct SubmitResult {
     Outcome outcome;
     // "+CMGS: n" (the message reference) when sent, "+CMGW: n" (the storage index) when stored,

@@ -1,0 +1,105 @@
+#include "smart/smart_send.h"
+
+#include "smart/ringtone.h"
+#include "sms/message_operations.h"
+
+namespace pelmar {
+
+namespace {
+
+// The PDUs of a message, or the text that refuses its input. The encoders throw pelmar::Error
+// with what the user must fix.
+template <class Build>
+std::optional<QString> build(QList<WrittenPdu>& pdus, const Build& buildPdus) {
+    try {
+        pdus = buildPdus();
+    } catch (const Error& e) {
+        return e.message();
+    }
+    return std::nullopt;
+}
+
+std::function<QString(int, int)> fixedText(const QString& text) {
+    return [text](int, int) { return text; };
+}
+
+}  // namespace
+
+SmartSendResult SendSmartPdus(AtChannel& channel, const QList<WrittenPdu>& pdus,
+                              const std::function<QString(int, int)>& progressText,
+                              const Progress& progress) {
+    SmartSendResult result;
+    result.partsTotal = static_cast<int>(pdus.size());
+    if (pdus.isEmpty()) {
+        result.outcome = Outcome::inputRefused(QStringLiteral("The smart message is empty."));
+        return result;
+    }
+    result.outcome = RunOperation(channel, [&] {
+        if (!SelectPduMode(channel))
+            return;
+        for (const WrittenPdu& pdu : pdus) {
+            if (progressText)
+                reportProgress(progress, progressText(result.partsSent + 1, result.partsTotal));
+            const AtReply reply = channel.submitPdu(
+                QByteArrayLiteral("at+cmgs=") + QByteArray::number(pdu.length), pdu.hex);
+            // The next part goes only once this one is accepted: a refused part ends the send.
+            if (!reply.isOk())
+                return;
+            ++result.partsSent;
+        }
+    });
+    return result;
+}
+
+SmartSendResult SendRingtone(AtChannel& channel, const QString& number, const QString& rtttl,
+                             SmscField smsc, const Progress& progress) {
+    QList<WrittenPdu> pdus;
+    const auto problem = build(pdus, [&] {
+        if (rtttl.isEmpty())
+            throw ERingtone(QStringLiteral("Please enter ringtone (in RTTL format)."));
+        CheckSmartNumber(number);
+        const QByteArray tone = EncodeRingtone(rtttl);
+        CheckRingtoneSize(tone);
+        return BuildSmartPdus(number, SmartKind::Ringtone, tone, ConcatReference::kFirst, smsc);
+    });
+    if (problem)
+        return {Outcome::inputRefused(*problem), 0, 0};
+    return SendSmartPdus(channel, pdus, fixedText(QStringLiteral("Sending ringtone...")), progress);
+}
+
+SmartSendResult SendPictureMessage(AtChannel& channel, const QString& number, const QString& text,
+                                   PictureCoding coding, const MonoBitmap& picture,
+                                   ConcatReference& reference, SmscField smsc,
+                                   const Progress& progress) {
+    QList<WrittenPdu> pdus;
+    const auto problem = build(pdus, [&] {
+        if (text.isEmpty())
+            throw ESmartMessage(QStringLiteral("Please enter message text."));
+        return BuildPicturePdus(number, text, coding, picture, reference.value(), smsc);
+    });
+    if (problem)
+        return {Outcome::inputRefused(*problem), 0, 0};
+    SmartSendResult result = SendSmartPdus(
+        channel, pdus,
+        [](int n, int m) { return QStringLiteral("Sending part %1 from %2").arg(n).arg(m); },
+        progress);
+    // A send that stopped part-way is repeated under the same reference.
+    if (result.outcome.isDone() && result.partsSent == result.partsTotal)
+        reference.advance();
+    return result;
+}
+
+SmartSendResult SendOperatorLogo(AtChannel& channel, const QString& number,
+                                 const NetworkCode& network, const MonoBitmap& logo, SmscField smsc,
+                                 const Progress& progress) {
+    QList<WrittenPdu> pdus;
+    const auto problem = build(pdus, [&] {
+        CheckSmartNumber(number);
+        return BuildLogoPdus(number, network, logo, smsc);
+    });
+    if (problem)
+        return {Outcome::inputRefused(*problem), 0, 0};
+    return SendSmartPdus(channel, pdus, fixedText(QStringLiteral("Sending logo...")), progress);
+}
+
+}  // namespace pelmar

@@ -1,0 +1,195 @@
+#include "sms/message_operations.h"
+
+#include <algorithm>
+
+#include "sms/listing_decoder.h"
+#include "sms/message_input.h"
+#include "sms/t_reg_expr.h"
+
+namespace pelmar {
+
+namespace {
+
+// The storage counts of "+CPMS: used,total,..."; any number of digits, as a handset's own memory
+// may hold more than 99 messages.
+constexpr QByteArrayView kStorageCountExpression = "CPMS:[\\s]*([\\d]+)\\,([\\d]+)";
+
+// What "at+cmgs"/"at+cmgw"/"at+cmss" answer before OK: "+CMGS: 12".
+std::optional<int> numberAfter(const AtReply& reply, QByteArrayView prefix) {
+    const QByteArray line = reply.lineStartingWith(prefix);
+    if (line.isEmpty())
+        return std::nullopt;
+    bool good = false;
+    const int value = line.mid(prefix.size()).trimmed().toInt(&good);
+    return good ? std::optional<int>(value) : std::nullopt;
+}
+
+// The number of stored messages, or -1 when the reply does not tell it.
+int storedMessageCount(const AtReply& reply) {
+    TRegExpr re(kStorageCountExpression);
+    if (!reply.isOk() || !re.Exec(reply.text()))
+        return -1;
+    bool good = false;
+    const int count = re.Match(1).toInt(&good);
+    return good ? count : -1;
+}
+
+QString readingText(int index, int expected) {
+    if (expected < index)
+        return QStringLiteral("Reading message %1").arg(index);
+    return QStringLiteral("Reading message %1 from %2").arg(index).arg(expected);
+}
+
+// The destination of "at+cmss": the digits, with one "+" in front when the number was given as
+// international. Nothing is added to a national number.
+QByteArray dialString(const QString& number) {
+    QByteArray digits;
+    for (const QChar c : number) {
+        if (c.isDigit())
+            digits += static_cast<char>(c.unicode());
+    }
+    return number.contains(QLatin1Char('+')) ? '+' + digits : digits;
+}
+
+}  // namespace
+
+bool SelectPduMode(AtChannel& channel) {
+    return channel.command("at+cmgf=0").isOk();
+}
+
+SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, SubmitAction action,
+                            const Progress& progress) {
+    if (const auto problem = numberProblem(message.number))
+        return {Outcome::inputRefused(*problem), std::nullopt};
+    if (const auto problem = textProblem(message.text, message.mode))
+        return {Outcome::inputRefused(*problem), std::nullopt};
+    WrittenPdu pdu;
+    try {
+        pdu =
+            PduForWriting(BuildSubmitPdu(message.number, message.text, message.mode), message.smsc);
+    } catch (const Error& e) {
+        return {Outcome::inputRefused(e.message()), std::nullopt};
+    }
+
+    const bool send = action == SubmitAction::Send;
+    reportProgress(progress, send ? QStringLiteral("Sending message...")
+                                  : QStringLiteral("Storing message..."));
+    SubmitResult result;
+    result.outcome = RunOperation(channel, [&] {
+        if (!SelectPduMode(channel))
+            return;
+        const QByteArray command =
+            (send ? QByteArrayLiteral("at+cmgs=") : QByteArrayLiteral("at+cmgw=")) +
+            QByteArray::number(pdu.length);
+        const AtReply reply = channel.submitPdu(command, pdu.hex);
+        if (reply.isOk())
+            result.reference = numberAfter(reply, send ? "+CMGS:" : "+CMGW:");
+    });
+    return result;
+}
+
+MessageListing ReadMessages(AtChannel& channel, const Progress& progress) {
+    reportProgress(progress, QStringLiteral("Reading messages..."));
+    QByteArray listingText;
+    bool listed = false;
+    MessageListing listing;
+    listing.outcome = RunOperation(channel, [&] {
+        if (!SelectPduMode(channel))
+            return;
+        // A storage that cannot be chosen or counted still lists: the count is for progress.
+        const int expected = storedMessageCount(channel.command("at+cpms=\"SM\""));
+        int seen = 0;
+        const AtReply reply = channel.command("at+cmgl=4", [&](const QByteArray& line) {
+            if (line.startsWith("+CMGL:"))
+                reportProgress(progress, readingText(++seen, expected));
+        });
+        if (reply.isOk()) {
+            listingText = reply.text();
+            listed = true;
+        }
+    });
+    if (!listing.outcome.isDone() || !listed)
+        return listing;
+    try {
+        DecodedListing decoded = DecodeListing(listingText);
+        listing.messages = std::move(decoded.messages);
+        listing.skipped = decoded.skipped;
+    } catch (const Error& e) {
+        listing.outcome = Outcome::failed(e.message());
+    }
+    return listing;
+}
+
+SubmitResult SendStoredMessage(AtChannel& channel, quint32 index, const QString& number,
+                               const Progress& progress) {
+    QByteArray command = QByteArrayLiteral("at+cmss=") + QByteArray::number(index);
+    if (!number.isEmpty()) {
+        if (const auto problem = numberProblem(number))
+            return {Outcome::inputRefused(*problem), std::nullopt};
+        command += ",\"" + dialString(number) + '"';
+    }
+    reportProgress(progress, QStringLiteral("Sending message..."));
+    SubmitResult result;
+    result.outcome = RunOperation(channel, [&] {
+        if (!SelectPduMode(channel))
+            return;
+        const AtReply reply = channel.command(command);
+        if (reply.isOk())
+            result.reference = numberAfter(reply, "+CMSS:");
+    });
+    return result;
+}
+
+DeleteResult DeleteMessages(AtChannel& channel, const QList<quint32>& indexes,
+                            const Progress& progress) {
+    QList<quint32> wanted;
+    for (const quint32 index : indexes) {
+        if (!wanted.contains(index))
+            wanted.append(index);
+    }
+    DeleteResult result;
+    if (wanted.isEmpty()) {
+        result.outcome =
+            Outcome::inputRefused(QStringLiteral("Select the message to delete first!"));
+        return result;
+    }
+
+    reportProgress(progress, QStringLiteral("Deleting messages..."));
+    std::optional<AtReply> refusal;  // the first answer that was not OK
+    result.outcome = RunOperation(channel, [&] {
+        for (qsizetype k = 0; k < wanted.size(); ++k) {
+            reportProgress(
+                progress,
+                QStringLiteral("Deleting message %1 from %2").arg(k + 1).arg(wanted.size()));
+            const AtReply reply =
+                channel.command(QByteArrayLiteral("at+cmgd=") + QByteArray::number(wanted[k]));
+            if (reply.isOk()) {
+                result.deleted.append(wanted[k]);
+            } else if (!refusal) {
+                refusal = reply;
+            }
+        }
+    });
+    for (const quint32 index : wanted) {
+        if (!result.deleted.contains(index))
+            result.failed.append(index);
+    }
+    // An error that ended the exchange keeps its own text; otherwise the verdict is the count,
+    // not the last answer, which may be an OK after a refused deletion.
+    if (result.outcome.kind == Outcome::Kind::Failed)
+        return result;
+    if (result.failed.isEmpty()) {
+        result.outcome = Outcome::done();
+    } else if (refusal && judgeReply(*refusal).kind == Outcome::Kind::PhoneRefused) {
+        result.outcome = Outcome::phoneRefused();
+    } else {
+        result.outcome = Outcome::handsetError(
+            QStringLiteral("%1 of %2 messages could not be deleted (the handset answered \"%3\").")
+                .arg(result.failed.size())
+                .arg(wanted.size())
+                .arg(QString::fromLatin1(refusal ? refusal->resultLine : QByteArray())));
+    }
+    return result;
+}
+
+}  // namespace pelmar
