@@ -86,4 +86,11 @@ QString jsonEscape(const QString& text) {
     return out;
 }
 
+QString messageJson(const DecodedMessage& m) {
+    return QStringLiteral(R"({"index":%1,"status":%2,"date":"%3","number":"%4","text":"%5"})")
+        .arg(m.Index)
+        .arg(m.Status)
+        .arg(jsonEscape(m.Date), jsonEscape(m.Number), jsonEscape(m.Text));
+}
+
 }  // namespace pelmar::cli

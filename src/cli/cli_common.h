@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <optional>
 
+#include "sms/decoded_message.h"
+#include "sms/message_operations.h"
+
 namespace pelmar::cli {
 
 // Exit codes of every command.
@@ -30,6 +33,24 @@ std::optional<QByteArray> readInput(const QString& fileName);
 
 // Escapes a text for a JSON string literal (without the quotes).
 QString jsonEscape(const QString& text);
+
+// One listed message as a JSON object on one line: index, status, date, number, text.
+QString messageJson(const DecodedMessage& message);
+
+// The options of one text message, shared by "sms encode" and "sms send|store": --number,
+// --coding, --flash, --no-smsc and the TEXT argument.
+struct TextMessageOptions {
+    TextMessageOptions();
+    void addTo(QCommandLineParser& parser) const;
+    // Fills `message` from the parsed options; -1 when the command should go on, else the exit
+    // code (the error is printed). The number and text are checked by the core.
+    int read(const QCommandLineParser& parser, TextMessage& message) const;
+
+    QCommandLineOption number;
+    QCommandLineOption coding;
+    QCommandLineOption flash;
+    QCommandLineOption noSmsc;
+};
 
 // Command groups. `args` starts with the group's full name ("pelmar-cli sms").
 int runSmsCommand(const QStringList& args);

@@ -2,10 +2,12 @@
 #include <QCommandLineParser>
 
 #include "cli/cli_common.h"
+#include "cli/cli_handset.h"
 #include "smart/operator_logo.h"
 #include "smart/picture_message.h"
 #include "smart/ringtone.h"
 #include "smart/smart_framing.h"
+#include "smart/smart_send.h"
 
 namespace pelmar::cli {
 
@@ -21,12 +23,26 @@ struct Common {
     QCommandLineOption bitmap{QStringLiteral("bitmap"),
                               QStringLiteral("a 1-bit BMP file instead of the built-in image"),
                               QStringLiteral("FILE.bmp")};
+    QCommandLineOption send{QStringLiteral("send"),
+                            QStringLiteral("send it through the handset given with --port DEV "
+                                           "instead of printing the PDUs")};
 
     void addTo(QCommandLineParser& parser, bool withBitmap) {
         parser.addOption(number);
         parser.addOption(noSmsc);
+        parser.addOption(send);
         if (withBitmap)
             parser.addOption(bitmap);
+    }
+    // The handset to send through: nothing to print the PDUs. Throws when --send has no port.
+    HandsetSession* sendingThrough(const QCommandLineParser& parser,
+                                   HandsetSession* handset) const {
+        if (!parser.isSet(send))
+            return nullptr;
+        if (handset == nullptr)
+            throw Error(
+                QStringLiteral("--send needs the handset: pelmar-cli --port DEV smart ..."));
+        return handset;
     }
     SmscField smsc(const QCommandLineParser& parser) const {
         return parser.isSet(noSmsc) ? SmscField::None : SmscField::DefaultSmsc;
@@ -41,7 +57,7 @@ int printPdus(const QList<WrittenPdu>& pdus) {
     return kExitDone;
 }
 
-int ringtone(const QStringList& args) {
+int ringtone(const QStringList& args, HandsetSession* handset) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Builds the smart message of an RTTTL ringtone."));
@@ -54,6 +70,11 @@ int ringtone(const QStringList& args) {
         return badInput(QStringLiteral("give one RTTTL text (see --help)"));
     }
     const QString rtttl = parser.positionalArguments().first();
+    if (HandsetSession* h = common.sendingThrough(parser, handset)) {
+        return h->finish(SendRingtone(h->channel(), parser.value(common.number), rtttl,
+                                      common.smsc(parser), h->progress())
+                             .outcome);
+    }
     if (rtttl.isEmpty())
         return badInput(QStringLiteral("Please enter ringtone (in RTTL format)."));
     const QByteArray tone = EncodeRingtone(rtttl);
@@ -62,7 +83,7 @@ int ringtone(const QStringList& args) {
                                     ConcatReference::kFirst, common.smsc(parser)));
 }
 
-int picture(const QStringList& args) {
+int picture(const QStringList& args, HandsetSession* handset) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Builds the concatenated smart message of a 72 x 28 picture and a text."));
@@ -94,15 +115,21 @@ int picture(const QStringList& args) {
         return badInput(
             QStringLiteral("--reference takes a number, not \"%1\"").arg(parser.value(reference)));
     }
-    const ConcatReference concat(ref);
+    ConcatReference concat(ref);
     const MonoBitmap image = parser.isSet(common.bitmap)
                                  ? LoadPictureBitmap(parser.value(common.bitmap))
                                  : BuiltInPicture();
+    if (HandsetSession* h = common.sendingThrough(parser, handset)) {
+        return h->finish(SendPictureMessage(h->channel(), parser.value(common.number),
+                                            parser.value(text), pictureCoding, image, concat,
+                                            common.smsc(parser), h->progress())
+                             .outcome);
+    }
     return printPdus(BuildPicturePdus(parser.value(common.number), parser.value(text),
                                       pictureCoding, image, concat.value(), common.smsc(parser)));
 }
 
-int logo(const QStringList& args) {
+int logo(const QStringList& args, HandsetSession* handset) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Builds the smart message of a 72 x 14 operator logo for one network."));
@@ -121,12 +148,17 @@ int logo(const QStringList& args) {
     CheckSmartNumber(parser.value(common.number));
     const MonoBitmap image =
         parser.isSet(common.bitmap) ? LoadLogoBitmap(parser.value(common.bitmap)) : BuiltInLogo();
+    if (HandsetSession* h = common.sendingThrough(parser, handset)) {
+        return h->finish(SendOperatorLogo(h->channel(), parser.value(common.number), code, image,
+                                          common.smsc(parser), h->progress())
+                             .outcome);
+    }
     return printPdus(BuildLogoPdus(parser.value(common.number), code, image, common.smsc(parser)));
 }
 
 struct Command {
     const char* name;
-    int (*run)(const QStringList& args);
+    int (*run)(const QStringList& args, HandsetSession* handset);
 };
 
 constexpr Command kCommands[] = {{"ringtone", ringtone}, {"picture", picture}, {"logo", logo}};
@@ -138,13 +170,12 @@ int usage(int exitCode) {
         "                                --text TEXT [--bitmap FILE.bmp] [--no-smsc]\n"
         "       pelmar-cli smart logo --number NUM --network \"MCC MNC\" [--bitmap FILE.bmp]\n"
         "                             [--no-smsc]\n"
-        "Prints one line per PDU: the length for \"at+cmgs=\" and the hex text written."));
+        "Prints one line per PDU: the length for \"at+cmgs=\" and the hex text written.\n"
+        "With --port DEV before \"smart\" and --send, sends the message through the handset."));
     return exitCode;
 }
 
-}  // namespace
-
-int runSmartCommand(const QStringList& args) {
+int runSmart(const QStringList& args, HandsetSession* handset) {
     if (args.size() < 2)
         return usage(kExitBadInput);
     if (args.at(1) == QStringLiteral("--help") || args.at(1) == QStringLiteral("-h")) {
@@ -154,12 +185,23 @@ int runSmartCommand(const QStringList& args) {
         if (args.at(1) != QLatin1StringView(c.name))
             continue;
         try {
-            return c.run(QStringList{args.first() + QLatin1Char(' ') + args.at(1)} + args.mid(2));
+            return c.run(QStringList{args.first() + QLatin1Char(' ') + args.at(1)} + args.mid(2),
+                         handset);
         } catch (const Error& e) {
             return badInput(e.message());
         }
     }
     return badInput(QStringLiteral("unknown smart command \"%1\" (see --help)").arg(args.at(1)));
+}
+
+}  // namespace
+
+int runSmartCommand(const QStringList& args) {
+    return runSmart(args, nullptr);
+}
+
+int runSmartSend(const QStringList& args, HandsetSession& handset) {
+    return runSmart(args, &handset);
 }
 
 }  // namespace pelmar::cli
