@@ -1,0 +1,308 @@
+#include "sms/message_operations.h"
+
+#include <gtest/gtest.h>
+
+#include "support/sim_line.h"
+#include "support/table.h"
+
+namespace pelmar {
+namespace {
+
+using Kind = Outcome::Kind;
+
+SimState stateFrom(const char* file) {
+    return loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(file));
+}
+
+// The SMS-SUBMIT of "abc" to +1234567890, as the handset keeps it.
+const QByteArray kAbcTpdu = "11000A9121436587090000A70361F118";
+
+struct SubmitCase {
+    const char* label;
+    SubmitAction action;
+    void (*configure)(SimOptions&);
+    Kind kind;
+    std::optional<int> reference;
+    const char* textPart;  // part of the outcome text
+};
+
+class SubmitTest : public testing::TestWithParam<SubmitCase> {};
+
+TEST_P(SubmitTest, OutcomeAndWhatTheHandsetHolds) {
+    const SubmitCase& c = GetParam();
+    SimOptions options;
+    c.configure(options);
+    test::SimLine line(stateFrom("sim-basic.json"), options);
+    const TextMessage message{QStringLiteral("+1234567890"), QStringLiteral("abc")};
+    const SubmitResult r = SendOrStoreSMS(line.channel, message, c.action, line.progress());
+
+    EXPECT_EQ(r.outcome.kind, c.kind) << r.outcome.text.toStdString();
+    EXPECT_TRUE(r.outcome.text.contains(QLatin1StringView(c.textPart)))
+        << r.outcome.text.toStdString();
+    EXPECT_EQ(r.reference, c.reference);
+    EXPECT_FALSE(line.channel.isOpen());
+    const bool send = c.action == SubmitAction::Send;
+    EXPECT_EQ(line.texts, QStringList{send ? QStringLiteral("Sending message...")
+                                           : QStringLiteral("Storing message...")});
+    const SimState after = line.sim.state();
+    const bool taken = c.kind == Kind::Done;
+    EXPECT_EQ(send && taken, !after.sent.isEmpty() && after.sent.last().tpdu == kAbcTpdu);
+    EXPECT_EQ(!send && taken, after.messages.value(2).tpdu == kAbcTpdu);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handsets, SubmitTest,
+    testing::Values(SubmitCase{"SentWithItsReference", SubmitAction::Send, [](SimOptions&) {},
+                               Kind::Done, 7, "Done."},
+                    SubmitCase{"StoredInFirstFreeSlot", SubmitAction::Store, [](SimOptions&) {},
+                               Kind::Done, 2, "Done."},
+                    SubmitCase{"ByteByByte", SubmitAction::Send,
+                               [](SimOptions& o) { o.chunkSize = 1; }, Kind::Done, 7, "Done."},
+                    SubmitCase{"LegacyHandsetWithoutSmscField", SubmitAction::Send,
+                               [](SimOptions& o) { o.noSmsc = true; }, Kind::HandsetError,
+                               std::nullopt, "+CMS ERROR: 304"},
+                    SubmitCase{"PhoneFailureIsCanNotConnect", SubmitAction::Send,
+                               [](SimOptions& o) { addReplyOverride(o, "CMGS=+CMS ERROR: 300"); },
+                               Kind::PhoneRefused, std::nullopt, "Can not connect to phone."},
+                    SubmitCase{"NetworkRefusalIsNoSuccess", SubmitAction::Send,
+                               [](SimOptions& o) { addReplyOverride(o, "CMGS=+CMS ERROR: 500"); },
+                               Kind::HandsetError, std::nullopt, "+CMS ERROR: 500"},
+                    SubmitCase{"MemoryFullOnStore", SubmitAction::Store,
+                               [](SimOptions& o) { addReplyOverride(o, "CMGW=+CMS ERROR: 322"); },
+                               Kind::HandsetError, std::nullopt, "+CMS ERROR: 322"},
+                    SubmitCase{"MissingPromptTimesOut", SubmitAction::Send,
+                               [](SimOptions& o) { o.noPrompt.insert("CMGS"); }, Kind::Failed,
+                               std::nullopt, "Read timeout"},
+                    SubmitCase{"PduModeRefused", SubmitAction::Send,
+                               [](SimOptions& o) { addReplyOverride(o, "CMGF=ERROR"); },
+                               Kind::HandsetError, std::nullopt, "ERROR"},
+                    SubmitCase{"SilentHandsetTimesOut", SubmitAction::Send,
+                               [](SimOptions& o) { o.silent.insert("CMGS"); }, Kind::Failed,
+                               std::nullopt, "Read timeout"},
+                    SubmitCase{"UnsolicitedCodesInside", SubmitAction::Send,
+                               [](SimOptions& o) { o.urc = "+CMTI: \"SM\",4"; }, Kind::Done, 7,
+                               "Done."}),
+    test::ByLabel());
+
+TEST(SubmitTest, BareTpduForTheLegacyHandset) {
+    SimOptions options;
+    options.noSmsc = true;
+    test::SimLine line(stateFrom("sim-basic.json"), options);
+    const TextMessage message{QStringLiteral("+1234567890"), QStringLiteral("abc"),
+                              SmsMode::Standard, SmscField::None};
+    EXPECT_TRUE(SendOrStoreSMS(line.channel, message, SubmitAction::Send).outcome.isDone());
+    EXPECT_TRUE(line.sim.log().contains("PDU " + kAbcTpdu));
+}
+
+TEST(SubmitTest, MissingPromptCancelsWithEscape) {
+    SimOptions options;
+    options.noPrompt.insert("CMGS");
+    test::SimLine line(stateFrom("sim-basic.json"), options);
+    SendOrStoreSMS(line.channel, {QStringLiteral("+1"), QStringLiteral("x")}, SubmitAction::Send);
+    EXPECT_TRUE(line.sim.log().contains("CANCEL"));
+    EXPECT_TRUE(line.sim.state().sent.isEmpty());
+}
+
+struct RefusedInputCase {
+    const char* label;
+    const char16_t* number;
+    const char16_t* text;
+    SmsMode mode;
+};
+
+class RefusedInputTest : public testing::TestWithParam<RefusedInputCase> {};
+
+TEST_P(RefusedInputTest, PortIsNeverTouched) {
+    test::SimLine line(stateFrom("sim-basic.json"));
+    const TextMessage message{QString::fromUtf16(GetParam().number),
+                              QString::fromUtf16(GetParam().text), GetParam().mode};
+    const SubmitResult r = SendOrStoreSMS(line.channel, message, SubmitAction::Send);
+    EXPECT_EQ(r.outcome.kind, Kind::InputRefused);
+    EXPECT_FALSE(r.outcome.text.isEmpty());
+    EXPECT_TRUE(line.sim.log().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, RefusedInputTest,
+    testing::Values(RefusedInputCase{"EmptyNumber", u"", u"abc", SmsMode::Standard},
+                    RefusedInputCase{"LetterInNumber", u"12a", u"abc", SmsMode::Standard},
+                    RefusedInputCase{"EmptyText", u"+1", u"", SmsMode::Standard},
+                    RefusedInputCase{"CyrillicInStandard", u"+1", u"Привет", SmsMode::Standard},
+                    RefusedInputCase{"FlashTooLong", u"+1",
+                                     u"0123456789012345678901234567890123456789012345678901234567"
+                                     u"890123456789",
+                                     SmsMode::Flash}),
+    test::ByLabel());
+
+struct ListingCase {
+    const char* label;
+    const char* stateFile;
+    void (*configure)(SimOptions&);
+    Kind kind;
+    int messages;  // -1: no list comes back
+    const char* lastProgress;
+};
+
+class ListingTest : public testing::TestWithParam<ListingCase> {};
+
+TEST_P(ListingTest, WholeListingOrNone) {
+    const ListingCase& c = GetParam();
+    SimOptions options;
+    c.configure(options);
+    test::SimLine line(stateFrom(c.stateFile), options);
+    const MessageListing listing = ReadMessages(line.channel, line.progress());
+
+    EXPECT_EQ(listing.outcome.kind, c.kind) << listing.outcome.text.toStdString();
+    EXPECT_EQ(listing.messages ? listing.messages->size() : -1, c.messages);
+    EXPECT_EQ(listing.skipped, 0);
+    ASSERT_FALSE(line.texts.isEmpty());
+    EXPECT_EQ(line.texts.first(), QStringLiteral("Reading messages..."));
+    EXPECT_EQ(line.texts.last(), QLatin1StringView(c.lastProgress));
+    EXPECT_FALSE(line.channel.isOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handsets, ListingTest,
+    testing::Values(ListingCase{"ThirtyOneByteAtATime", "sim-30-messages.json",
+                                [](SimOptions& o) { o.chunkSize = 1; }, Kind::Done, 30,
+                                "Reading message 30 from 30"},
+                    ListingCase{"RandomPiecesWithUnsolicitedCodes", "sim-30-messages.json",
+                                [](SimOptions& o) {
+                                    o.randomChunks = true;
+                                    o.urc = "+CMTI: \"SM\",7";
+                                },
+                                Kind::Done, 30, "Reading message 30 from 30"},
+                    ListingCase{"LegacyListingWithoutSmscField", "sim-basic.json",
+                                [](SimOptions& o) { o.noSmsc = true; }, Kind::Done, 2,
+                                "Reading message 2 from 2"},
+                    ListingCase{"StorageNotCountedStillLists", "sim-basic.json",
+                                [](SimOptions& o) { addReplyOverride(o, "CPMS=ERROR"); },
+                                Kind::Done, 2, "Reading message 2"},
+                    ListingCase{"ListingRefused", "sim-basic.json",
+                                [](SimOptions& o) { addReplyOverride(o, "CMGL=+CMS ERROR: 500"); },
+                                Kind::HandsetError, -1, "Reading messages..."},
+                    ListingCase{"CutOffMidListing", "sim-30-messages.json",
+                                [](SimOptions& o) { o.hangupAfter = 1500; }, Kind::Failed, -1,
+                                "Reading message 12 from 30"},
+                    ListingCase{"SilentListing", "sim-basic.json",
+                                [](SimOptions& o) { o.silent.insert("CMGL"); }, Kind::Failed, -1,
+                                "Reading messages..."}),
+    test::ByLabel());
+
+TEST(ListingTest, MoreMessagesThanTheOldTableHeld) {
+    SimState state = stateFrom("sim-30-messages.json");
+    const SimMessage sample = state.messages.first();
+    state.messageSlots = 150;
+    for (int index = 1; index <= 120; ++index)
+        state.messages.insert(index, sample);
+    test::SimLine line(state);
+    const MessageListing listing = ReadMessages(line.channel, line.progress());
+    ASSERT_TRUE(listing.messages);
+    EXPECT_EQ(listing.messages->size(), 120);
+    EXPECT_EQ(listing.messages->last().Index, 120u);
+    EXPECT_EQ(line.texts.last(), QStringLiteral("Reading message 120 from 120"));
+}
+
+struct SendStoredCase {
+    const char* label;
+    quint32 index;
+    const char16_t* number;
+    Kind kind;
+    const char* command;      // the at+cmss line sent; empty when none
+    const char* destination;  // as the handset sent it
+};
+
+class SendStoredTest : public testing::TestWithParam<SendStoredCase> {};
+
+TEST_P(SendStoredTest, NumberGoesAsGiven) {
+    const SendStoredCase& c = GetParam();
+    test::SimLine line(stateFrom("sim-basic.json"));
+    const SubmitResult r = SendStoredMessage(line.channel, c.index, QString::fromUtf16(c.number));
+    EXPECT_EQ(r.outcome.kind, c.kind) << r.outcome.text.toStdString();
+    const QList<QByteArray> commands = line.commands();
+    EXPECT_EQ(commands.isEmpty() ? QByteArray() : commands.last(), QByteArray(c.command));
+    const SimState after = line.sim.state();
+    if (c.kind == Kind::Done) {
+        ASSERT_FALSE(after.sent.isEmpty());
+        EXPECT_EQ(after.sent.last().destination, QByteArray(c.destination));
+        EXPECT_EQ(after.messages.value(c.index).status, 3);
+        EXPECT_EQ(r.reference, 7);
+    } else {
+        EXPECT_TRUE(after.sent.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, SendStoredTest,
+    testing::Values(
+        SendStoredCase{"International", 3, u"+12025550123", Kind::Done,
+                       "at+cmss=3,\"+12025550123\"", "+12025550123"},
+        SendStoredCase{"NationalGetsNoPlus", 3, u"5550199", Kind::Done, "at+cmss=3,\"5550199\"",
+                       "5550199"},
+        SendStoredCase{"StoredDestination", 3, u"", Kind::Done, "at+cmss=3", ""},
+        SendStoredCase{"ReceivedMessageCannotBeSent", 1, u"", Kind::HandsetError, "at+cmss=1", ""},
+        SendStoredCase{"LetterRefusedBeforeThePort", 3, u"12a", Kind::InputRefused, "", ""}),
+    test::ByLabel());
+
+struct DeleteCase {
+    const char* label;
+    QList<quint32> indexes;
+    void (*configure)(SimOptions&);
+    Kind kind;
+    QList<quint32> deleted;
+    QList<quint32> failed;
+};
+
+class DeleteTest : public testing::TestWithParam<DeleteCase> {};
+
+TEST_P(DeleteTest, OnlyConfirmedDeletionsCount) {
+    const DeleteCase& c = GetParam();
+    SimOptions options;
+    c.configure(options);
+    test::SimLine line(stateFrom("sim-basic.json"), options);
+    const DeleteResult r = DeleteMessages(line.channel, c.indexes, line.progress());
+    EXPECT_EQ(r.outcome.kind, c.kind) << r.outcome.text.toStdString();
+    EXPECT_EQ(r.deleted, c.deleted);
+    EXPECT_EQ(r.failed, c.failed);
+    const SimState after = line.sim.state();
+    for (const quint32 index : c.deleted)
+        EXPECT_FALSE(after.messages.contains(index)) << index;
+    EXPECT_FALSE(line.channel.isOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handsets, DeleteTest,
+    testing::Values(DeleteCase{"AllConfirmed", {1, 3}, [](SimOptions&) {}, Kind::Done, {1, 3}, {}},
+                    DeleteCase{"RefusedOneDoesNotStopTheOthers",
+                               {99, 3},
+                               [](SimOptions&) {},
+                               Kind::HandsetError,
+                               {3},
+                               {99}},
+                    DeleteCase{"PhoneFailure",
+                               {1},
+                               [](SimOptions& o) { addReplyOverride(o, "CMGD=+CMS ERROR: 300"); },
+                               Kind::PhoneRefused,
+                               {},
+                               {1}},
+                    DeleteCase{"SilentHandsetLeavesAllListed",
+                               {1, 3},
+                               [](SimOptions& o) { o.silent.insert("CMGD"); },
+                               Kind::Failed,
+                               {},
+                               {1, 3}},
+                    DeleteCase{
+                        "NothingSelected", {}, [](SimOptions&) {}, Kind::InputRefused, {}, {}}),
+    test::ByLabel());
+
+TEST(DeleteTest, ReportsHowManyFailed) {
+    test::SimLine line(stateFrom("sim-basic.json"));
+    const DeleteResult r = DeleteMessages(line.channel, {1, 98, 99});
+    EXPECT_EQ(r.outcome.text,
+              QStringLiteral("2 of 3 messages could not be deleted (the handset answered "
+                             "\"+CMS ERROR: 321\")."));
+    EXPECT_EQ(line.texts, QStringList());
+}
+
+}  // namespace
+}  // namespace pelmar
