@@ -1,0 +1,201 @@
+#include "phonebook/phonebook_transfer.h"
+
+#include <gtest/gtest.h>
+
+#include "support/sim_line.h"
+#include "support/table.h"
+
+namespace pelmar {
+namespace {
+
+using Kind = Outcome::Kind;
+
+SimState stateFrom(const char* file) {
+    return loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(file));
+}
+
+PhoneBookEntry entry(const char* number, const QByteArray& name) {
+    return PhoneBookEntry(number, PhoneBookEntry::numberTypeFor(QString::fromLatin1(number)), name);
+}
+
+PhoneBookStore storeOf(int count, int nameLength = 5) {
+    PhoneBookStore store;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray digits = QByteArray::number(5550100 + i);
+        store.append(PhoneBookEntry(digits, 129, QByteArray(nameLength, char('a' + i % 26))));
+    }
+    return store;
+}
+
+struct ReadCase {
+    const char* label;
+    const char* stateFile;
+    PhoneBookKind kind;
+    void (*configure)(SimOptions&);
+    Kind outcome;
+    int entries;  // -1: no store comes back
+    int slotCount;
+};
+
+class ReadTest : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadTest, NewStoreOnlyOnSuccess) {
+    const ReadCase& c = GetParam();
+    SimOptions options;
+    c.configure(options);
+    test::SimLine line(stateFrom(c.stateFile), options);
+    const PhoneBookReadResult r = ReadPhoneBook(line.channel, c.kind, line.progress());
+    EXPECT_EQ(r.outcome.kind, c.outcome) << r.outcome.text.toStdString();
+    EXPECT_EQ(r.store ? r.store->count() : -1, c.entries);
+    EXPECT_EQ(r.slotCount, c.slotCount);
+    EXPECT_EQ(line.texts, QStringList{QStringLiteral("Reading phonebook...")});
+    EXPECT_FALSE(line.channel.isOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handsets, ReadTest,
+    testing::Values(ReadCase{"SimPhonebook", "sim-basic.json", PhoneBookKind::SM,
+                             [](SimOptions&) {}, Kind::Done, 2, 10},
+                    ReadCase{"EmptyPhonebook", "sim-basic.json", PhoneBookKind::ME,
+                             [](SimOptions&) {}, Kind::Done, 0, 5},
+                    ReadCase{"TwoHundredInRandomPieces", "sim-phonebook-200.json",
+                             PhoneBookKind::SM,
+                             [](SimOptions& o) {
+                                 o.randomChunks = true;
+                                 o.urc = "RING";
+                             },
+                             Kind::Done, 200, 250},
+                    ReadCase{"NotFoundMeansEmpty", "sim-basic.json", PhoneBookKind::SM,
+                             [](SimOptions& o) { addReplyOverride(o, "CPBR=+CME ERROR: 22"); },
+                             Kind::Done, 0, 10},
+                    ReadCase{"CutOffMidRead", "sim-phonebook-200.json", PhoneBookKind::SM,
+                             [](SimOptions& o) { o.hangupAfter = 3000; }, Kind::Failed, -1, 250},
+                    ReadCase{"SilentRead", "sim-basic.json", PhoneBookKind::SM,
+                             [](SimOptions& o) { o.silent.insert("CPBR"); }, Kind::Failed, -1, 10},
+                    ReadCase{"ReadRefused", "sim-basic.json", PhoneBookKind::SM,
+                             [](SimOptions& o) { addReplyOverride(o, "CPBR=ERROR"); },
+                             Kind::HandsetError, -1, 10},
+                    ReadCase{"SizeNotTold", "sim-basic.json", PhoneBookKind::SM,
+                             [](SimOptions& o) { addReplyOverride(o, "CPBS=OK"); },
+                             Kind::HandsetError, -1, 0}),
+    test::ByLabel());
+
+TEST(ReadTest, EntriesAsTheHandsetSentThem) {
+    test::SimLine line(stateFrom("sim-basic.json"));
+    const PhoneBookReadResult r = ReadPhoneBook(line.channel, PhoneBookKind::SM);
+    ASSERT_TRUE(r.store);
+    EXPECT_EQ(r.store->entries(), (QList<PhoneBookEntry>{entry("+12025550123", "Alice"),
+                                                         entry("5550199", "\xC8\xE2\xE0\xED")}));
+    EXPECT_EQ(line.commands(), (QList<QByteArray>{"at+cpbs=\"SM\"", "at+cpbs?", "at+cpbr=1,10"}));
+}
+
+struct WriteCase {
+    const char* label;
+    PhoneBookStore store;
+    Kind outcome;
+    int written;
+    QList<qsizetype> refused;
+    QList<qsizetype> notFitting;
+};
+
+class WriteTest : public testing::TestWithParam<WriteCase> {};
+
+TEST_P(WriteTest, EveryAnswerChecked) {
+    const WriteCase& c = GetParam();
+    test::SimLine line(stateFrom("sim-basic.json"));
+    const PhoneBookWriteResult r =
+        WritePhoneBook(line.channel, PhoneBookKind::SM, c.store, line.progress());
+    EXPECT_EQ(r.outcome.kind, c.outcome) << r.outcome.text.toStdString();
+    EXPECT_EQ(r.slotCount, 10);
+    EXPECT_EQ(r.written, c.written);
+    EXPECT_EQ(r.refused, c.refused);
+    EXPECT_EQ(r.notFitting, c.notFitting);
+    EXPECT_TRUE(r.notEmptied.isEmpty());
+    EXPECT_EQ(line.texts.size(), 11);
+    EXPECT_EQ(line.texts.last(), QStringLiteral("Writing phonebook (10 from 10)"));
+    EXPECT_FALSE(line.channel.isOpen());
+
+    // Slot k holds entry k - 1 unless the handset refused it; no other slot holds anything.
+    const SimPhonebook book = line.sim.state().phonebooks.value("SM");
+    for (int slot = 1; slot <= 10; ++slot) {
+        const qsizetype index = slot - 1;
+        const bool held = index < c.store.count() && !c.refused.contains(index);
+        EXPECT_EQ(book.entries.contains(slot), held) << slot;
+        if (held) {
+            EXPECT_EQ(book.entries.value(slot).name, c.store.at(index).Name()) << slot;
+            EXPECT_EQ(book.entries.value(slot).number, c.store.at(index).Number()) << slot;
+        }
+    }
+}
+
+PhoneBookStore withLongName() {
+    PhoneBookStore store = storeOf(3);
+    store.replace(1, PhoneBookEntry("5550199", 129, QByteArray(15, 'x')));  // the SIM takes 14
+    return store;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stores, WriteTest,
+    testing::Values(
+        WriteCase{"ThreeIntoTenSlots", storeOf(3), Kind::Done, 3, {}, {}},
+        WriteCase{"EmptyStoreEmptiesEverySlot", PhoneBookStore(), Kind::Done, 0, {}, {}},
+        WriteCase{"NameTooLongIsReported", withLongName(), Kind::HandsetError, 2, {1}, {}},
+        WriteCase{"TwelveIntoTenSlots", storeOf(12), Kind::HandsetError, 10, {}, {10, 11}}),
+    test::ByLabel());
+
+TEST(WriteTest, HistoricalCommandForm) {
+    test::SimLine line(stateFrom("sim-basic.json"));
+    PhoneBookStore store;
+    store.append(entry("+12025550123", "Alice"));
+    WritePhoneBook(line.channel, PhoneBookKind::SM, store);
+    const QList<QByteArray> commands = line.commands();
+    ASSERT_EQ(commands.size(), 12);
+    EXPECT_EQ(commands[2], "at+cpbw=1,1,\"+12025550123\",145,\"Alice\"");
+    EXPECT_EQ(commands[3], "at+cpbw=2,1");
+}
+
+struct UnwritableCase {
+    const char* label;
+    QByteArray number;
+    QByteArray name;
+};
+
+class UnwritableTest : public testing::TestWithParam<UnwritableCase> {};
+
+TEST_P(UnwritableTest, RefusedBeforeThePortOpens) {
+    test::SimLine line(stateFrom("sim-basic.json"));
+    PhoneBookStore store = storeOf(2);
+    store.append(PhoneBookEntry(GetParam().number, 129, GetParam().name));
+    const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, store);
+    EXPECT_EQ(r.outcome.kind, Kind::InputRefused);
+    EXPECT_TRUE(r.outcome.text.contains(QStringLiteral("entry 3"))) << r.outcome.text.toStdString();
+    EXPECT_TRUE(line.sim.log().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, UnwritableTest,
+                         testing::Values(UnwritableCase{"QuoteInName", "1", "a\"b"},
+                                         UnwritableCase{"CarriageReturnInName", "1",
+                                                        "a\rat+cpbw=1,1"},
+                                         UnwritableCase{"LineFeedInNumber", "1\n2", "a"},
+                                         UnwritableCase{"CtrlZInName", "1", "a\x1A"},
+                                         UnwritableCase{"QuoteInNumber", "1\"", "a"}),
+                         test::ByLabel());
+
+TEST(WriteTest, LastDialledIsNotWritable) {
+    test::SimLine line(stateFrom("sim-basic.json"));
+    EXPECT_EQ(WritePhoneBook(line.channel, PhoneBookKind::LD, storeOf(1)).outcome.kind,
+              Kind::InputRefused);
+    EXPECT_TRUE(line.sim.log().isEmpty());
+}
+
+TEST(WriteTest, ReadBackGivesWhatWasWritten) {
+    test::SimLine line(stateFrom("sim-phonebook-200.json"));
+    const PhoneBookStore store = storeOf(40, 18);
+    ASSERT_TRUE(WritePhoneBook(line.channel, PhoneBookKind::SM, store).outcome.isDone());
+    const PhoneBookReadResult read = ReadPhoneBook(line.channel, PhoneBookKind::SM);
+    ASSERT_TRUE(read.store);
+    EXPECT_EQ(*read.store, store);
+}
+
+}  // namespace
+}  // namespace pelmar
