@@ -34,13 +34,13 @@ const QHash<int, QByteArray>& cmeTexts() {
 const QList<QByteArray> kCharsets = {QByteArrayLiteral("GSM"), QByteArrayLiteral("IRA"),
                                      QByteArrayLiteral("8859-1")};
 
-AtResult ok(QList<QByteArray> lines = {}) {
+SimAnswer ok(QList<QByteArray> lines = {}) {
     return {std::move(lines), kOk, false};
 }
-AtResult error() {
+SimAnswer error() {
     return {{}, kError, false};
 }
-AtResult cmsError(int code) {
+SimAnswer cmsError(int code) {
     return {{}, QByteArrayLiteral("+CMS ERROR: ") + QByteArray::number(code), false};
 }
 
@@ -182,14 +182,14 @@ const QHash<QByteArray, HandsetModel::Handler>& HandsetModel::handlers() {
     return table;
 }
 
-AtResult HandsetModel::execute(const AtCommand& command) {
+SimAnswer HandsetModel::execute(const AtCommand& command) {
     const Handler handler = handlers().value(command.key);
     if (handler == nullptr || pending_.active)
         return error();
     return (this->*handler)(command);
 }
 
-AtResult HandsetModel::cmeError(int code) const {
+SimAnswer HandsetModel::cmeError(int code) const {
     if (cmee_ == 0)
         return error();
     const QByteArray detail =
@@ -197,11 +197,11 @@ AtResult HandsetModel::cmeError(int code) const {
     return {{}, QByteArrayLiteral("+CME ERROR: ") + detail, false};
 }
 
-AtResult HandsetModel::basicOk(const AtCommand&) {
+SimAnswer HandsetModel::basicOk(const AtCommand&) {
     return ok();
 }
 
-AtResult HandsetModel::echoCommand(const AtCommand& c) {
+SimAnswer HandsetModel::echoCommand(const AtCommand& c) {
     if (c.parameter != "0" && c.parameter != "1" && !c.parameter.isEmpty())
         return error();
     echo_ = c.parameter == "1";
@@ -209,14 +209,14 @@ AtResult HandsetModel::echoCommand(const AtCommand& c) {
 }
 
 // Only verbose result codes (V1) and results shown (Q0) are offered.
-AtResult HandsetModel::verboseCommand(const AtCommand& c) {
+SimAnswer HandsetModel::verboseCommand(const AtCommand& c) {
     const QByteArray wanted = c.key == "V" ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
     if (c.parameter == wanted || (c.key == "Q" && c.parameter.isEmpty()))
         return ok();
     return error();
 }
 
-AtResult HandsetModel::resetCommand(const AtCommand&) {
+SimAnswer HandsetModel::resetCommand(const AtCommand&) {
     echo_ = true;
     cmee_ = 0;
     creg_ = 0;
@@ -226,11 +226,11 @@ AtResult HandsetModel::resetCommand(const AtCommand&) {
     return ok();
 }
 
-AtResult HandsetModel::informationCommand(const AtCommand&) {
+SimAnswer HandsetModel::informationCommand(const AtCommand&) {
     return ok({state_.identity.manufacturer + ' ' + state_.identity.model});
 }
 
-AtResult HandsetModel::identityCommand(const AtCommand& c) {
+SimAnswer HandsetModel::identityCommand(const AtCommand& c) {
     static const QHash<QByteArray, QByteArray SimIdentity::*> fields = {
         {QByteArrayLiteral("CGMI"), &SimIdentity::manufacturer},
         {QByteArrayLiteral("GMI"), &SimIdentity::manufacturer},
@@ -249,7 +249,7 @@ AtResult HandsetModel::identityCommand(const AtCommand& c) {
     return ok({state_.identity.*fields.value(c.key)});
 }
 
-AtResult HandsetModel::cmee(const AtCommand& c) {
+SimAnswer HandsetModel::cmee(const AtCommand& c) {
     switch (c.form) {
         case Form::Test:
             return ok({QByteArrayLiteral("+CMEE: (0-2)")});
@@ -269,7 +269,7 @@ AtResult HandsetModel::cmee(const AtCommand& c) {
     return error();
 }
 
-AtResult HandsetModel::cscs(const AtCommand& c) {
+SimAnswer HandsetModel::cscs(const AtCommand& c) {
     if (c.form == Form::Test) {
         QList<QByteArray> names;
         for (const QByteArray& n : kCharsets)
@@ -289,7 +289,7 @@ AtResult HandsetModel::cscs(const AtCommand& c) {
 }
 
 // PDU mode only: text mode is refused.
-AtResult HandsetModel::cmgf(const AtCommand& c) {
+SimAnswer HandsetModel::cmgf(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CMGF: (0)")});
     if (c.form == Form::Read)
@@ -306,7 +306,7 @@ QByteArray HandsetModel::storageCounts() const {
            QByteArray::number(state_.messageSlots);
 }
 
-AtResult HandsetModel::cpms(const AtCommand& c) {
+SimAnswer HandsetModel::cpms(const AtCommand& c) {
     const QByteArray counts = storageCounts();
     const QByteArray mem = quoted(kMessageMemory);
     switch (c.form) {
@@ -338,7 +338,7 @@ QByteArray HandsetModel::listedPdu(const SimMessage& m) const {
 }
 
 // Reading a received unread message marks it read, as 27.005 asks of both AT+CMGL and AT+CMGR.
-AtResult HandsetModel::cmgl(const AtCommand& c) {
+SimAnswer HandsetModel::cmgl(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CMGL: (0-4)")});
     int filter = 0;
@@ -353,7 +353,7 @@ AtResult HandsetModel::cmgl(const AtCommand& c) {
     } else if (c.form != Form::Action) {
         return error();
     }
-    AtResult result = ok();
+    SimAnswer result = ok();
     for (auto it = state_.messages.begin(); it != state_.messages.end(); ++it) {
         if (!listedBy(filter, it->status))
             continue;
@@ -366,7 +366,7 @@ AtResult HandsetModel::cmgl(const AtCommand& c) {
     return result;
 }
 
-AtResult HandsetModel::cmgr(const AtCommand& c) {
+SimAnswer HandsetModel::cmgr(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok();
     const auto args = splitAtArguments(c.parameter);
@@ -376,15 +376,15 @@ AtResult HandsetModel::cmgr(const AtCommand& c) {
     auto it = state_.messages.find(*index);
     if (it == state_.messages.end())
         return cmsError(321);
-    AtResult result = ok({QByteArrayLiteral("+CMGR: ") + QByteArray::number(it->status) + ",," +
-                          QByteArray::number(it->tpdu.size() / 2) + "\r\n" + listedPdu(*it)});
+    SimAnswer result = ok({QByteArrayLiteral("+CMGR: ") + QByteArray::number(it->status) + ",," +
+                           QByteArray::number(it->tpdu.size() / 2) + "\r\n" + listedPdu(*it)});
     if (it->status == 0)
         it->status = 1;
     return result;
 }
 
 // The prompt is given at once; the PDU is checked when it is complete (Ctrl-Z).
-AtResult HandsetModel::cmgsOrCmgw(const AtCommand& c) {
+SimAnswer HandsetModel::cmgsOrCmgw(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok();
     const auto args = splitAtArguments(c.parameter);
@@ -418,7 +418,7 @@ int HandsetModel::sendMessage(const QByteArray& tpdu, const QByteArray& destinat
     return reference;
 }
 
-AtResult HandsetModel::submitPdu(QByteArrayView hexText) {
+SimAnswer HandsetModel::submitPdu(QByteArrayView hexText) {
     const Pending p = pending_;
     pending_ = {};
     if (!p.active)
@@ -454,7 +454,7 @@ AtResult HandsetModel::submitPdu(QByteArrayView hexText) {
     return ok({QByteArrayLiteral("+CMGW: ") + QByteArray::number(index)});
 }
 
-AtResult HandsetModel::cmss(const AtCommand& c) {
+SimAnswer HandsetModel::cmss(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok();
     const auto args = splitAtArguments(c.parameter);
@@ -476,7 +476,7 @@ AtResult HandsetModel::cmss(const AtCommand& c) {
     return ok({QByteArrayLiteral("+CMSS: ") + QByteArray::number(reference)});
 }
 
-AtResult HandsetModel::cmgd(const AtCommand& c) {
+SimAnswer HandsetModel::cmgd(const AtCommand& c) {
     if (c.form == Form::Test) {
         return ok({QByteArrayLiteral("+CMGD: (1-") + QByteArray::number(state_.messageSlots) +
                    "),(0-4)"});
@@ -506,7 +506,7 @@ SimPhonebook& HandsetModel::currentBook() {
     return state_.phonebooks[phonebook_];
 }
 
-AtResult HandsetModel::cpbs(const AtCommand& c) {
+SimAnswer HandsetModel::cpbs(const AtCommand& c) {
     if (c.form == Form::Test) {
         QList<QByteArray> names;
         for (const QByteArray& n : state_.phonebooks.keys())
@@ -529,7 +529,7 @@ AtResult HandsetModel::cpbs(const AtCommand& c) {
     return ok();
 }
 
-AtResult HandsetModel::cpbr(const AtCommand& c) {
+SimAnswer HandsetModel::cpbr(const AtCommand& c) {
     const SimPhonebook& book = currentBook();
     if (c.form == Form::Test) {
         return ok({QByteArrayLiteral("+CPBR: (1-") + QByteArray::number(book.capacity) + ")," +
@@ -545,7 +545,7 @@ AtResult HandsetModel::cpbr(const AtCommand& c) {
         return error();
     if (*first < 1 || *last > book.capacity || *first > *last)
         return cmeError(21);
-    AtResult result = ok();
+    SimAnswer result = ok();
     for (auto it = book.entries.lowerBound(*first); it != book.entries.end() && it.key() <= *last;
          ++it) {
         result.lines.append(QByteArrayLiteral("+CPBR: ") + QByteArray::number(it.key()) + ',' +
@@ -555,7 +555,7 @@ AtResult HandsetModel::cpbr(const AtCommand& c) {
     return result;
 }
 
-AtResult HandsetModel::cpbw(const AtCommand& c) {
+SimAnswer HandsetModel::cpbw(const AtCommand& c) {
     SimPhonebook& book = currentBook();
     if (c.form == Form::Test) {
         return ok({QByteArrayLiteral("+CPBW: (1-") + QByteArray::number(book.capacity) + ")," +
@@ -612,7 +612,7 @@ AtResult HandsetModel::cpbw(const AtCommand& c) {
     return ok();
 }
 
-AtResult HandsetModel::csq(const AtCommand& c) {
+SimAnswer HandsetModel::csq(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CSQ: (0-31,99),(0-7,99)")});
     if (c.form != Form::Action)
@@ -620,7 +620,7 @@ AtResult HandsetModel::csq(const AtCommand& c) {
     return ok({QByteArrayLiteral("+CSQ: 21,99")});
 }
 
-AtResult HandsetModel::creg(const AtCommand& c) {
+SimAnswer HandsetModel::creg(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CREG: (0-2)")});
     if (c.form == Form::Read) {
@@ -633,7 +633,7 @@ AtResult HandsetModel::creg(const AtCommand& c) {
     return ok();
 }
 
-AtResult HandsetModel::cpin(const AtCommand& c) {
+SimAnswer HandsetModel::cpin(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok();
     if (c.form == Form::Read)
@@ -641,7 +641,7 @@ AtResult HandsetModel::cpin(const AtCommand& c) {
     return cmeError(3);  // no PIN is asked for
 }
 
-AtResult HandsetModel::csca(const AtCommand& c) {
+SimAnswer HandsetModel::csca(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok();
     if (c.form == Form::Read) {
@@ -659,7 +659,7 @@ AtResult HandsetModel::csca(const AtCommand& c) {
     return ok();
 }
 
-AtResult HandsetModel::cnmi(const AtCommand& c) {
+SimAnswer HandsetModel::cnmi(const AtCommand& c) {
     if (c.form == Form::Test) {
         return ok({QByteArrayLiteral("+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)")});
     }
@@ -671,7 +671,7 @@ AtResult HandsetModel::cnmi(const AtCommand& c) {
     return ok();
 }
 
-AtResult HandsetModel::csms(const AtCommand& c) {
+SimAnswer HandsetModel::csms(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CSMS: (0)")});
     if (c.form == Form::Read)
@@ -682,7 +682,7 @@ AtResult HandsetModel::csms(const AtCommand& c) {
     return cmsError(303);
 }
 
-AtResult HandsetModel::cfun(const AtCommand& c) {
+SimAnswer HandsetModel::cfun(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CFUN: (0,1),(0,1)")});
     if (c.form == Form::Read)

@@ -11,7 +11,7 @@
 namespace pelmar {
 
 // The answer to one command, before it is framed for the line.
-struct AtResult {
+struct SimAnswer {
     // Information text; an item may span lines that belong together ("+CMGL: ...\r\n<pdu>").
     QList<QByteArray> lines;
     QByteArray final;     // "OK", "ERROR", "+CMS ERROR: 304"; empty when `prompt` is set
@@ -29,12 +29,12 @@ class HandsetModel {
     // sends; without it the handset lists and takes bare TPDUs, as some old handsets do.
     explicit HandsetModel(SimState state = demoSimState(), bool withSmsc = true);
 
-    AtResult execute(const AtCommand& command);
+    SimAnswer execute(const AtCommand& command);
 
     bool awaitingPdu() const { return pending_.active; }
     QByteArray pendingCommandKey() const { return pending_.key; }
     // The hex text typed after the prompt, at Ctrl-Z.
-    AtResult submitPdu(QByteArrayView hexText);
+    SimAnswer submitPdu(QByteArrayView hexText);
     // ESC after the prompt, or the line dropped: the message is discarded.
     void cancelPdu();
 
@@ -43,36 +43,36 @@ class HandsetModel {
     SimState& state() { return state_; }
 
   private:
-    using Handler = AtResult (HandsetModel::*)(const AtCommand&);
+    using Handler = SimAnswer (HandsetModel::*)(const AtCommand&);
     static const QHash<QByteArray, Handler>& handlers();
 
-    AtResult basicOk(const AtCommand& c);
-    AtResult echoCommand(const AtCommand& c);
-    AtResult verboseCommand(const AtCommand& c);
-    AtResult resetCommand(const AtCommand& c);
-    AtResult informationCommand(const AtCommand& c);
-    AtResult identityCommand(const AtCommand& c);
-    AtResult cmee(const AtCommand& c);
-    AtResult cscs(const AtCommand& c);
-    AtResult cmgf(const AtCommand& c);
-    AtResult cpms(const AtCommand& c);
-    AtResult cmgl(const AtCommand& c);
-    AtResult cmgr(const AtCommand& c);
-    AtResult cmgsOrCmgw(const AtCommand& c);
-    AtResult cmss(const AtCommand& c);
-    AtResult cmgd(const AtCommand& c);
-    AtResult cpbs(const AtCommand& c);
-    AtResult cpbr(const AtCommand& c);
-    AtResult cpbw(const AtCommand& c);
-    AtResult csq(const AtCommand& c);
-    AtResult creg(const AtCommand& c);
-    AtResult cpin(const AtCommand& c);
-    AtResult csca(const AtCommand& c);
-    AtResult cnmi(const AtCommand& c);
-    AtResult csms(const AtCommand& c);
-    AtResult cfun(const AtCommand& c);
+    SimAnswer basicOk(const AtCommand& c);
+    SimAnswer echoCommand(const AtCommand& c);
+    SimAnswer verboseCommand(const AtCommand& c);
+    SimAnswer resetCommand(const AtCommand& c);
+    SimAnswer informationCommand(const AtCommand& c);
+    SimAnswer identityCommand(const AtCommand& c);
+    SimAnswer cmee(const AtCommand& c);
+    SimAnswer cscs(const AtCommand& c);
+    SimAnswer cmgf(const AtCommand& c);
+    SimAnswer cpms(const AtCommand& c);
+    SimAnswer cmgl(const AtCommand& c);
+    SimAnswer cmgr(const AtCommand& c);
+    SimAnswer cmgsOrCmgw(const AtCommand& c);
+    SimAnswer cmss(const AtCommand& c);
+    SimAnswer cmgd(const AtCommand& c);
+    SimAnswer cpbs(const AtCommand& c);
+    SimAnswer cpbr(const AtCommand& c);
+    SimAnswer cpbw(const AtCommand& c);
+    SimAnswer csq(const AtCommand& c);
+    SimAnswer creg(const AtCommand& c);
+    SimAnswer cpin(const AtCommand& c);
+    SimAnswer csca(const AtCommand& c);
+    SimAnswer cnmi(const AtCommand& c);
+    SimAnswer csms(const AtCommand& c);
+    SimAnswer cfun(const AtCommand& c);
 
-    AtResult cmeError(int code) const;
+    SimAnswer cmeError(int code) const;
     QByteArray listedPdu(const SimMessage& m) const;
     QByteArray storageCounts() const;
     SimPhonebook& currentBook();

@@ -92,11 +92,13 @@ void HandsetSim::commandLine(const QByteArray& line, Clock::time_point now) {
     for (const AtCommand& cmd : parsed.commands) {
         const auto override = options_.replies.constFind(cmd.key);
         const bool overridden = override != options_.replies.cend();
-        if (overridden && !isPromptCommand(cmd.key)) {
+        // Without its prompt, a submission's override answers the command itself, as a handset
+        // that refuses at once ("+CMS ERROR: 322", memory full) and takes no PDU.
+        if (overridden && (!isPromptCommand(cmd.key) || options_.noPrompt.contains(cmd.key))) {
             final = *override;
             break;
         }
-        const AtResult r = model_.execute(cmd);
+        const SimAnswer r = model_.execute(cmd);
         lines += r.lines;
         if (r.prompt) {
             // A submission's override is its result after the PDU, so the prompt still comes.
@@ -138,7 +140,7 @@ void HandsetSim::pduEnd(bool submit, Clock::time_point now) {
         answer({}, pendingOverride_, false, ready);
         return;
     }
-    const AtResult r = model_.submitPdu(pdu);
+    const SimAnswer r = model_.submitPdu(pdu);
     answer(r.lines, r.final, false, ready);
 }
 

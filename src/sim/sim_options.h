@@ -18,7 +18,8 @@ struct SimOptions {
     bool randomChunks = false;  // pieces of 1 to 16 bytes from a generator seeded by `seed`
     quint32 seed = 1;
     QMap<QByteArray, QByteArray> replies;  // command key -> final result given instead
-    QSet<QByteArray> noPrompt;             // AT+CMGS/AT+CMGW wait for the PDU without "> "
+    QSet<QByteArray> noPrompt;             // AT+CMGS/AT+CMGW wait for the PDU without "> ";
+                                           // with a reply override they refuse at once
     QSet<QByteArray> silent;               // never answered, not even echoed
     QByteArray urc;                        // unsolicited line put inside every reply
     qint64 hangupAfter = -1;               // the line dies after this many bytes sent; -1: never
