@@ -1,0 +1,374 @@
+// Every handset operation against every fault of the simulated handset that can hit it: the
+// outcome, the time it took, that nothing the caller holds is lost, and that the port is closed.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "link/at_channel.h"
+#include "link/operation_frame.h"
+#include "phonebook/phonebook_transfer.h"
+#include "sim/handset_sim.h"
+#include "sim/sim_transport.h"
+#include "smart/smart_send.h"
+#include "sms/message_operations.h"
+
+namespace pelmar {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Kind = Outcome::Kind;
+using Timing = SimTransport::Timing;
+
+constexpr std::chrono::milliseconds kLineTimeout = 300ms;
+constexpr std::chrono::milliseconds kThink = 100ms;  // a slow handset, still within the time-out
+constexpr quint32 kStoredUnsent = 31;
+const QString kNumber = QStringLiteral("+12025550199");
+
+// 30 received messages and one stored unsent (room for 9 more), and the small phonebooks.
+SimState matrixState() {
+    SimState state = loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json"));
+    const SimState basic = loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
+    state.identity = basic.identity;
+    state.phonebooks = basic.phonebooks;
+    state.messageSlots = 40;
+    state.messages.insert(kStoredUnsent, basic.messages.value(3));
+    return state;
+}
+
+// Between the channel and the simulator's line: keeps what the program wrote and counts what
+// it read.
+class Tap final : public Transport {
+  public:
+    explicit Tap(Transport& line) : line_(line) {}
+    void open() override { line_.open(); }
+    void close() override { line_.close(); }
+    bool isOpen() const override { return line_.isOpen(); }
+    void write(QByteArrayView bytes) override {
+        written += bytes;
+        line_.write(bytes);
+    }
+    QByteArray read(std::chrono::milliseconds timeout) override {
+        QByteArray bytes = line_.read(timeout);
+        bytesRead += bytes.size();
+        return bytes;
+    }
+    QString portName() const override { return line_.portName(); }
+    void setPortName(const QString& name) override { line_.setPortName(name); }
+
+    QByteArray written;
+    qint64 bytesRead = 0;
+
+  private:
+    Transport& line_;
+};
+
+// What the program holds besides the handset. Each operation's result reaches it only on
+// success, as in the program's own pages.
+struct Caller {
+    QList<DecodedMessage> table;
+    PhoneBookStore phonebook;
+    ConcatReference reference{7};
+    QString identity;
+};
+
+Caller initialCaller() {
+    Caller caller;
+    DecodedMessage kept;
+    kept.Index = 99;
+    kept.Text = QStringLiteral("kept from the last listing");
+    caller.table = {kept};
+    caller.phonebook.append(PhoneBookEntry("5550100", 129, "Kept"));
+    return caller;
+}
+
+QStringList tableRows(const QList<DecodedMessage>& table) {
+    QStringList rows;
+    for (const DecodedMessage& m : table)
+        rows.append(QStringLiteral("%1 %2 %3").arg(m.Index).arg(m.Number, m.Text));
+    return rows;
+}
+
+PhoneBookStore bookToWrite() {
+    return PhoneBookStore({PhoneBookEntry("+12025550111", 145, "Ann"),
+                           PhoneBookEntry("5550112", 129, "Bob"),
+                           PhoneBookEntry("+12025550113", 145, "\xC8\xE2\xE0\xED")});
+}
+
+struct Operation {
+    const char* label;
+    QByteArray command;  // the command the faults aim at
+    bool submits;        // answered with the "> " prompt
+    Outcome (*run)(AtChannel&, Caller&);
+    // What a successful run left on the handset and with the caller.
+    void (*checkEffect)(const SimState& before, const SimState& after, const Caller&);
+};
+
+const Operation kOperations[] = {
+    {"Send", "CMGS", true,
+     [](AtChannel& ch, Caller&) {
+         return SendOrStoreSMS(ch, {kNumber, QStringLiteral("Fault matrix")}, SubmitAction::Send)
+             .outcome;
+     },
+     [](const SimState& before, const SimState& after, const Caller&) {
+         EXPECT_EQ(after.sent.size(), before.sent.size() + 1);
+     }},
+    {"Store", "CMGW", true,
+     [](AtChannel& ch, Caller&) {
+         return SendOrStoreSMS(ch, {kNumber, QStringLiteral("Fault matrix")}, SubmitAction::Store)
+             .outcome;
+     },
+     [](const SimState& before, const SimState& after, const Caller&) {
+         EXPECT_EQ(after.messages.size(), before.messages.size() + 1);
+         EXPECT_TRUE(after.sent.isEmpty());
+     }},
+    {"List", "CMGL", false,
+     [](AtChannel& ch, Caller& caller) {
+         MessageListing listing = ReadMessages(ch);
+         EXPECT_EQ(listing.messages.has_value(), listing.outcome.isDone());
+         if (listing.messages)
+             caller.table = *listing.messages;
+         return listing.outcome;
+     },
+     [](const SimState& before, const SimState&, const Caller& caller) {
+         QList<int> listed;
+         for (const DecodedMessage& m : caller.table)
+             listed.append(static_cast<int>(m.Index));
+         EXPECT_EQ(listed, before.messages.keys());
+         for (const DecodedMessage& m : caller.table)
+             EXPECT_FALSE(m.Text.isEmpty()) << "message " << m.Index << " lost its text";
+     }},
+    {"SendStored", "CMSS", false,
+     [](AtChannel& ch, Caller&) { return SendStoredMessage(ch, kStoredUnsent, kNumber).outcome; },
+     [](const SimState&, const SimState& after, const Caller&) {
+         ASSERT_EQ(after.sent.size(), 1);
+         EXPECT_EQ(after.sent.first().destination, kNumber.toLatin1());
+     }},
+    {"Delete", "CMGD", false,
+     [](AtChannel& ch, Caller&) {
+         const DeleteResult result = DeleteMessages(ch, {4, 5});
+         EXPECT_EQ(result.deleted.size() + result.failed.size(), 2);
+         return result.outcome;
+     },
+     [](const SimState& before, const SimState& after, const Caller&) {
+         EXPECT_EQ(after.messages.size(), before.messages.size() - 2);
+         EXPECT_FALSE(after.messages.contains(4) || after.messages.contains(5));
+     }},
+    {"PhonebookRead", "CPBR", false,
+     [](AtChannel& ch, Caller& caller) {
+         PhoneBookReadResult read = ReadPhoneBook(ch, PhoneBookKind::SM);
+         EXPECT_EQ(read.store.has_value(), read.outcome.isDone());
+         if (read.store)
+             caller.phonebook = *read.store;
+         return read.outcome;
+     },
+     [](const SimState& before, const SimState&, const Caller& caller) {
+         const SimPhonebook& book = before.phonebooks.value("SM");
+         ASSERT_EQ(caller.phonebook.count(), book.entries.size());
+         EXPECT_EQ(caller.phonebook.at(1).Name(), book.entries.last().name);
+     }},
+    {"PhonebookWrite", "CPBW", false,
+     [](AtChannel& ch, Caller&) {
+         return WritePhoneBook(ch, PhoneBookKind::SM, bookToWrite()).outcome;
+     },
+     [](const SimState&, const SimState& after, const Caller&) {
+         const SimPhonebook& book = after.phonebooks.value("SM");
+         ASSERT_EQ(book.entries.keys(), QList<int>({1, 2, 3}));
+         EXPECT_EQ(book.entries.value(3).name, QByteArray("\xC8\xE2\xE0\xED"));
+     }},
+    {"Picture", "CMGS", true,
+     [](AtChannel& ch, Caller& caller) {
+         return SendPictureMessage(ch, kNumber, QStringLiteral("Fault matrix"),
+                                   PictureCoding::Standard, BuiltInPicture(), caller.reference)
+             .outcome;
+     },
+     [](const SimState& before, const SimState& after, const Caller& caller) {
+         EXPECT_EQ(after.sent.size(), before.sent.size() + 3);
+         EXPECT_EQ(caller.reference.value(), 8);
+     }},
+    {"Identify", "CGMI", false,
+     [](AtChannel& ch, Caller& caller) {
+         const Outcome outcome = IdentifyHandset(ch);
+         caller.identity = ch.PhoneIdentity();
+         return outcome;
+     },
+     [](const SimState&, const SimState&, const Caller& caller) {
+         EXPECT_EQ(caller.identity, QStringLiteral("TESTCO T-100"));
+     }},
+};
+
+// What one run showed, for the checks of its fault.
+struct Observed {
+    const Operation& op;
+    SimState before;
+    SimState after;
+    QList<QByteArray> log;
+    QByteArray written;
+    Caller caller;
+    Outcome outcome;
+    Clock::duration elapsed;
+};
+
+void callerUntouched(const Observed& r) {
+    const Caller kept = initialCaller();
+    EXPECT_EQ(tableRows(r.caller.table), tableRows(kept.table));
+    EXPECT_EQ(r.caller.phonebook, kept.phonebook);
+    EXPECT_EQ(r.caller.reference.value(), kept.reference.value());
+    EXPECT_TRUE(r.caller.identity.isEmpty());
+}
+
+void effectShows(const Observed& r) {
+    r.op.checkEffect(r.before, r.after, r.caller);
+}
+
+void nothingChanged(const Observed& r) {
+    callerUntouched(r);
+    EXPECT_TRUE(r.after == r.before) << "the handset's state changed";
+}
+
+void promptCancelled(const Observed& r) {
+    nothingChanged(r);
+    EXPECT_TRUE(r.written.endsWith('\x1B')) << "no ESC after the missing prompt";
+    for (const QByteArray& line : r.log)
+        EXPECT_FALSE(line.startsWith("PDU ")) << "a PDU was written: " << line.constData();
+}
+
+void timedOut(const Observed& r) {
+    EXPECT_EQ(r.outcome.text,
+              QStringLiteral("Read timeout. Possibly simulated handset is not a valid port for "
+                             "Dovrel."));
+    EXPECT_GE(r.elapsed, kLineTimeout);
+    nothingChanged(r);
+}
+
+void promptTimedOut(const Observed& r) {
+    timedOut(r);
+    promptCancelled(r);
+    EXPECT_TRUE(r.log.contains("CANCEL")) << "the handset still waits for the PDU";
+}
+
+struct Fault {
+    const char* label;
+    // `cleanBytes`: what the handset sends for the operation when nothing goes wrong.
+    void (*configure)(SimOptions&, const QByteArray& command, qint64 cleanBytes);
+    Timing timing;
+    Kind expected;
+    void (*check)(const Observed&);
+    int timeouts = 0;  // whole line time-outs the program has to wait through
+    bool submissionsOnly = false;
+};
+
+void replyWith(SimOptions& o, const QByteArray& command, const char* text) {
+    o.replies.insert(command, text);
+}
+
+const Fault kFaults[] = {
+    {"OneByteChunks", [](SimOptions& o, const QByteArray&, qint64) { o.chunkSize = 1; },
+     Timing::Fast, Kind::Done, effectShows},
+    {"RandomChunks",
+     [](SimOptions& o, const QByteArray&, qint64) {
+         o.randomChunks = true;
+         o.seed = 11;
+     },
+     Timing::Fast, Kind::Done, effectShows},
+    {"SlowReplies", [](SimOptions& o, const QByteArray&, qint64) { o.think = kThink; },
+     Timing::Real, Kind::Done, effectShows},
+    {"UrcInEveryReply", [](SimOptions& o, const QByteArray&, qint64) { o.urc = "+CMTI: \"SM\",3"; },
+     Timing::Fast, Kind::Done, effectShows},
+    {"CmsError300",
+     [](SimOptions& o, const QByteArray& c, qint64) { replyWith(o, c, "+CMS ERROR: 300"); },
+     Timing::Fast, Kind::PhoneRefused, nothingChanged},
+    {"CmsError500",
+     [](SimOptions& o, const QByteArray& c, qint64) { replyWith(o, c, "+CMS ERROR: 500"); },
+     Timing::Fast, Kind::HandsetError, nothingChanged},
+    {"PlainError", [](SimOptions& o, const QByteArray& c, qint64) { replyWith(o, c, "ERROR"); },
+     Timing::Fast, Kind::HandsetError, nothingChanged},
+    {"CmeError24",
+     [](SimOptions& o, const QByteArray& c, qint64) { replyWith(o, c, "+CME ERROR: 24"); },
+     Timing::Fast, Kind::HandsetError, nothingChanged},
+    {"RefusedWithoutPrompt",
+     [](SimOptions& o, const QByteArray& c, qint64) {
+         o.noPrompt.insert(c);
+         replyWith(o, c, "+CMS ERROR: 322");
+     },
+     Timing::Fast, Kind::HandsetError, promptCancelled, 0, true},
+    {"PromptNeverComes", [](SimOptions& o, const QByteArray& c, qint64) { o.noPrompt.insert(c); },
+     Timing::Fast, Kind::Failed, promptTimedOut, 1, true},
+    {"Silent", [](SimOptions& o, const QByteArray& c, qint64) { o.silent.insert(c); }, Timing::Fast,
+     Kind::Failed, timedOut, 1},
+    {"HangUpMidTransfer",
+     [](SimOptions& o, const QByteArray&, qint64 clean) { o.hangupAfter = clean / 2; },
+     Timing::Fast, Kind::Failed, callerUntouched},
+};
+
+struct Row {
+    const Fault* fault;
+    const Operation* op;
+    std::string label;
+};
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.label;
+}
+
+std::vector<Row> matrix() {
+    std::vector<Row> rows;
+    for (const Fault& fault : kFaults) {
+        for (const Operation& op : kOperations) {
+            if (fault.submissionsOnly && !op.submits)
+                continue;
+            rows.push_back({&fault, &op, std::string(fault.label) + '_' + op.label});
+        }
+    }
+    return rows;
+}
+
+// The bytes the handset sends for `op` when nothing goes wrong.
+qint64 cleanBytes(const Operation& op) {
+    HandsetSim sim(matrixState());
+    SimTransport line(sim);
+    Tap tap(line);
+    AtChannel channel(tap, kLineTimeout);
+    Caller caller = initialCaller();
+    EXPECT_TRUE(op.run(channel, caller).isDone());
+    return tap.bytesRead;
+}
+
+class FaultMatrixTest : public testing::TestWithParam<Row> {};
+
+TEST_P(FaultMatrixTest, OutcomeInTimeNothingLostPortClosed) {
+    const Fault& fault = *GetParam().fault;
+    const Operation& op = *GetParam().op;
+    SimOptions options;
+    fault.configure(options, op.command, cleanBytes(op));
+    HandsetSim sim(matrixState(), options);
+    SimTransport line(sim, fault.timing);
+    Tap tap(line);
+    AtChannel channel(tap, kLineTimeout);
+
+    Observed run{op, sim.state(), {}, {}, {}, initialCaller(), {}, {}};
+    const Clock::time_point start = Clock::now();
+    run.outcome = op.run(channel, run.caller);
+    run.elapsed = Clock::now() - start;
+    run.after = sim.state();
+    run.log = sim.log();
+    run.written = tap.written;
+
+    EXPECT_EQ(run.outcome.kind, fault.expected) << run.outcome.text.toStdString();
+    EXPECT_FALSE(tap.isOpen()) << "the port was left open";
+    // Only a silent handset makes the program wait a whole time-out, and only once; a slow
+    // one costs its think time per command (at most a dozen here).
+    const auto bound =
+        fault.timeouts * kLineTimeout + (fault.timing == Timing::Real ? 14 * kThink : 0ms) + 250ms;
+    EXPECT_LT(run.elapsed, bound);
+    fault.check(run);
+}
+
+INSTANTIATE_TEST_SUITE_P(Matrix, FaultMatrixTest, testing::ValuesIn(matrix()),
+                         [](const testing::TestParamInfo<Row>& row) { return row.param.label; });
+
+}  // namespace
+}  // namespace pelmar
