@@ -1,0 +1,179 @@
+#include "smart/smart_send.h"
+
+#include <gtest/gtest.h>
+
+#include "support/sim_line.h"
+#include "support/table.h"
+
+namespace pelmar {
+namespace {
+
+using Kind = Outcome::Kind;
+
+SimState basicState() {
+    return loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
+}
+
+const QString kNumber = QStringLiteral("+12345678901");
+
+struct PictureCase {
+    const char* label;
+    void (*configure)(SimOptions&);
+    int startReference;
+    Kind kind;
+    int partsSent;
+    int nextReference;
+    QStringList progress;
+};
+
+const QStringList kAllParts = {QStringLiteral("Sending part 1 from 3"),
+                               QStringLiteral("Sending part 2 from 3"),
+                               QStringLiteral("Sending part 3 from 3")};
+
+class PictureTest : public testing::TestWithParam<PictureCase> {};
+
+TEST_P(PictureTest, ReferenceAdvancesOnlyWhenEveryPartWasAccepted) {
+    const PictureCase& c = GetParam();
+    SimOptions options;
+    c.configure(options);
+    test::SimLine line(basicState(), options);
+    ConcatReference reference(c.startReference);
+    const SmartSendResult r =
+        SendPictureMessage(line.channel, kNumber, QStringLiteral("Hi"), PictureCoding::Standard,
+                           BuiltInPicture(), reference, SmscField::DefaultSmsc, line.progress());
+    EXPECT_EQ(r.outcome.kind, c.kind) << r.outcome.text.toStdString();
+    EXPECT_EQ(r.partsSent, c.partsSent);
+    EXPECT_EQ(r.partsTotal, 3);
+    EXPECT_EQ(reference.value(), c.nextReference);
+    EXPECT_EQ(line.texts, c.progress);
+    // A cut-off line may hide the handset's acceptance of the last part, never invent one.
+    EXPECT_GE(line.sim.state().sent.size(), c.partsSent);
+    EXPECT_FALSE(line.channel.isOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handsets, PictureTest,
+    testing::Values(
+        PictureCase{"AllThreeParts", [](SimOptions&) {}, 7, Kind::Done, 3, 8, kAllParts},
+        PictureCase{"ReferenceWrapsAfter254", [](SimOptions&) {}, 254, Kind::Done, 3, 1, kAllParts},
+        PictureCase{"OneByteAtATime", [](SimOptions& o) { o.chunkSize = 1; }, 7, Kind::Done, 3, 8,
+                    kAllParts},
+        PictureCase{"FirstPartRefusedStopsTheSend",
+                    [](SimOptions& o) { addReplyOverride(o, "CMGS=+CMS ERROR: 500"); },
+                    7,
+                    Kind::HandsetError,
+                    0,
+                    7,
+                    {kAllParts.first()}},
+        PictureCase{"PhoneFailure",
+                    [](SimOptions& o) { addReplyOverride(o, "CMGS=+CMS ERROR: 300"); },
+                    7,
+                    Kind::PhoneRefused,
+                    0,
+                    7,
+                    {kAllParts.first()}},
+        PictureCase{"CutOffInTheSecondPart",
+                    [](SimOptions& o) { o.hangupAfter = 500; },
+                    7,
+                    Kind::Failed,
+                    1,
+                    7,
+                    {kAllParts[0], kAllParts[1]}},
+        PictureCase{"SilentAfterThePdu",
+                    [](SimOptions& o) { o.silent.insert("CMGS"); },
+                    7,
+                    Kind::Failed,
+                    0,
+                    7,
+                    {kAllParts.first()}}),
+    test::ByLabel());
+
+TEST(PictureTest, PartsCarryOneReferenceInOrder) {
+    test::SimLine line(basicState());
+    ConcatReference reference(42);
+    SendPictureMessage(line.channel, kNumber, QStringLiteral("Hi"), PictureCoding::Standard,
+                       BuiltInPicture(), reference);
+    const QList<SimSentMessage> sent = line.sim.state().sent;
+    ASSERT_EQ(sent.size(), 3);
+    for (int n = 1; n <= 3; ++n) {
+        // The concatenation element closes the user-data header: reference, total, number.
+        const QByteArray element = "00032A03" + QByteArray::number(n).rightJustified(2, '0');
+        EXPECT_TRUE(sent[n - 1].tpdu.contains(element)) << n;
+    }
+}
+
+struct SingleCase {
+    const char* label;
+    SmartSendResult (*send)(AtChannel&, const Progress&);
+    Kind kind;
+    const char* progressOrRefusal;
+    const char* portOctets;  // destination port in the sent user-data header; empty when refused
+};
+
+class SingleTest : public testing::TestWithParam<SingleCase> {};
+
+TEST_P(SingleTest, OnePduOrRefusedBeforeThePort) {
+    const SingleCase& c = GetParam();
+    test::SimLine line(basicState());
+    const SmartSendResult r = c.send(line.channel, line.progress());
+    EXPECT_EQ(r.outcome.kind, c.kind) << r.outcome.text.toStdString();
+    const QList<SimSentMessage> sent = line.sim.state().sent;
+    if (c.kind == Kind::Done) {
+        EXPECT_EQ(line.texts, QStringList{QLatin1StringView(c.progressOrRefusal)});
+        ASSERT_EQ(sent.size(), 1);
+        EXPECT_TRUE(sent.first().tpdu.contains(QByteArray("0504") + c.portOctets + "0000"));
+    } else {
+        EXPECT_EQ(r.outcome.text, QLatin1StringView(c.progressOrRefusal));
+        EXPECT_TRUE(line.sim.log().isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, SingleTest,
+    testing::Values(
+        SingleCase{"Ringtone",
+                   [](AtChannel& ch, const Progress& p) {
+                       return SendRingtone(ch, kNumber, QStringLiteral("Test:d=4,o=5,b=100:c,8d."),
+                                           SmscField::DefaultSmsc, p);
+                   },
+                   Kind::Done, "Sending ringtone...", "1581"},
+        SingleCase{"RingtoneTooBig",
+                   [](AtChannel& ch, const Progress& p) {
+                       return SendRingtone(
+                           ch, kNumber, QStringLiteral("x:") + QStringLiteral("c,").repeated(100),
+                           SmscField::DefaultSmsc, p);
+                   },
+                   Kind::InputRefused, "The Ringtone is too big to send.", ""},
+        SingleCase{"EmptyRingtone",
+                   [](AtChannel& ch, const Progress& p) {
+                       return SendRingtone(ch, kNumber, {}, SmscField::DefaultSmsc, p);
+                   },
+                   Kind::InputRefused, "Please enter ringtone (in RTTL format).", ""},
+        SingleCase{"Logo",
+                   [](AtChannel& ch, const Progress& p) {
+                       return SendOperatorLogo(ch, kNumber,
+                                               ParseNetworkCode(QStringLiteral("202 01")),
+                                               BuiltInLogo(), SmscField::DefaultSmsc, p);
+                   },
+                   Kind::Done, "Sending logo...", "1582"},
+        SingleCase{"LogoWithoutNumber",
+                   [](AtChannel& ch, const Progress& p) {
+                       return SendOperatorLogo(ch, {}, ParseNetworkCode(QStringLiteral("202 01")),
+                                               BuiltInLogo(), SmscField::DefaultSmsc, p);
+                   },
+                   Kind::InputRefused,
+                   "Please enter the recipient's phone number (with \"+\" if needed).", ""}),
+    test::ByLabel());
+
+TEST(PictureTest, EmptyTextIsRefusedAndKeepsTheReference) {
+    test::SimLine line(basicState());
+    ConcatReference reference(9);
+    const SmartSendResult r = SendPictureMessage(line.channel, kNumber, {}, PictureCoding::Standard,
+                                                 BuiltInPicture(), reference);
+    EXPECT_EQ(r.outcome.kind, Kind::InputRefused);
+    EXPECT_EQ(reference.value(), 9);
+    EXPECT_TRUE(line.sim.log().isEmpty());
+}
+
+}  // namespace
+}  // namespace pelmar
