@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "phonebook/phone_book_store.h"
+#include "sim/sim_state.h"
+#include "support/run_cli.h"
+#include "support/table.h"
+
+namespace pelmar {
+namespace {
+
+QString sample(const char* name) {
+    return QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(name);
+}
+
+// pelmar-handset-sim on a pseudo-terminal, stopped (and its state saved) when it goes.
+class SimProcess {
+  public:
+    explicit SimProcess(const QStringList& options) {
+        process_.start(QStringLiteral(PELMAR_SIM_PATH),
+                       options + QStringList{QStringLiteral("--log"), logPath(),
+                                             QStringLiteral("--save-state"), statePath()});
+        if (process_.waitForStarted() && process_.waitForReadyRead(10000))
+            device_ = QString::fromLocal8Bit(process_.readLine().trimmed());
+    }
+    ~SimProcess() { stop(); }
+
+    QString device() const { return device_; }
+    QString logPath() const { return dir_.filePath(QStringLiteral("sim.log")); }
+    QString statePath() const { return dir_.filePath(QStringLiteral("state.json")); }
+
+    // Stops the handset; its log and final state are then complete.
+    void stop() {
+        if (process_.state() == QProcess::NotRunning)
+            return;
+        process_.terminate();
+        if (!process_.waitForFinished(10000)) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    QByteArray log() {
+        stop();
+        QFile file(logPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+  private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    QString device_;
+};
+
+// The handset command's arguments, given as "sms|send|abc".
+QStringList cliArgs(const QString& device, const QString& args) {
+    return QStringList{QStringLiteral("--port"), device, QStringLiteral("--timeout"),
+                       QStringLiteral("2")} +
+           args.split(QLatin1Char('|'));
+}
+
+QByteArray lastLine(const QByteArray& out) {
+    return out.trimmed().split('\n').last();
+}
+
+struct SendCase {
+    const char* label;
+    const char* reply;  // --reply for the handset; empty for none
+    int exitCode;
+    const char* lastLine;
+};
+
+class SendOverPtyTest : public testing::TestWithParam<SendCase> {};
+
+TEST_P(SendOverPtyTest, OutcomeIsTheLastLine) {
+    const SendCase& c = GetParam();
+    QStringList options;
+    if (*c.reply)
+        options << QStringLiteral("--reply") << QString::fromLatin1(c.reply);
+    SimProcess sim(options);
+    ASSERT_FALSE(sim.device().isEmpty());
+    const test::CliResult r =
+        test::runCli(cliArgs(sim.device(), QStringLiteral("sms|send|--number|+1234567890|abc")));
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err.constData();
+    EXPECT_EQ(lastLine(r.out), QByteArray(c.lastLine)) << r.out.constData();
+    EXPECT_TRUE(r.err.contains("Sending message..."));
+    EXPECT_TRUE(sim.log().contains("PDU 0011000A9121436587090000A70361F118"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, SendOverPtyTest,
+                         testing::Values(SendCase{"Sent", "", 0, "Done."},
+                                         SendCase{"PhoneFailure", "CMGS=+CMS ERROR: 300", 1,
+                                                  "Can not connect to phone."},
+                                         SendCase{"NetworkRefusal", "CMGS=+CMS ERROR: 500", 1,
+                                                  "The handset answered \"+CMS ERROR: 500\"."}),
+                         test::ByLabel());
+
+TEST(HandsetCliTest, ThirtyMessagesByteByByteAllDecoded) {
+    SimProcess sim({QStringLiteral("--state"), sample("sim-30-messages.json"),
+                    QStringLiteral("--chunk"), QStringLiteral("1")});
+    ASSERT_FALSE(sim.device().isEmpty());
+    const test::CliResult r = test::runCli(cliArgs(sim.device(), QStringLiteral("sms|list")));
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    const QList<QByteArray> lines = r.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 31);
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_TRUE(lines[i].startsWith("{\"index\":" + QByteArray::number(i + 1) + ','))
+            << lines[i].constData();
+    }
+    EXPECT_EQ(lines.last(), "Done.");
+    EXPECT_TRUE(r.err.contains("Reading message 30 from 30"));
+}
+
+TEST(HandsetCliTest, CutOffPhonebookReadLeavesTheFileUntouched) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("sm.dat"));
+    ASSERT_TRUE(QFile::copy(sample("phonebook-sm.dat"), file));
+    const QByteArray before = PhoneBookStore::loadFile(file).toFileBytes();
+
+    SimProcess sim({QStringLiteral("--state"), sample("sim-phonebook-200.json"),
+                    QStringLiteral("--hangup-after"), QStringLiteral("3000")});
+    ASSERT_FALSE(sim.device().isEmpty());
+    const test::CliResult r =
+        test::runCli(cliArgs(sim.device(), QStringLiteral("phonebook|read|SM|--out|") + file));
+    EXPECT_EQ(r.exitCode, 3) << r.out.constData();
+    EXPECT_EQ(PhoneBookStore::loadFile(file).toFileBytes(), before);
+}
+
+TEST(HandsetCliTest, PhonebookReadThenWriteBack) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("sm.dat"));
+    SimProcess sim({QStringLiteral("--state"), sample("sim-basic.json")});
+    ASSERT_FALSE(sim.device().isEmpty());
+    const test::CliResult read =
+        test::runCli(cliArgs(sim.device(), QStringLiteral("phonebook|read|SM|--out|") + file));
+    ASSERT_EQ(read.exitCode, 0) << read.out.constData() << read.err.constData();
+    EXPECT_EQ(PhoneBookStore::loadFile(file).count(), 2);
+
+    const test::CliResult written =
+        test::runCli(cliArgs(sim.device(), QStringLiteral("phonebook|write|ME|--in|") + file));
+    EXPECT_EQ(written.exitCode, 0) << written.out.constData();
+    sim.stop();
+    const SimState state = loadSimState(sim.statePath());
+    EXPECT_EQ(state.phonebooks.value("ME").entries.value(1).name, "Alice");
+}
+
+struct RefusalCase {
+    const char* label;
+    const char* args;  // separated by "|"
+    int exitCode;
+};
+
+class InProcessHandsetTest : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(InProcessHandsetTest, ExitCodeTellsWhatHappened) {
+    const RefusalCase& c = GetParam();
+    const test::CliResult r =
+        test::runCli(cliArgs(QStringLiteral("sim"), QString::fromUtf8(c.args)));
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.out.constData() << r.err.constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, InProcessHandsetTest,
+    testing::Values(
+        RefusalCase{"Identify", "identify", 0},
+        RefusalCase{"SendStoredNational", "sms|send-stored|4|--number|5550199", 0},
+        RefusalCase{"DeleteUnknownIndex", "sms|delete|1|99", 1},
+        RefusalCase{"NoNumber", "sms|send|abc", 2},
+        RefusalCase{"IndexNotANumber", "sms|delete|x", 2},
+        RefusalCase{"WriteLastDialled",
+                    "phonebook|write|LD|--in|" PELMAR_TEST_DATA "/phonebook-sm.dat", 2},
+        RefusalCase{
+            "RingtoneTooBig",
+            "smart|ringtone|--number|+1|--send|x:"
+            "c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,"
+            "c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,"
+            "c,c,c,c,c,c,c",
+            2},
+        RefusalCase{"PictureSent", "smart|picture|--number|+1|--text|Hi|--send", 0}),
+    test::ByLabel());
+
+TEST(HandsetCliTest, MissingDeviceIsALinkFailure) {
+    const test::CliResult r = test::runCli(
+        cliArgs(QStringLiteral("/dev/pelmar-no-such-port"), QStringLiteral("identify")));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_FALSE(r.out.trimmed().isEmpty());
+}
+
+}  // namespace
+}  // namespace pelmar
