@@ -27,9 +27,9 @@ QByteArray readAll(const QString& file) {
 }
 
 // Stores are written as "name=number;name=number" (UTF-8) in the tables.
-PhoneBookStore storeOf(const char* spec) {
+PhoneBookStore storeOf(const char* rows) {
     PhoneBookStore s;
-    for (const QString& e : QString::fromUtf8(spec).split(u';', Qt::SkipEmptyParts)) {
+    for (const QString& e : QString::fromUtf8(rows).split(u';', Qt::SkipEmptyParts)) {
         s.append(PhoneBookEntry::fromUser(e.section(u'=', 0, 0), e.section(u'=', 1)));
     }
     return s;
