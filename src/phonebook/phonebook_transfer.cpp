@@ -8,7 +8,7 @@ namespace pelmar {
 
 namespace {
 
-// "+CPBS: \"SM\",used,total": the third field is the number of slotCount.
+// "+CPBS: \"SM\",used,total": the third field is the number of slots.
 constexpr QByteArrayView kSelectionExpression = "\\+CPBS:[\\s]*\"[^\"]*\"\\,[\\d]*\\,([\\d]*)";
 // "+CPBR: index,\"number\",type,\"name\"".
 constexpr QByteArrayView kEntryExpression =
@@ -94,16 +94,15 @@ Outcome writeVerdict(const PhoneBookWriteResult& r, const PhoneBookStore& store)
                              QString::fromLatin1(r.refusedAnswers.first()));
     }
     if (!r.notFitting.isEmpty()) {
-        problems
-            << QStringLiteral(
-                   "%1 entries did not fit into the handset's %2 slotCount and were not written "
-                   "(from %3 on).")
-                   .arg(r.notFitting.size())
-                   .arg(r.slotCount)
-                   .arg(entryLabel(store, r.notFitting.first()));
+        problems << QStringLiteral(
+                        "%1 entries did not fit into the handset's %2 slots and were not written "
+                        "(from %3 on).")
+                        .arg(r.notFitting.size())
+                        .arg(r.slotCount)
+                        .arg(entryLabel(store, r.notFitting.first()));
     }
     if (!r.notEmptied.isEmpty()) {
-        problems << QStringLiteral("The handset did not empty %1 slotCount (the first is slot %2).")
+        problems << QStringLiteral("The handset did not empty %1 slots (the first is slot %2).")
                         .arg(r.notEmptied.size())
                         .arg(r.notEmptied.first());
     }
@@ -184,6 +183,13 @@ PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
                 channel.command(writeCommand(k, withEntry ? &store.at(k - 1) : nullptr));
             if (reply.isOk()) {
                 result.written += withEntry ? 1 : 0;
+            } else if (judgeReply(reply).kind == Outcome::Kind::PhoneRefused) {
+                // The phone part failed: no later slot would be written either.
+                if (withEntry) {
+                    result.refused.append(k - 1);
+                    result.refusedAnswers.append(reply.resultLine);
+                }
+                return;
             } else if (withEntry) {
                 result.refused.append(k - 1);
                 result.refusedAnswers.append(reply.resultLine);

@@ -181,6 +181,16 @@ INSTANTIATE_TEST_SUITE_P(Entries, UnwritableTest,
                                          UnwritableCase{"QuoteInNumber", "1\"", "a"}),
                          test::ByLabel());
 
+TEST(WriteTest, PhoneFailureStopsTheWrite) {
+    SimOptions options;
+    addReplyOverride(options, "CPBW=+CMS ERROR: 300");
+    test::SimLine line(stateFrom("sim-basic.json"), options);
+    const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, storeOf(3));
+    EXPECT_EQ(r.outcome.kind, Kind::PhoneRefused);
+    EXPECT_EQ(r.refused, QList<qsizetype>{0});
+    EXPECT_EQ(line.commands().size(), 3);
+}
+
 TEST(WriteTest, LastDialledIsNotWritable) {
     test::SimLine line(stateFrom("sim-basic.json"));
     EXPECT_EQ(WritePhoneBook(line.channel, PhoneBookKind::LD, storeOf(1)).outcome.kind,
