@@ -17,6 +17,7 @@
 #include "link/serial/e_com_port.h"
 #include "link/serial/serial_ports.h"
 #include "link/serial/t_com_port.h"
+#include "support/qt_application.h"
 #include "support/table.h"
 
 namespace pelmar {
@@ -25,23 +26,8 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// The serial port watches its device with socket notifiers, which want a thread that Qt knows.
-class QtApplication : public testing::Environment {
-  public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "link_com_port_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    std::unique_ptr<QCoreApplication> app_;
-};
-
 const testing::Environment* const kQtApplication =
-    testing::AddGlobalTestEnvironment(new QtApplication);
+    testing::AddGlobalTestEnvironment(new test::QtApplication);
 
 // A pseudo-terminal whose master side this test plays the handset on; TComPort opens the slave.
 class PseudoTerminal {

@@ -16,6 +16,7 @@
 #include "sim/pty_server.h"
 #include "smart/smart_send.h"
 #include "sms/message_operations.h"
+#include "support/qt_application.h"
 
 namespace pelmar {
 namespace {
@@ -23,23 +24,8 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// The serial port watches its device with socket notifiers, which want a thread that Qt knows.
-class QtApplication : public testing::Environment {
-  public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "sim_pty_operations_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    std::unique_ptr<QCoreApplication> app_;
-};
-
 const testing::Environment* const kQtApplication =
-    testing::AddGlobalTestEnvironment(new QtApplication);
+    testing::AddGlobalTestEnvironment(new test::QtApplication);
 
 const QString kNumber = QStringLiteral("+12025550199");
 
