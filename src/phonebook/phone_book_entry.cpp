@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "phonebook/windows1251.h"
+#include "sms/windows1251.h"
 
 namespace pelmar {
 namespace {

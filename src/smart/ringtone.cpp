@@ -4,9 +4,9 @@
 #include <array>
 #include <optional>
 
-#include "phonebook/windows1251.h"
 #include "sms/hex_text.h"
 #include "sms/t_reg_expr.h"
+#include "sms/windows1251.h"
 
 namespace pelmar {
 namespace {

@@ -1,4 +1,4 @@
-#include "phonebook/windows1251.h"
+#include "sms/windows1251.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,9 @@
 #include <QStringView>
 #include <optional>
 
-// Windows-1251, the code page of the phonebook files and of the names the handset stores: our
-// own table, so that the files read the same on every platform whatever the system offers.
+// Windows-1251, the code page of the phonebook files, the names the handset stores and ringtone
+// titles: our own table, so that the files read the same on every platform whatever the system
+// offers.
 namespace pelmar {
 
 // Every byte decodes; 0x98, which the code page leaves unassigned, becomes U+0098 so that any
