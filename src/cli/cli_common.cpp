@@ -55,6 +55,13 @@ std::optional<QByteArray> readInput(const QString& fileName) {
     return file.readAll();
 }
 
+int printWrittenPdus(const QList<WrittenPdu>& pdus) {
+    for (const WrittenPdu& pdu : pdus) {
+        printOut(QString::number(pdu.length) + QLatin1Char(' ') + QString::fromLatin1(pdu.hex));
+    }
+    return kExitDone;
+}
+
 QString jsonEscape(const QString& text) {
     QString out;
     out.reserve(text.size());

@@ -7,6 +7,7 @@
 
 #include "sms/decoded_message.h"
 #include "sms/message_operations.h"
+#include "sms/submit_pdu.h"
 
 namespace pelmar::cli {
 
@@ -30,6 +31,9 @@ int parseArgs(QCommandLineParser& parser, const QStringList& args);
 
 // Reads a whole file, or standard input for an empty name or "-". Nothing on failure.
 std::optional<QByteArray> readInput(const QString& fileName);
+
+// "LENGTH HEX", one line per PDU: what "at+cmgs=" announces and what is written after it.
+int printWrittenPdus(const QList<WrittenPdu>& pdus);
 
 // Escapes a text for a JSON string literal (without the quotes).
 QString jsonEscape(const QString& text);

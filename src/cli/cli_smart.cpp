@@ -49,14 +49,6 @@ struct Common {
     }
 };
 
-// "LENGTH HEX", one line per PDU: what "at+cmgs=" announces and what is written.
-int printPdus(const QList<WrittenPdu>& pdus) {
-    for (const WrittenPdu& pdu : pdus) {
-        printOut(QString::number(pdu.length) + QLatin1Char(' ') + QString::fromLatin1(pdu.hex));
-    }
-    return kExitDone;
-}
-
 int ringtone(const QStringList& args, HandsetSession* handset) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -79,8 +71,8 @@ int ringtone(const QStringList& args, HandsetSession* handset) {
         return badInput(QStringLiteral("Please enter ringtone (in RTTL format)."));
     const QByteArray tone = EncodeRingtone(rtttl);
     CheckRingtoneSize(tone);
-    return printPdus(BuildSmartPdus(parser.value(common.number), SmartKind::Ringtone, tone,
-                                    ConcatReference::kFirst, common.smsc(parser)));
+    return printWrittenPdus(BuildSmartPdus(parser.value(common.number), SmartKind::Ringtone, tone,
+                                           ConcatReference::kFirst, common.smsc(parser)));
 }
 
 int picture(const QStringList& args, HandsetSession* handset) {
@@ -125,8 +117,9 @@ int picture(const QStringList& args, HandsetSession* handset) {
                                             common.smsc(parser), h->progress())
                              .outcome);
     }
-    return printPdus(BuildPicturePdus(parser.value(common.number), parser.value(text),
-                                      pictureCoding, image, concat.value(), common.smsc(parser)));
+    return printWrittenPdus(BuildPicturePdus(parser.value(common.number), parser.value(text),
+                                             pictureCoding, image, concat.value(),
+                                             common.smsc(parser)));
 }
 
 int logo(const QStringList& args, HandsetSession* handset) {
@@ -153,7 +146,8 @@ int logo(const QStringList& args, HandsetSession* handset) {
                                           common.smsc(parser), h->progress())
                              .outcome);
     }
-    return printPdus(BuildLogoPdus(parser.value(common.number), code, image, common.smsc(parser)));
+    return printWrittenPdus(
+        BuildLogoPdus(parser.value(common.number), code, image, common.smsc(parser)));
 }
 
 struct Command {

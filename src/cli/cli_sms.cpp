@@ -32,7 +32,7 @@ int encode(const QStringList& args) {
     try {
         const WrittenPdu written =
             PduForWriting(BuildSubmitPdu(message.number, message.text, message.mode), message.smsc);
-        printOut(QStringLiteral("%1 %2").arg(written.length).arg(QLatin1StringView(written.hex)));
+        printWrittenPdus({written});
     } catch (const Error& e) {
         return badInput(e.message());
     }
