@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "link/at_error_texts.h"
+
 namespace pelmar {
 
 namespace {
@@ -32,7 +34,11 @@ Outcome judgeReply(const AtReply& reply) {
                 .arg(answer));
     }
     if (reply.isError()) {
-        return Outcome::handsetError(QStringLiteral("The handset answered \"%1\".").arg(answer));
+        const QString meaning = errorMeaningOf(reply);
+        return Outcome::handsetError(
+            meaning.isEmpty()
+                ? QStringLiteral("The handset answered \"%1\".").arg(answer)
+                : QStringLiteral("The handset answered \"%1\" (%2).").arg(answer, meaning));
     }
     return Outcome::done();
 }

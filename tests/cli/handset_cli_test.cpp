@@ -94,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(Replies, SendOverPtyTest,
                                          SendCase{"PhoneFailure", "CMGS=+CMS ERROR: 300", 1,
                                                   "Can not connect to phone."},
                                          SendCase{"NetworkRefusal", "CMGS=+CMS ERROR: 500", 1,
-                                                  "The handset answered \"+CMS ERROR: 500\"."}),
+                                                  "The handset answered \"+CMS ERROR: 500\" (unknown error)."}),
                          test::ByLabel());
 
 TEST(HandsetCliTest, ThirtyMessagesByteByByteAllDecoded) {
