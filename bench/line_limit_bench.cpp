@@ -161,6 +161,7 @@ QList<BenchStep> benchSteps(HandsetSim& sim, PhoneBookStore& book, ConcatReferen
              const SmartSendResult result = SendPictureMessage(
                  channel, QStringLiteral("+12025550100"), QStringLiteral("Line limit bench"),
                  PictureCoding::Standard, BuiltInPicture(), reference);
+             reference = result.nextReference;
              if (!result.outcome.isDone())
                  return result.outcome.text;
              if (sim.state().sent.size() != sentBefore + 3)

@@ -53,7 +53,7 @@ int runOperatorsCommand(const QStringList& args) {
     const OperatorTables tables = FillOperatorTables(sortLocale);
     for (const OperatorRecord& network : tables.Operators) {
         const QString item = OperatorItemText(network, tables.Countries);
-        printOut(parser.isSet(codes) ? NetworkCode(network) + QLatin1Char('\t') + item : item);
+        printOut(parser.isSet(codes) ? networkCodeText(network) + QLatin1Char('\t') + item : item);
     }
     return kExitDone;
 }

@@ -19,6 +19,7 @@ constexpr int kLogoHeight = 14;
 struct NetworkCode {
     QByteArray mcc;
     QByteArray mnc;
+    bool operator==(const NetworkCode&) const = default;
 };
 
 // Shown when a loaded file is not a 1-bit 72 × 14 bitmap.

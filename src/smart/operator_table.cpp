@@ -465,7 +465,11 @@ QStringList OperatorItems(const OperatorTables& tables) {
     return items;
 }
 
-QString NetworkCode(const OperatorRecord& network) {
+NetworkCode networkCodeOf(const OperatorRecord& network) {
+    return {network.Mcc.toLatin1(), network.Mnc.toLatin1()};
+}
+
+QString networkCodeText(const OperatorRecord& network) {
     return network.Mcc + QLatin1Char(' ') + network.Mnc;
 }
 
@@ -482,11 +486,11 @@ QStringList OperatorItems() {
     return OperatorItems(operatorTables());
 }
 
-std::optional<QString> networkCodeAt(qsizetype index) {
+std::optional<NetworkCode> networkCodeAt(qsizetype index) {
     const QList<OperatorRecord>& operators = operatorTables().Operators;
     if (index < 0 || index >= operators.size())
         return std::nullopt;
-    return NetworkCode(operators.at(index));
+    return networkCodeOf(operators.at(index));
 }
 
 }  // namespace pelmar

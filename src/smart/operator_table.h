@@ -7,6 +7,8 @@
 #include <QStringView>
 #include <optional>
 
+#include "smart/operator_logo.h"
+
 // The built-in table of networks behind the logo page's provider list, and the country names
 // that label its items. A logo is stored by the receiving handset only under its own network
 // code, so the user picks the network by name and the logo carries its MCC and MNC.
@@ -52,8 +54,11 @@ QString OperatorItemText(const OperatorRecord& network, const QList<CountryRecor
 // Every item text of the provider list, in list order.
 QStringList OperatorItems(const OperatorTables& tables);
 
-// "202 01": the network code as the logo sender takes it.
-QString NetworkCode(const OperatorRecord& network);
+// The network a logo for this row is sent under.
+NetworkCode networkCodeOf(const OperatorRecord& network);
+
+// "202 01": the network code as text, the form ParseNetworkCode reads.
+QString networkCodeText(const OperatorRecord& network);
 
 // The tables of this run, filled on first use for operatorSortLocale(); nothing changes them.
 const OperatorTables& operatorTables();
@@ -62,8 +67,8 @@ const OperatorTables& operatorTables();
 QString FindCountry(QStringView mcc);
 QStringList OperatorItems();
 
-// The network code of provider-list item `index`; nothing when no item has that index (no
+// The network of provider-list item `index`; nothing when no item has that index (no
 // selection), so the logo page can refuse instead of sending under an undefined network.
-std::optional<QString> networkCodeAt(qsizetype index);
+std::optional<NetworkCode> networkCodeAt(qsizetype index);
 
 }  // namespace pelmar

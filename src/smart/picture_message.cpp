@@ -18,6 +18,15 @@ QByteArray hexWord(int value) {
     return ByteToHex(static_cast<quint8>(value >> 8)) + ByteToHex(static_cast<quint8>(value));
 }
 
+int pictureLimit(PictureCoding coding) {
+    return coding == PictureCoding::Ucs2 ? kMaxPictureTextUcs2 : kMaxPictureTextStandard;
+}
+
+// The Standard text item is one octet per character, read by the receiver as 7-bit ASCII.
+bool isStandardPictureChar(QChar c) {
+    return c.unicode() < 0x80;
+}
+
 QByteArray standardText(const QString& text) {
     if (text.size() > kMaxPictureTextStandard) {
         throw ESmartMessage(
@@ -27,7 +36,7 @@ QByteArray standardText(const QString& text) {
     }
     QByteArray hex;
     for (const QChar c : text) {
-        if (c.unicode() >= 0x80) {
+        if (!isStandardPictureChar(c)) {
             throw ESmartMessage(QStringLiteral("The character \"%1\" can not be sent in Standard "
                                                "coding; choose UCS2.")
                                     .arg(c));
@@ -48,6 +57,26 @@ QByteArray ucs2Text(const QString& text) {
 }
 
 }  // namespace
+
+int pictureSymbolsLeft(const QString& text, PictureCoding coding) {
+    return pictureLimit(coding) - static_cast<int>(text.size());
+}
+
+QString fitPictureText(const QString& text, PictureCoding coding) {
+    QString kept;
+    if (coding == PictureCoding::Standard) {
+        for (const QChar c : text) {
+            if (isStandardPictureChar(c))
+                kept += c;
+        }
+    } else {
+        kept = text;
+    }
+    qsizetype end = qMin<qsizetype>(kept.size(), pictureLimit(coding));
+    if (end > 0 && end < kept.size() && kept.at(end - 1).isHighSurrogate())
+        --end;
+    return kept.first(end);
+}
 
 QString PictureFormatMessage() {
     return QStringLiteral("The image format should be 1bit per pixel (2 colors), 72 x 28 pixels.");

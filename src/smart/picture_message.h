@@ -21,6 +21,13 @@ constexpr int kBitmapRowOctets = 9;  // 72 pixels, eight to an octet
 constexpr int kMaxPictureTextStandard = 121;
 constexpr int kMaxPictureTextUcs2 = 60;
 
+// The picture text's characters still free: 121 (Standard) or 60 (UCS2) minus those typed.
+int pictureSymbolsLeft(const QString& text, PictureCoding coding);
+
+// What the picture text field keeps: in Standard only codes below 128, the octets the text item
+// carries; then at most as many characters as the coding holds.
+QString fitPictureText(const QString& text, PictureCoding coding);
+
 // Shown when a loaded file is not a 1-bit 72 × 28 bitmap.
 QString PictureFormatMessage();
 

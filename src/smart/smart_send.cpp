@@ -63,13 +63,13 @@ SmartSendResult SendRingtone(AtChannel& channel, const QString& number, const QS
         return BuildSmartPdus(number, SmartKind::Ringtone, tone, ConcatReference::kFirst, smsc);
     });
     if (problem)
-        return {Outcome::inputRefused(*problem), 0, 0};
+        return {Outcome::inputRefused(*problem), 0, 0, {}};
     return SendSmartPdus(channel, pdus, fixedText(QStringLiteral("Sending ringtone...")), progress);
 }
 
 SmartSendResult SendPictureMessage(AtChannel& channel, const QString& number, const QString& text,
                                    PictureCoding coding, const MonoBitmap& picture,
-                                   ConcatReference& reference, SmscField smsc,
+                                   ConcatReference reference, SmscField smsc,
                                    const Progress& progress) {
     QList<WrittenPdu> pdus;
     const auto problem = build(pdus, [&] {
@@ -78,7 +78,7 @@ SmartSendResult SendPictureMessage(AtChannel& channel, const QString& number, co
         return BuildPicturePdus(number, text, coding, picture, reference.value(), smsc);
     });
     if (problem)
-        return {Outcome::inputRefused(*problem), 0, 0};
+        return {Outcome::inputRefused(*problem), 0, 0, reference};
     SmartSendResult result = SendSmartPdus(
         channel, pdus,
         [](int n, int m) { return QStringLiteral("Sending part %1 from %2").arg(n).arg(m); },
@@ -86,6 +86,7 @@ SmartSendResult SendPictureMessage(AtChannel& channel, const QString& number, co
     // A send that stopped part-way is repeated under the same reference.
     if (result.outcome.isDone() && result.partsSent == result.partsTotal)
         reference.advance();
+    result.nextReference = reference;
     return result;
 }
 
@@ -98,7 +99,7 @@ SmartSendResult SendOperatorLogo(AtChannel& channel, const QString& number,
         return BuildLogoPdus(number, network, logo, smsc);
     });
     if (problem)
-        return {Outcome::inputRefused(*problem), 0, 0};
+        return {Outcome::inputRefused(*problem), 0, 0, {}};
     return SendSmartPdus(channel, pdus, fixedText(QStringLiteral("Sending logo...")), progress);
 }
 

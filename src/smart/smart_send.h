@@ -23,6 +23,10 @@ struct SmartSendResult {
     Outcome outcome;
     int partsSent = 0;   // PDUs the handset accepted
     int partsTotal = 0;  // PDUs of the message
+    // Picture messages: the reference the next picture message takes. It is advanced only when
+    // every part was accepted; a send that stopped part-way is repeated under the same one.
+    // The caller keeps it (the send runs on the worker thread and owns no state of its own).
+    ConcatReference nextReference;
 };
 
 // Sends already built PDUs. `progressText(n, m)` gives the text shown before part n of m (empty
@@ -37,11 +41,11 @@ SmartSendResult SendRingtone(AtChannel& channel, const QString& number, const QS
                              SmscField smsc = SmscField::DefaultSmsc,
                              const Progress& progress = {});
 
-// A picture message in its parts, all under `reference`'s current value, which advances only
-// after every part was accepted. Progress: "Sending part n from m".
+// A picture message in its parts, all under `reference`; the result's nextReference is the one
+// for the next picture message. Progress: "Sending part n from m".
 SmartSendResult SendPictureMessage(AtChannel& channel, const QString& number, const QString& text,
                                    PictureCoding coding, const MonoBitmap& picture,
-                                   ConcatReference& reference,
+                                   ConcatReference reference,
                                    SmscField smsc = SmscField::DefaultSmsc,
                                    const Progress& progress = {});
 

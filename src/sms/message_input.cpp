@@ -17,7 +17,51 @@ qsizetype firstNonBmpChar(const QString& text) {
     return -1;
 }
 
+int limitOf(SmsMode mode) {
+    switch (mode) {
+        case SmsMode::Standard:
+            return kStandardSeptets;
+        case SmsMode::Ucs2:
+            return kUcs2Chars;
+        case SmsMode::Flash:
+            return kFlashChars;
+    }
+    return kUcs2Chars;
+}
+
 }  // namespace
+
+QString FilterPhoneNumber(const QString& text) {
+    QString number;
+    number.reserve(text.size());
+    for (const QChar c : text) {
+        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('+'))
+            number += c;
+    }
+    return number;
+}
+
+int symbolsLeft(const QString& text, SmsMode mode) {
+    const qsizetype used = mode == SmsMode::Standard ? GsmSeptetCount(text) : text.size();
+    return limitOf(mode) - static_cast<int>(used);
+}
+
+QString fitSmsText(const QString& text, SmsMode mode) {
+    if (mode != SmsMode::Standard) {
+        qsizetype end = qMin<qsizetype>(text.size(), limitOf(mode));
+        if (end > 0 && end < text.size() && text.at(end - 1).isHighSurrogate())
+            --end;
+        return text.first(end);
+    }
+    QString kept = StripNonGsmChars(text);
+    int septets = 0;
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        septets += GsmSeptetsOf(kept.at(i));
+        if (septets > kStandardSeptets)
+            return kept.first(i);
+    }
+    return kept;
+}
 
 QString describeChar(const QString& text, qsizetype index) {
     const char32_t code = text.at(index).isHighSurrogate() && index + 1 < text.size()

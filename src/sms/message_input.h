@@ -24,4 +24,18 @@ std::optional<QString> textProblem(const QString& text, SmsMode mode);
 // `"Ж" (U+0416) at position 3`, counting characters as the user sees them.
 QString describeChar(const QString& text, qsizetype index);
 
+// A recipient number as the number fields keep it: only the digits 0-9 and "+", wherever they
+// stand ("+1 (234) 567-890" → "+1234567890").
+QString FilterPhoneNumber(const QString& text);
+
+// The characters still free in one message of `mode`: septets in Standard (an extension
+// character takes two), characters in UCS2 and flash. Not clamped: a text over the limit gives
+// a negative count.
+int symbolsLeft(const QString& text, SmsMode mode);
+
+// What the text field keeps for `mode`: in Standard only the characters the GSM alphabet and
+// its extension table carry; then the longest beginning that fits one message (a surrogate pair
+// is never split).
+QString fitSmsText(const QString& text, SmsMode mode);
+
 }  // namespace pelmar

@@ -181,9 +181,11 @@ const Operation kOperations[] = {
      }},
     {"Picture", "CMGS", true,
      [](AtChannel& ch, Caller& caller) {
-         return SendPictureMessage(ch, kNumber, QStringLiteral("Fault matrix"),
-                                   PictureCoding::Standard, BuiltInPicture(), caller.reference)
-             .outcome;
+         const SmartSendResult result =
+             SendPictureMessage(ch, kNumber, QStringLiteral("Fault matrix"),
+                                PictureCoding::Standard, BuiltInPicture(), caller.reference);
+         caller.reference = result.nextReference;
+         return result.outcome;
      },
      [](const SimState& before, const SimState& after, const Caller& caller) {
          EXPECT_EQ(after.sent.size(), before.sent.size() + 3);

@@ -108,15 +108,14 @@ TEST_F(PtyOperationsTest, PhonebookReadAndWrittenBackUnchanged) {
 
 TEST_F(PtyOperationsTest, SendsAThreePartPicture) {
     serve(load("sim-basic.json"));
-    ConcatReference reference(42);
     QStringList progress;
     const SmartSendResult result = SendPictureMessage(
         *channel_, kNumber, QStringLiteral("Over the line"), PictureCoding::Standard,
-        BuiltInPicture(), reference, SmscField::DefaultSmsc,
+        BuiltInPicture(), ConcatReference(42), SmscField::DefaultSmsc,
         [&](const QString& text) { progress.append(text); });
     EXPECT_TRUE(result.outcome.isDone()) << result.outcome.text.toStdString();
     EXPECT_EQ(result.partsSent, 3);
-    EXPECT_EQ(reference.value(), 43);
+    EXPECT_EQ(result.nextReference.value(), 43);
     const QList<SimSentMessage> sent = sim_->state().sent;
     ASSERT_EQ(sent.size(), 3);
     for (int part = 1; part <= 3; ++part) {

@@ -28,8 +28,12 @@ TEST(OperatorTableTest, HoldsEveryRowOnce) {
     ASSERT_EQ(t.Operators.size(), 242);
     EXPECT_EQ(t.Countries.size(), 116);
     QSet<QString> codes;
-    for (const OperatorRecord& r : t.Operators)
-        codes.insert(NetworkCode(r));
+    for (const OperatorRecord& r : t.Operators) {
+        codes.insert(networkCodeText(r));
+        // The logo goes under the row's struct; the text form must read back as the same code.
+        EXPECT_EQ(ParseNetworkCode(networkCodeText(r)), networkCodeOf(r))
+            << qPrintable(r.OperatorName);
+    }
     EXPECT_EQ(codes.size(), 242) << "the sort lost or doubled a row";
 }
 
@@ -114,7 +118,7 @@ TEST_P(EqualNamesTest, KeepTheOrderTheyWereAddedIn) {
     QStringList got;
     for (const OperatorRecord& r : english().Operators) {
         if (r.OperatorName == QLatin1StringView(c.name))
-            got.append(NetworkCode(r));
+            got.append(networkCodeText(r));
     }
     QStringList want;
     for (const char* code : c.codesInOrder)
@@ -191,7 +195,7 @@ TEST_P(NetworkCodeTest, SelectedItemGivesItsNetwork) {
     const CodeCase& c = GetParam();
     const qsizetype index = OperatorItems().indexOf(QString::fromUtf8(c.item));
     ASSERT_GE(index, 0);
-    EXPECT_EQ(networkCodeAt(index), QString::fromUtf8(c.code));
+    EXPECT_EQ(networkCodeAt(index), ParseNetworkCode(QString::fromUtf8(c.code)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Items, NetworkCodeTest,

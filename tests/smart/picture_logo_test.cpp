@@ -83,6 +83,38 @@ TEST(PictureTextTest, RefusesWhatTheCodingCannotCarry) {
     EXPECT_THROW(BuildPictureText(QStringLiteral("café"), PictureCoding::Standard), ESmartMessage);
 }
 
+struct FieldCase {
+    const char* label;
+    QString typed;
+    PictureCoding coding;
+    QString kept;
+    int left;
+};
+
+class PictureTextFieldTest : public testing::TestWithParam<FieldCase> {};
+
+TEST_P(PictureTextFieldTest, KeepsWhatTheTextItemCarriesAndCountsWhatIsLeft) {
+    const FieldCase& c = GetParam();
+    const QString kept = fitPictureText(c.typed, c.coding);
+    EXPECT_EQ(kept, c.kept);
+    EXPECT_EQ(pictureSymbolsLeft(kept, c.coding), c.left);
+    if (!kept.isEmpty()) {
+        EXPECT_NO_THROW(BuildPictureText(kept, c.coding));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codings, PictureTextFieldTest,
+    testing::Values(FieldCase{"HighCharsLeaveStandard", QStringLiteral("café £5"),
+                              PictureCoding::Standard, QStringLiteral("caf 5"), 116},
+                    FieldCase{"Ucs2KeepsCyrillic", QStringLiteral("Привет"), PictureCoding::Ucs2,
+                              QStringLiteral("Привет"), 54},
+                    FieldCase{"StandardCutAt121", QString(130, QLatin1Char('x')),
+                              PictureCoding::Standard, QString(121, QLatin1Char('x')), 0},
+                    FieldCase{"Ucs2CutAt60", QString(100, QLatin1Char('x')), PictureCoding::Ucs2,
+                              QString(60, QLatin1Char('x')), 0}),
+    test::ByLabel());
+
 TEST(PictureMessageTest, HiMakesThreePartsOf128128And9) {
     const MonoBitmap white(72, 28);
     const QByteArray body = BuildPictureBody(QStringLiteral("Hi"), PictureCoding::Standard, white);

@@ -37,14 +37,13 @@ TEST_P(PictureTest, ReferenceAdvancesOnlyWhenEveryPartWasAccepted) {
     SimOptions options;
     c.configure(options);
     test::SimLine line(basicState(), options);
-    ConcatReference reference(c.startReference);
-    const SmartSendResult r =
-        SendPictureMessage(line.channel, kNumber, QStringLiteral("Hi"), PictureCoding::Standard,
-                           BuiltInPicture(), reference, SmscField::DefaultSmsc, line.progress());
+    const SmartSendResult r = SendPictureMessage(
+        line.channel, kNumber, QStringLiteral("Hi"), PictureCoding::Standard, BuiltInPicture(),
+        ConcatReference(c.startReference), SmscField::DefaultSmsc, line.progress());
     EXPECT_EQ(r.outcome.kind, c.kind) << r.outcome.text.toStdString();
     EXPECT_EQ(r.partsSent, c.partsSent);
     EXPECT_EQ(r.partsTotal, 3);
-    EXPECT_EQ(reference.value(), c.nextReference);
+    EXPECT_EQ(r.nextReference.value(), c.nextReference);
     EXPECT_EQ(line.texts, c.progress);
     // A cut-off line may hide the handset's acceptance of the last part, never invent one.
     EXPECT_GE(line.sim.state().sent.size(), c.partsSent);
@@ -90,9 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PictureTest, PartsCarryOneReferenceInOrder) {
     test::SimLine line(basicState());
-    ConcatReference reference(42);
     SendPictureMessage(line.channel, kNumber, QStringLiteral("Hi"), PictureCoding::Standard,
-                       BuiltInPicture(), reference);
+                       BuiltInPicture(), ConcatReference(42));
     const QList<SimSentMessage> sent = line.sim.state().sent;
     ASSERT_EQ(sent.size(), 3);
     for (int n = 1; n <= 3; ++n) {
@@ -167,11 +165,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PictureTest, EmptyTextIsRefusedAndKeepsTheReference) {
     test::SimLine line(basicState());
-    ConcatReference reference(9);
     const SmartSendResult r = SendPictureMessage(line.channel, kNumber, {}, PictureCoding::Standard,
-                                                 BuiltInPicture(), reference);
+                                                 BuiltInPicture(), ConcatReference(9));
     EXPECT_EQ(r.outcome.kind, Kind::InputRefused);
-    EXPECT_EQ(reference.value(), 9);
+    EXPECT_EQ(r.nextReference.value(), 9);
     EXPECT_TRUE(line.sim.log().isEmpty());
 }
 

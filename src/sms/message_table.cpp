@@ -1,0 +1,101 @@
+#include "sms/message_table.h"
+
+namespace pelmar {
+
+namespace {
+
+MessageStatus statusOf(const DecodedMessage& message) {
+    return messageStatusOf(message.Status);
+}
+
+// The statuses a folder's export writes, one after the other.
+QList<MessageStatus> exportOrder(MessageFolder folder) {
+    switch (folder) {
+        case MessageFolder::Inbox:
+            return {MessageStatus::ReceivedUnread, MessageStatus::ReceivedRead};
+        case MessageFolder::Outbox:
+            return {MessageStatus::StoredUnsent};
+        case MessageFolder::Sent:
+            return {MessageStatus::StoredSent};
+    }
+    return {};
+}
+
+}  // namespace
+
+MessageStatus messageStatusOf(int value) {
+    if (value < 0 || value > static_cast<int>(MessageStatus::StoredSent))
+        return MessageStatus::None;
+    return static_cast<MessageStatus>(value);
+}
+
+std::optional<MessageFolder> folderOf(MessageStatus status) {
+    switch (status) {
+        case MessageStatus::ReceivedUnread:
+        case MessageStatus::ReceivedRead:
+            return MessageFolder::Inbox;
+        case MessageStatus::StoredUnsent:
+            return MessageFolder::Outbox;
+        case MessageStatus::StoredSent:
+            return MessageFolder::Sent;
+        case MessageStatus::None:
+            break;
+    }
+    return std::nullopt;
+}
+
+QString folderName(MessageFolder folder) {
+    switch (folder) {
+        case MessageFolder::Inbox:
+            return QStringLiteral("Inbox");
+        case MessageFolder::Outbox:
+            return QStringLiteral("Outbox");
+        case MessageFolder::Sent:
+            return QStringLiteral("Sent");
+    }
+    return {};
+}
+
+QList<qsizetype> MessageTable::rows(MessageFolder folder) const {
+    QList<qsizetype> rows;
+    for (qsizetype i = 0; i < m_messages.size(); ++i) {
+        if (folderOf(statusOf(m_messages[i])) == folder)
+            rows.append(i);
+    }
+    return rows;
+}
+
+const DecodedMessage* MessageTable::message(MessageFolder folder, qsizetype row) const {
+    const QList<qsizetype> folderRows = rows(folder);
+    if (row < 0 || row >= folderRows.size())
+        return nullptr;
+    return &m_messages[folderRows[row]];
+}
+
+void MessageTable::markDeleted(const QList<quint32>& storageIndexes) {
+    for (DecodedMessage& m : m_messages) {
+        if (storageIndexes.contains(m.Index))
+            m.Status = DecodedMessage::NoStatus;
+    }
+}
+
+QString MessageTable::senderName(const DecodedMessage& message, const NameLookup& nameLookup) {
+    const QString name = nameLookup ? nameLookup(message.Number) : QString();
+    return name.isEmpty() ? message.Number : name;
+}
+
+QString MessageTable::exportLines(MessageFolder folder, const NameLookup& nameLookup) const {
+    const QString crlf = QStringLiteral("\r\n");
+    QString out;
+    for (const MessageStatus status : exportOrder(folder)) {
+        for (const DecodedMessage& m : m_messages) {
+            if (statusOf(m) != status)
+                continue;
+            out += senderName(m, nameLookup) + QLatin1Char(' ') + m.Date + crlf;
+            out += m.Text + crlf;
+        }
+    }
+    return out;
+}
+
+}  // namespace pelmar

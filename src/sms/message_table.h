@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "sms/decoded_message.h"
+
+// The messages of the last complete listing, sorted into the browser's folders by their
+// storage status (the "stat" of "+CMGL", TS 27.005).
+namespace pelmar {
+
+enum class MessageStatus : quint8 {
+    ReceivedUnread = 0,
+    ReceivedRead = 1,
+    StoredUnsent = 2,
+    StoredSent = 3,
+    None = 255,  // deleted since the last read, or no listing line at all
+};
+
+enum class MessageFolder { Inbox, Outbox, Sent };
+
+inline constexpr std::array<MessageFolder, 3> kMessageFolders = {
+    MessageFolder::Inbox, MessageFolder::Outbox, MessageFolder::Sent};
+
+// The status a listing value stands for; None for anything but 0 to 3.
+MessageStatus messageStatusOf(int value);
+
+// Inbox for received messages, Outbox for unsent, Sent for sent ones; no folder for None.
+std::optional<MessageFolder> folderOf(MessageStatus status);
+
+// "Inbox", "Outbox", "Sent".
+QString folderName(MessageFolder folder);
+
+// Gives the phonebook name for a number, or an empty text when no entry has it.
+using NameLookup = std::function<QString(const QString& number)>;
+
+class MessageTable {
+  public:
+    MessageTable() = default;
+    explicit MessageTable(QList<DecodedMessage> messages) : m_messages(std::move(messages)) {}
+
+    // Only a listing that was read to its end replaces the table: a cut-off read keeps the
+    // messages the user was looking at.
+    void replace(QList<DecodedMessage> messages) { m_messages = std::move(messages); }
+
+    // Every message of the listing, in the order the handset sent them.
+    const QList<DecodedMessage>& messages() const { return m_messages; }
+
+    // The rows of a folder: indexes into messages(), in listing order (not sorted).
+    QList<qsizetype> rows(MessageFolder folder) const;
+    qsizetype count(MessageFolder folder) const { return rows(folder).size(); }
+
+    // The message shown in `row` of the folder; nullptr when the folder has no such row.
+    const DecodedMessage* message(MessageFolder folder, qsizetype row) const;
+
+    // Takes the messages under these storage indexes out of every folder. Only indexes the
+    // handset confirmed deleting belong here; the others stay listed.
+    void markDeleted(const QList<quint32>& storageIndexes);
+
+    // The export of a folder: for each message the line of its sender's name (the number when
+    // the lookup finds none), one blank and the date, then the line of its text, each line
+    // ending CR LF; a LF inside a text stays as it is. The Inbox gives the unread messages
+    // first, then the read ones. The page appends this to the chosen file.
+    QString exportLines(MessageFolder folder, const NameLookup& nameLookup) const;
+
+    // The number, or its phonebook name when the lookup knows it: the browser's "From" column.
+    static QString senderName(const DecodedMessage& message, const NameLookup& nameLookup);
+
+  private:
+    QList<DecodedMessage> m_messages;
+};
+
+}  // namespace pelmar
