@@ -25,7 +25,9 @@ INSTANTIATE_TEST_SUITE_P(
     Numbers, SemiOctetTest,
     testing::Values(SemiOctetCase{"EvenDigitCount", "1234567890", "2143658709"},
                     SemiOctetCase{"OddDigitCountGetsFFill", "12345", "2143F5"},
-                    SemiOctetCase{"StarBecomesA", "1*", "A1"}, SemiOctetCase{"Empty", "", ""}),
+                    SemiOctetCase{"StarBecomesA", "1*", "A1"},
+                    SemiOctetCase{"ServiceCodeSigns", "*#abc1", "BADC1E"},
+                    SemiOctetCase{"Empty", "", ""}),
     test::ByLabel());
 
 TEST(SemiOctetDecodeTest, IgnoresOddTrailingCharacter) {

@@ -154,7 +154,7 @@ TEST_P(ListingTest, WholeListingOrNone) {
 
     EXPECT_EQ(listing.outcome.kind, c.kind) << listing.outcome.text.toStdString();
     EXPECT_EQ(listing.messages ? listing.messages->size() : -1, c.messages);
-    EXPECT_EQ(listing.skipped, 0);
+    EXPECT_EQ(listing.unreadable, 0);
     ASSERT_FALSE(line.texts.isEmpty());
     EXPECT_EQ(line.texts.first(), QStringLiteral("Reading messages..."));
     EXPECT_EQ(line.texts.last(), QLatin1StringView(c.lastProgress));
