@@ -203,6 +203,21 @@ TEST(ListingTest, MoreMessagesThanTheOldTableHeld) {
     EXPECT_EQ(line.texts.last(), QStringLiteral("Reading message 120 from 120"));
 }
 
+TEST(ListingTest, UnreadableEntryIsListedAndCounted) {
+    SimState state = stateFrom("sim-basic.json");
+    SimMessage broken = state.messages.first();
+    broken.tpdu = "040B9121";  // cut short inside the sender's number
+    state.messages.insert(4, broken);
+    test::SimLine line(state);
+    const MessageListing listing = ReadMessages(line.channel, line.progress());
+    EXPECT_TRUE(listing.outcome.isDone());
+    ASSERT_TRUE(listing.messages);
+    ASSERT_EQ(listing.messages->size(), 3);
+    EXPECT_EQ(listing.unreadable, 1);
+    EXPECT_EQ(listing.messages->last().Index, 4u);
+    EXPECT_EQ(listing.messages->last().Text, DecodedMessage::UnreadableText);
+}
+
 struct SendStoredCase {
     const char* label;
     quint32 index;
