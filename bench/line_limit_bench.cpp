@@ -135,7 +135,7 @@ QList<BenchStep> benchSteps(HandsetSim& sim, PhoneBookStore& book, ConcatReferen
              const MessageListing listing = ReadMessages(channel);
              if (!listing.outcome.isDone())
                  return listing.outcome.text;
-             if (listing.messages->size() != messages || listing.skipped != 0)
+             if (listing.messages->size() != messages || listing.unreadable != 0)
                  return QStringLiteral("%1 of %2 messages listed")
                      .arg(listing.messages->size())
                      .arg(messages);

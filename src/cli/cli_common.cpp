@@ -100,4 +100,11 @@ QString messageJson(const DecodedMessage& m) {
         .arg(jsonEscape(m.Date), jsonEscape(m.Number), jsonEscape(m.Text));
 }
 
+QString unreadableNote(int count) {
+    return QStringLiteral("pelmar-cli: %1 listed %2 could not be read (text \"%3\")")
+        .arg(count)
+        .arg(count == 1 ? QStringLiteral("message") : QStringLiteral("messages"))
+        .arg(DecodedMessage::UnreadableText);
+}
+
 }  // namespace pelmar::cli

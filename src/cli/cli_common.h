@@ -41,6 +41,9 @@ QString jsonEscape(const QString& text);
 // One listed message as a JSON object on one line: index, status, date, number, text.
 QString messageJson(const DecodedMessage& message);
 
+// "pelmar-cli: 2 listed messages could not be read", for stderr after a listing.
+QString unreadableNote(int count);
+
 // The options of one text message, shared by "sms encode" and "sms send|store": --number,
 // --coding, --flash, --no-smsc and the TEXT argument.
 struct TextMessageOptions {

@@ -110,12 +110,8 @@ int list(const QStringList& args, HandsetSession& handset) {
         for (const DecodedMessage& m : *listing.messages)
             printOut(messageJson(m));
     }
-    if (listing.skipped > 0) {
-        printErr(
-            QStringLiteral("pelmar-cli: %1 broken listing %2 left out")
-                .arg(listing.skipped)
-                .arg(listing.skipped == 1 ? QStringLiteral("entry") : QStringLiteral("entries")));
-    }
+    if (listing.unreadable > 0)
+        printErr(unreadableNote(listing.unreadable));
     return handset.finish(listing.outcome);
 }
 

@@ -63,12 +63,8 @@ int decode(const QStringList& args) {
         const DecodedListing listing = DecodeListing(*reply);
         for (const DecodedMessage& m : listing.messages)
             printOut(messageJson(m));
-        if (listing.skipped > 0) {
-            printErr(QStringLiteral("pelmar-cli: %1 broken listing %2 left out")
-                         .arg(listing.skipped)
-                         .arg(listing.skipped == 1 ? QStringLiteral("entry")
-                                                   : QStringLiteral("entries")));
-        }
+        if (listing.unreadable > 0)
+            printErr(unreadableNote(listing.unreadable));
     } catch (const Error& e) {
         return badInput(e.message());
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace pelmar {
 
@@ -12,6 +13,8 @@ struct DecodedMessage {
     static constexpr int NumberCapacity = 30;
     static constexpr int TextCapacity = 160;
     static constexpr int NoStatus = 255;
+    // The text of a listed entry whose PDU could not be read.
+    static constexpr QStringView UnreadableText = u"[unreadable message]";
 
     quint32 Index = 0;      // storage index on the listing line
     int Status = NoStatus;  // 0 received unread, 1 received read, 2 stored unsent, 3 stored sent

@@ -15,6 +15,9 @@ int hexDigitValue(char c) {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
+// The characters of an address's semi-octets 0x0-0xE (TS 23.040 9.1.2.3); 0xF is the filler.
+constexpr QByteArrayView kSemiOctetCharacters = "0123456789*#abc";
+
 }  // namespace
 
 quint8 HexToByte(QByteArrayView hex) {
@@ -63,7 +66,11 @@ QByteArray SemiOctetEncode(QByteArrayView number) {
         digits += 'F';
     for (qsizetype i = 0; i + 1 < digits.size(); i += 2)
         std::swap(digits[i], digits[i + 1]);
-    digits.replace('*', 'A');
+    for (char& c : digits) {
+        const qsizetype value = kSemiOctetCharacters.indexOf(c);
+        if (value >= 10)
+            c = kHexDigits[value];
+    }
     return digits;
 }
 
@@ -72,11 +79,13 @@ QByteArray SemiOctetDecode(QByteArrayView hex) {
     out.reserve(hex.size());
     for (qsizetype i = 0; i + 1 < hex.size(); i += 2) {
         for (const char c : {hex[i + 1], hex[i]}) {
-            if (c != 'F' && c != 'f')
+            const int value = hexDigitValue(c);
+            if (value < 0)
                 out += c;
+            else if (value < 0x0F)
+                out += kSemiOctetCharacters[value];
         }
     }
-    out.replace('A', '*');
     return out;
 }
 

@@ -22,10 +22,11 @@ QByteArray BytesToHex(QByteArrayView bytes);
 // hex digit.
 std::optional<QByteArray> HexToBytes(QByteArrayView hex);
 
-// "1234567890" -> "2143658709"; "12345" -> "2143F5"; "*" becomes "A".
+// "1234567890" -> "2143658709"; "12345" -> "2143F5"; "*", "#", "a", "b", "c" become "A" to "E".
 QByteArray SemiOctetEncode(QByteArrayView number);
 
-// "2143F5" -> "12345"; "A1" -> "1*". An odd last character is ignored.
+// "2143F5" -> "12345"; "A1" -> "1*", "CB" -> "#a" (semi-octets 0xA-0xE are "*#abc"). An odd
+// last character is ignored.
 QByteArray SemiOctetDecode(QByteArrayView hex);
 
 // The lowest `bits` bits of `value` as "0"/"1" text, most significant first.

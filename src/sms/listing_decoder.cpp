@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <optional>
 
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_text.h"
@@ -10,19 +12,95 @@
 namespace pelmar {
 namespace {
 
-// "+CMGL: <index>,<stat>,[<alpha>],<length>" then the PDU on the next line. The alpha field may
-// be empty, quoted or missing; the last number of the line is the TPDU length. The PDU group
-// stops at the first non-hex character so that a missing PDU line does not swallow the next
-// entry's listing line.
+// "+CMGL: <index>,<stat>,[<alpha>],<length>". The alpha field may be empty, quoted or missing;
+// the last number of the line is the TPDU length. Nine digits at most, so that every number
+// fits its field.
 constexpr QByteArrayView kListingExpression =
-    "CMGL:[ \\t]*(\\d+)[ \\t]*,[ \\t]*(\\d+)(?:,[^\\r\\n]*)?,[ \\t]*(\\d+)[ \\t]*(?:\\r\\n?|\\n)"
-    "([0-9A-Fa-f]*)";
+    "CMGL:[ \\t]*(\\d{1,9})[ \\t]*,[ \\t]*(\\d{1,9})(?:,.*)?,[ \\t]*(\\d{1,9})[ \\t]*$";
 
-// Compiled once per thread: a reply is decoded for every portion of text a listing brings.
+// Compiled once per thread: a listing of thousands of entries runs it once per entry.
 TRegExpr& listingExpression() {
     thread_local TRegExpr re(kListingExpression);
     return re;
 }
+
+bool isListingLine(QByteArrayView line) {
+    return line.contains("CMGL:");
+}
+
+bool isHexLine(QByteArrayView line) {
+    return !line.isEmpty() && line.size() % 2 == 0 &&
+           std::all_of(line.begin(), line.end(), [](char c) { return std::isxdigit(c & 0xFF); });
+}
+
+// A PDU line holds the TPDU of `length` octets (as the listing line counts it), or an SMSC
+// field (its length octet first) followed by that TPDU, as most handsets write it.
+bool isPduOfLength(QByteArrayView line, qsizetype length) {
+    if (!isHexLine(line))
+        return false;
+    const qsizetype octets = line.size() / 2;
+    return octets == length || (octets > length && 1 + HexToByte(line) == octets - length);
+}
+
+// One entry of a listing: the numbers of its listing line and the PDU line that belongs to it.
+struct ListedEntry {
+    quint32 index = 0;
+    int status = 0;
+    int length = 0;
+    QByteArrayView pdu;  // empty when no line of the announced length followed
+};
+
+// Walks a listing line by line. Lines may end in CR LF, CR CR LF or a bare LF, and anything
+// between a listing line and its PDU (noise, an unsolicited code) is passed over: the PDU is
+// the first line of hex digits that fits the announced length, before the next listing line.
+class EntryReader {
+  public:
+    explicit EntryReader(QByteArrayView text) : text_(text) {}
+
+    std::optional<ListedEntry> next() {
+        TRegExpr& re = listingExpression();
+        while (pos_ < text_.size()) {
+            const QByteArrayView line = takeLine();
+            if (!isListingLine(line) || !re.Exec(line))
+                continue;
+            ListedEntry entry;
+            entry.index = re.Match(1).toUInt();
+            entry.status = re.Match(2).toInt();
+            entry.length = re.Match(3).toInt();
+            entry.pdu = findPdu(entry.length);
+            return entry;
+        }
+        return std::nullopt;
+    }
+
+  private:
+    QByteArrayView findPdu(qsizetype length) {
+        while (pos_ < text_.size()) {
+            const qsizetype start = pos_;
+            const QByteArrayView line = takeLine();
+            if (isListingLine(line)) {
+                pos_ = start;  // the next entry's, read by next()
+                return {};
+            }
+            if (isPduOfLength(line, length))
+                return line;
+        }
+        return {};
+    }
+
+    // The next line without its end and surrounding blanks; empty lines give an empty view.
+    QByteArrayView takeLine() {
+        qsizetype end = pos_;
+        while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n')
+            ++end;
+        const QByteArrayView line = text_.sliced(pos_, end - pos_).trimmed();
+        pos_ = end < text_.size() ? end + 1 : end;
+        return line;
+    }
+
+    QByteArrayView text_;
+    qsizetype pos_ = 0;
+};
 
 enum class Layout { Deliver, Submit, StatusReport };
 
@@ -170,7 +248,8 @@ QString readUserData(PduReader& r, quint8 firstOctet, quint8 dcs) {
     const quint8 udl = r.octet("TP-UDL");
     const QByteArrayView data = r.rest();
     int headerOctets = 0;
-    if (firstOctet & kUdhiBit) {
+    // A handset stores an empty message with TP-UDHI set and TP-UDL 0: no header to read then.
+    if ((firstOctet & kUdhiBit) && udl > 0) {
         if (data.isEmpty())
             r.fail("user-data header");
         headerOctets = 1 + static_cast<quint8>(data[0]);
@@ -221,43 +300,19 @@ void readStatusReport(PduReader& r, DecodedMessage& m) {
         (delivered ? QStringLiteral("Доставлено ") : QStringLiteral("Не доставлено ")) + discharged;
 }
 
-// The TPDU of a listed PDU. Handsets list "SMSC address + TPDU" while the listing line counts
-// the TPDU alone; a PDU longer than that count starts with an SMSC field (length octet first).
-QByteArrayView tpduOf(QByteArrayView pdu, qsizetype length, quint32 index) {
-    if (pdu.size() < length) {
-        throw EPduFormat(QStringLiteral("The PDU of listed message %1 has %2 of its %3 octets.")
-                             .arg(index)
-                             .arg(pdu.size())
-                             .arg(length));
-    }
-    if (pdu.size() == length)
-        return pdu;
-    const qsizetype smsc = 1 + static_cast<quint8>(pdu[0]);
-    if (smsc > pdu.size() - length) {
+DecodedMessage decodeEntry(const ListedEntry& entry) {
+    if (entry.pdu.isEmpty()) {
         throw EPduFormat(
-            QStringLiteral("The SMSC field of listed message %1 overlaps its TPDU.").arg(index));
+            QStringLiteral("No PDU of %1 octets follows the listing line of message %2.")
+                .arg(entry.length)
+                .arg(entry.index));
     }
-    return pdu.sliced(smsc, length);
-}
-
-DecodedMessage decodeEntry(const TRegExpr& re) {
-    bool indexOk = false;
-    bool statusOk = false;
-    bool lengthOk = false;
     DecodedMessage m;
-    m.Index = re.Match(1).toUInt(&indexOk);
-    m.Status = re.Match(2).toInt(&statusOk);
-    const int length = re.Match(3).toInt(&lengthOk);
-    const std::optional<QByteArray> pdu = HexToBytes(re.Match(4));
-    if (!indexOk || !statusOk || !lengthOk) {
-        throw EPduFormat(QStringLiteral("A listing line holds a number out of range: %1")
-                             .arg(QString::fromLatin1(re.Match(0).left(40))));
-    }
-    if (!pdu) {
-        throw EPduFormat(
-            QStringLiteral("The PDU of listed message %1 ends in half an octet.").arg(m.Index));
-    }
-    PduReader r(tpduOf(*pdu, length, m.Index), m.Index);
+    m.Index = entry.index;
+    m.Status = entry.status;
+    // The line was checked to be hex, with any SMSC field before the TPDU's octets.
+    const QByteArray pdu = *HexToBytes(entry.pdu);
+    PduReader r(QByteArrayView(pdu).sliced(pdu.size() - entry.length), m.Index);
     const quint8 firstOctet = r.octet("first octet");
     switch (kLayoutByMti[firstOctet & 0x03]) {
         case Layout::Deliver:
@@ -275,23 +330,31 @@ DecodedMessage decodeEntry(const TRegExpr& re) {
     return m;
 }
 
+// What the listing shows of an entry that cannot be read, so that it can still be deleted.
+DecodedMessage unreadableEntry(const ListedEntry& entry) {
+    DecodedMessage m;
+    m.Index = entry.index;
+    m.Status = entry.status;
+    m.Text = DecodedMessage::UnreadableText.toString();
+    return m;
+}
+
 }  // namespace
 
 DecodedMessage DecodeListedMessage(QByteArrayView text) {
-    TRegExpr& re = listingExpression();
-    if (!re.Exec(text))
-        return {};
-    return decodeEntry(re);
+    const std::optional<ListedEntry> entry = EntryReader(text).next();
+    return entry ? decodeEntry(*entry) : DecodedMessage();
 }
 
 DecodedListing DecodeListing(QByteArrayView reply) {
     DecodedListing listing;
-    TRegExpr& re = listingExpression();
-    for (bool found = re.Exec(reply); found; found = re.ExecNext()) {
+    EntryReader reader(reply);
+    while (const std::optional<ListedEntry> entry = reader.next()) {
         try {
-            listing.messages.append(decodeEntry(re));
+            listing.messages.append(decodeEntry(*entry));
         } catch (const EPduFormat&) {
-            ++listing.skipped;
+            listing.messages.append(unreadableEntry(*entry));
+            ++listing.unreadable;
         }
     }
     return listing;

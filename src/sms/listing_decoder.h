@@ -8,11 +8,11 @@
 #include "sms/decoded_message.h"
 
 // Reads the handset's answer to "at+cmgl=4": "+CMGL: <index>,<stat>,[<alpha>],<length>" lines,
-// each followed by a PDU (3GPP TS 27.005), taken apart as SMS-DELIVER, SMS-SUBMIT or
+// each followed by a PDU line (3GPP TS 27.005), taken apart as SMS-DELIVER, SMS-SUBMIT or
 // SMS-STATUS-REPORT (3GPP TS 23.040).
 namespace pelmar {
 
-// A listed PDU that cannot be read: cut short, not hex, or inconsistent with its own fields.
+// A listed PDU that cannot be read: missing, cut short, or inconsistent with its own fields.
 class EPduFormat : public Error {
   public:
     using Error::Error;
@@ -22,10 +22,11 @@ class EPduFormat : public Error {
 // listing line. Throws EPduFormat when that entry's PDU is broken.
 DecodedMessage DecodeListedMessage(QByteArrayView text);
 
-// Every message of a whole reply, in the order listed. A broken entry is left out and counted.
+// Every message of a whole reply, in the order listed. An entry that cannot be read is listed
+// all the same, with its index, status and DecodedMessage::UnreadableText, and counted.
 struct DecodedListing {
     QList<DecodedMessage> messages;
-    int skipped = 0;
+    int unreadable = 0;
 };
 DecodedListing DecodeListing(QByteArrayView reply);
 

@@ -113,7 +113,7 @@ MessageListing ReadMessages(AtChannel& channel, const Progress& progress) {
     try {
         DecodedListing decoded = DecodeListing(listingText);
         listing.messages = std::move(decoded.messages);
-        listing.skipped = decoded.skipped;
+        listing.unreadable = decoded.unreadable;
     } catch (const Error& e) {
         listing.outcome = Outcome::failed(e.message());
     }

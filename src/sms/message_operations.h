@@ -46,7 +46,9 @@ struct MessageListing {
     // Every message the handset listed, in its order; nothing unless the listing succeeded, so
     // that the caller keeps its table after a failure.
     std::optional<QList<DecodedMessage>> messages;
-    int skipped = 0;  // listed entries whose PDU could not be read
+    // Listed entries whose PDU could not be read; they are in `messages` all the same, with
+    // DecodedMessage::UnreadableText, so that the user sees them and can delete them.
+    int unreadable = 0;
 };
 
 // "at+cmgf=0", "at+cpms=\"SM\"" (its count only sizes the progress), "at+cmgl=4", and the whole

@@ -121,13 +121,15 @@ TEST(SmsDecodeCliTest, SmscFieldListingDecodesTheSame) {
                              .toUtf8());
 }
 
-TEST(SmsDecodeCliTest, BrokenEntryIsReportedAndTheRestPrinted) {
+TEST(SmsDecodeCliTest, BrokenEntryIsPrintedAsUnreadableAndCounted) {
     const test::CliResult r =
         test::runCli({QStringLiteral("sms"), QStringLiteral("decode"),
                       QStringLiteral(PELMAR_TEST_DATA "/broken-listing-truncated-entry.txt")});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out.count('\n'), 2);
-    EXPECT_TRUE(r.err.contains("1 broken"));
+    EXPECT_EQ(r.out.count('\n'), 3);
+    EXPECT_TRUE(r.out.contains(R"({"index":2,"status":1,"date":"","number":"Unknown",)"
+                               R"("text":"[unreadable message]"})"));
+    EXPECT_TRUE(r.err.contains("1 listed message could not be read"));
 }
 
 TEST(SmsDecodeCliTest, NoMessageIsNotAnError) {

@@ -82,7 +82,7 @@ TEST_F(PtyOperationsTest, ListsThirtyMessagesArrivingOneByteAtATime) {
     ASSERT_TRUE(listing.outcome.isDone()) << listing.outcome.text.toStdString();
     ASSERT_TRUE(listing.messages.has_value());
     ASSERT_EQ(listing.messages->size(), 30);
-    EXPECT_EQ(listing.skipped, 0);
+    EXPECT_EQ(listing.unreadable, 0);
     for (int i = 0; i < 30; ++i) {
         EXPECT_EQ(listing.messages->at(i).Index, static_cast<quint32>(i + 1));
         EXPECT_FALSE(listing.messages->at(i).Text.isEmpty());

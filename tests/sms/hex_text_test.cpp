@@ -21,12 +21,14 @@ TEST_P(SemiOctetTest, EncodesAndDecodesBack) {
     EXPECT_EQ(SemiOctetDecode(c.semiOctets), QByteArray(c.number));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Numbers, SemiOctetTest,
-    testing::Values(SemiOctetCase{"EvenDigitCount", "1234567890", "2143658709"},
-                    SemiOctetCase{"OddDigitCountGetsFFill", "12345", "2143F5"},
-                    SemiOctetCase{"StarBecomesA", "1*", "A1"}, SemiOctetCase{"Empty", "", ""}),
-    test::ByLabel());
+INSTANTIATE_TEST_SUITE_P(Numbers, SemiOctetTest,
+                         testing::Values(SemiOctetCase{"EvenDigitCount", "1234567890",
+                                                       "2143658709"},
+                                         SemiOctetCase{"OddDigitCountGetsFFill", "12345", "2143F5"},
+                                         SemiOctetCase{"StarBecomesA", "1*", "A1"},
+                                         SemiOctetCase{"ServiceCodeSigns", "*#abc1", "BADC1E"},
+                                         SemiOctetCase{"Empty", "", ""}),
+                         test::ByLabel());
 
 TEST(SemiOctetDecodeTest, IgnoresOddTrailingCharacter) {
     EXPECT_EQ(SemiOctetDecode("2143F"), QByteArray("1234"));

@@ -100,7 +100,18 @@ INSTANTIATE_TEST_SUITE_P(
                    entry("0428"
                          "91" +
                          QByteArray(40, '1') + "0000622160819403000361F118"),
-                   0, "06.12.26 18:49", u"+11111111111111111111111111111", u"abc"}),
+                   0, "06.12.26 18:49", u"+11111111111111111111111111111", u"abc"},
+        ListedCase{"ServiceCodeSender", entry("040981BADCBE5AF10000622160819403000361F118"), 0,
+                   "06.12.26 18:49", u"*#abc#*51", u"abc"},
+        ListedCase{"EmptySubmitWithUdhi", entry("51000A9121436587090000A700", "00", 2), 2, "",
+                   u"+1234567890", u""},
+        ListedCase{"UnknownCodeBeforePdu",
+                   "+CMGL: 1,0,,22\r\n+CIEV: 2,3\r\n00\r\n" + QByteArray(kAbc) + "\r\n", 0,
+                   "06.12.26 18:49", u"+12345678901", u"abc"},
+        ListedCase{"CrCrLfLineEnds", "+CMGL: 1,0,,22\r\r\n" + QByteArray(kAbc) + "\r\r\n", 0,
+                   "06.12.26 18:49", u"+12345678901", u"abc"},
+        ListedCase{"BareLfLineEnds", "+CMGL: 1,0,,22\n" + QByteArray(kAbc) + "\n", 0,
+                   "06.12.26 18:49", u"+12345678901", u"abc"}),
     test::ByLabel());
 
 TEST(DecodeListedMessageTest, TextWithoutListingLineGivesEmptyRecord) {
@@ -113,6 +124,9 @@ TEST(DecodeListedMessageTest, TextWithoutListingLineGivesEmptyRecord) {
 
 TEST(DecodeListedMessageTest, BrokenPduIsAnError) {
     EXPECT_THROW(DecodeListedMessage("+CMGL: 1,0,,22\r\n040B912143658709F100\r\n"), EPduFormat);
+    // The next entry's PDU is not taken for a missing one.
+    EXPECT_THROW(DecodeListedMessage("+CMGL: 1,0,,22\r\n" + entry(kAbc, {}, 0, "+CMGL: 2,")),
+                 EPduFormat);
     EXPECT_THROW(DecodeListedMessage("+CMGL: 1,0,,4\r\n040B9121\r\n"), EPduFormat);
     EXPECT_THROW(DecodeListedMessage("+CMGL: 1,0,,22\r\n" + QByteArray(kAbc) + "F\r\n"),
                  EPduFormat);
@@ -121,16 +135,21 @@ TEST(DecodeListedMessageTest, BrokenPduIsAnError) {
                  EPduFormat);
 }
 
-TEST(DecodeListingTest, KeepsEveryEntryAndSkipsBrokenOnes) {
+TEST(DecodeListingTest, ListsBrokenEntriesAsUnreadable) {
     const QByteArray reply = "at+cmgl=4\r" + entry(kAbc, kSmsc, 1, "+CMGL: 1,") +
                              "+CMGL: 2,1,,22\r\n040B9121\r\n" + entry(kAbc, {}, 0, "+CMGL: 300,") +
                              "\r\nOK\r\n";
     EXPECT_EQ(DecodeListedMessage(reply).Index, 1u);  // one entry: the first
     const DecodedListing listing = DecodeListing(reply);
-    ASSERT_EQ(listing.messages.size(), 2);
-    EXPECT_EQ(listing.skipped, 1);
+    ASSERT_EQ(listing.messages.size(), 3);
+    EXPECT_EQ(listing.unreadable, 1);
     EXPECT_EQ(listing.messages[0].Index, 1u);
-    EXPECT_EQ(listing.messages[1].Index, 300u);
+    const DecodedMessage& broken = listing.messages[1];
+    EXPECT_EQ(broken.Index, 2u);
+    EXPECT_EQ(broken.Status, 1);
+    EXPECT_EQ(broken.Number, QStringLiteral("Unknown"));
+    EXPECT_EQ(broken.Text, DecodedMessage::UnreadableText);
+    EXPECT_EQ(listing.messages[2].Index, 300u);
 }
 
 TEST(SeptetAndUcs2Test, DecodeUserDataHexText) {
@@ -144,8 +163,9 @@ TEST(SeptetAndUcs2Test, DecodeUserDataHexText) {
 struct FileCase {
     const char* label;
     const char* file;
-    int skipped;
+    int unreadable;
     std::vector<const char16_t*> texts;
+    std::vector<const char16_t*> numbers = {};  // not compared when empty
 };
 
 class ListingFileTest : public testing::TestWithParam<FileCase> {};
@@ -154,10 +174,13 @@ TEST_P(ListingFileTest, DecodesEveryMessage) {
     QFile file(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(GetParam().file));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const DecodedListing listing = DecodeListing(file.readAll());
-    EXPECT_EQ(listing.skipped, GetParam().skipped);
+    EXPECT_EQ(listing.unreadable, GetParam().unreadable);
     ASSERT_EQ(listing.messages.size(), static_cast<qsizetype>(GetParam().texts.size()));
     for (qsizetype i = 0; i < listing.messages.size(); ++i) {
         EXPECT_EQ(listing.messages[i].Text, QString::fromUtf16(GetParam().texts[i])) << i;
+        if (!GetParam().numbers.empty()) {
+            EXPECT_EQ(listing.messages[i].Number, QString::fromUtf16(GetParam().numbers[i])) << i;
+        }
     }
 }
 
@@ -185,7 +208,23 @@ INSTANTIATE_TEST_SUITE_P(
                  "listing-8bit.txt",
                  0,
                  {u"[binary message, 10 bytes]", u"[binary message, 4 bytes]"}},
-        FileCase{"TruncatedEntry", "broken-listing-truncated-entry.txt", 1, {u"first", u"third"}},
+        FileCase{"TruncatedEntry",
+                 "broken-listing-truncated-entry.txt",
+                 1,
+                 {u"first", u"[unreadable message]", u"third"},
+                 {u"+12345678901", u"Unknown", u"+12345678901"}},
+        FileCase{"StrayLines", "listing-stray-line.txt", 0, {u"first", u"second", u"third"}},
+        FileCase{"CrCrLf", "listing-crcrlf.txt", 0, {u"first", u"second"}},
+        FileCase{"EmptyUdhMessages",
+                 "listing-empty-udh-message.txt",
+                 0,
+                 {u"", u"", u"abc"},
+                 {u"+1234567890", u"+1234567890", u"+1234567890"}},
+        FileCase{"StatusReportHash",
+                 "listing-status-report-hash.txt",
+                 0,
+                 {u"Доставлено 14.05.27 19:03", u"Не доставлено 14.05.27 19:15", u"Balance 4.20"},
+                 {u"+#0842123456", u"#31#01511234567", u"*#abc#*51"}},
         FileCase{"Mixed",
                  "listing-mixed.txt",
                  0,

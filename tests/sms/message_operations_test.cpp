@@ -154,7 +154,7 @@ TEST_P(ListingTest, WholeListingOrNone) {
 
     EXPECT_EQ(listing.outcome.kind, c.kind) << listing.outcome.text.toStdString();
     EXPECT_EQ(listing.messages ? listing.messages->size() : -1, c.messages);
-    EXPECT_EQ(listing.skipped, 0);
+    EXPECT_EQ(listing.unreadable, 0);
     ASSERT_FALSE(line.texts.isEmpty());
     EXPECT_EQ(line.texts.first(), QStringLiteral("Reading messages..."));
     EXPECT_EQ(line.texts.last(), QLatin1StringView(c.lastProgress));
@@ -201,6 +201,21 @@ TEST(ListingTest, MoreMessagesThanTheOldTableHeld) {
     EXPECT_EQ(listing.messages->size(), 120);
     EXPECT_EQ(listing.messages->last().Index, 120u);
     EXPECT_EQ(line.texts.last(), QStringLiteral("Reading message 120 from 120"));
+}
+
+TEST(ListingTest, UnreadableEntryIsListedAndCounted) {
+    SimState state = stateFrom("sim-basic.json");
+    SimMessage broken = state.messages.first();
+    broken.tpdu = "040B9121";  // cut short inside the sender's number
+    state.messages.insert(4, broken);
+    test::SimLine line(state);
+    const MessageListing listing = ReadMessages(line.channel, line.progress());
+    EXPECT_TRUE(listing.outcome.isDone());
+    ASSERT_TRUE(listing.messages);
+    ASSERT_EQ(listing.messages->size(), 3);
+    EXPECT_EQ(listing.unreadable, 1);
+    EXPECT_EQ(listing.messages->last().Index, 4u);
+    EXPECT_EQ(listing.messages->last().Text, DecodedMessage::UnreadableText);
 }
 
 struct SendStoredCase {
