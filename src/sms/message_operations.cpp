@@ -114,6 +114,15 @@ MessageListing ReadMessages(AtChannel& channel, const Progress& progress) {
         DecodedListing decoded = DecodeListing(listingText);
         listing.messages = std::move(decoded.messages);
         listing.unreadable = decoded.unreadable;
+        // The listing itself came whole; the user still learns that some entries need a look.
+        if (listing.unreadable > 0) {
+            listing.outcome.text =
+                QStringLiteral("Done. %1 listed %2 could not be read (shown as \"%3\").")
+                    .arg(listing.unreadable)
+                    .arg(listing.unreadable == 1 ? QStringLiteral("message")
+                                                 : QStringLiteral("messages"))
+                    .arg(DecodedMessage::UnreadableText);
+        }
     } catch (const Error& e) {
         listing.outcome = Outcome::failed(e.message());
     }
