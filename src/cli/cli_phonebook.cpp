@@ -53,7 +53,7 @@ int add(const QStringList& args) {
     const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("the entry's name"),
                                   QStringLiteral("N"));
     const QCommandLineOption number(QStringLiteral("number"),
-                                    QStringLiteral("the entry's telephone number"),
+                                    QStringLiteral("the entry's telephone number: digits, +, *, #, and the pauses p, w and ,"),
                                     QStringLiteral("NUM"));
     parser.addOption(name);
     parser.addOption(number);
