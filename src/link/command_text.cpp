@@ -18,9 +18,9 @@ struct NamedByte {
 
 // The control bytes a handset gives a meaning to, by the names people know them by.
 constexpr std::array kNamedBytes{
-    NamedByte{0x00, "NUL"},         NamedByte{0x08, "backspace"}, NamedByte{0x09, "tab"},
-    NamedByte{0x0A, "line feed"},   NamedByte{0x0D, "CR"},        NamedByte{0x1A, "Ctrl-Z"},
-    NamedByte{0x1B, "ESC"},         NamedByte{kDel, "DEL"},
+    NamedByte{0x00, "NUL"},       NamedByte{0x08, "backspace"}, NamedByte{0x09, "tab"},
+    NamedByte{0x0A, "line feed"}, NamedByte{0x0D, "CR"},        NamedByte{0x1A, "Ctrl-Z"},
+    NamedByte{0x1B, "ESC"},       NamedByte{kDel, "DEL"},
 };
 
 constexpr QByteArrayView kDialCharacters = "0123456789+*#pPwW,";
@@ -72,8 +72,9 @@ std::optional<QString> firstUnsafeByte(QByteArrayView bytes, bool quotesAllowed)
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<uchar>(bytes[i]);
         if (isControl(b) || (b == kQuote && !quotesAllowed)) {
-            return QStringLiteral("holds %1 at position %2, which would change the command the "
-                                  "handset runs")
+            return QStringLiteral(
+                       "holds %1 at position %2, which would change the command the "
+                       "handset runs")
                 .arg(describeByte(b))
                 .arg(i + 1);
         }
