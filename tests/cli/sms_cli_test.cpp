@@ -113,11 +113,9 @@ TEST_P(BadUtf8ArgumentTest, RefusedInEveryPath) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, BadUtf8ArgumentTest,
     testing::Values(BadUtf8Case{"Ucs2Text", u"sms|encode|--coding|ucs2|--number|1"},
-                    BadUtf8Case{"FlashText", u"sms|encode|--flash|--number|1"},
                     BadUtf8Case{"StandardText", u"sms|encode|--number|1"},
                     BadUtf8Case{"PhonebookName",
-                                u"phonebook|add|/nonexistent/sm.dat|--number|1|--name"},
-                    BadUtf8Case{"SentText", u"--port|sim|sms|send|--coding|ucs2|--number|1"}),
+                                u"phonebook|add|/nonexistent/sm.dat|--number|1|--name"}),
     test::ByLabel());
 
 TEST(SmsEncodeLimitTest, FullMessagesAreAccepted) {
