@@ -1,7 +1,10 @@
 #include "cli/cli_common.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <cstdio>
+
+#include "link/command_text.h"
 
 namespace pelmar::cli {
 
@@ -12,9 +15,44 @@ void printOut(const QString& line) {
 }
 
 void printErr(const QString& line) {
-    const QByteArray bytes = line.toUtf8() + '\n';
+    const QByteArray bytes = escapedControls(line).toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
     std::fflush(stderr);
+}
+
+QString escapedControls(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0)) {
+            out += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
+        } else if ((u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069)) {
+            out += QStringLiteral("\\u") + QString::number(u, 16).toUpper();
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<QString> argumentEncodingProblem(int argc, const char* const argv[]) {
+#ifdef Q_OS_WIN
+    // Windows hands the arguments over as UTF-16; Qt takes them from there.
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+#else
+    for (int i = 1; i < argc; ++i) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString decoded = utf8(QByteArrayView(argv[i]));
+        if (utf8.hasError()) {
+            return QStringLiteral("argument %1 (\"%2\") is not valid UTF-8; give the text in UTF-8")
+                .arg(i)
+                .arg(escapedBytes(argv[i]));
+        }
+    }
+#endif
+    return std::nullopt;
 }
 
 int badInput(const QString& message) {

@@ -52,9 +52,10 @@ int add(const QStringList& args) {
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the phonebook file"));
     const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("the entry's name"),
                                   QStringLiteral("N"));
-    const QCommandLineOption number(QStringLiteral("number"),
-                                    QStringLiteral("the entry's telephone number"),
-                                    QStringLiteral("NUM"));
+    const QCommandLineOption number(
+        QStringLiteral("number"),
+        QStringLiteral("the entry's telephone number: digits, +, *, #, and the pauses p, w and ,"),
+        QStringLiteral("NUM"));
     parser.addOption(name);
     parser.addOption(number);
     if (const int done = parseArgs(parser, args); done >= 0)

@@ -39,6 +39,8 @@ int usage() {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pelmar-cli"));
+    if (const auto problem = argumentEncodingProblem(argc, argv))
+        return badInput(*problem);
     QStringList args = QCoreApplication::arguments().mid(1);
 
     if (args.isEmpty() || args.first() == QStringLiteral("--help") ||

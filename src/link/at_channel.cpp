@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/command_text.h"
+
 namespace pelmar {
 
 namespace {
@@ -14,12 +16,6 @@ constexpr char kEscape = 0x1B;
 // A wait is cut into slices no longer than this so that a cancel request is seen in time; a
 // slice ends as soon as bytes arrive, so this costs nothing while the handset talks.
 constexpr std::chrono::milliseconds kCancelSlice{200};
-
-bool holdsLineBreak(QByteArrayView text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        return c == '\r' || c == '\n' || c == kCtrlZ || c == kEscape;
-    });
-}
 
 QString unquoted(QString text) {
     text = text.trimmed();
@@ -86,9 +82,9 @@ bool AtChannel::isOpen() const {
 }
 
 void AtChannel::SendCommand(QByteArrayView text, bool appendCR) {
-    if (appendCR && holdsLineBreak(text)) {
-        throw Error(
-            QStringLiteral("A command for the handset may not hold a line break, Ctrl-Z or ESC."));
+    if (appendCR) {
+        if (const auto problem = commandLineProblem(text))
+            throw Error(*problem);
     }
     QByteArray bytes = text.toByteArray();
     typed_ += bytes;

@@ -67,9 +67,9 @@ class AtChannel {
     void ClosePort();
     bool isOpen() const;
 
-    // Writes `text` and, if appendCR, one CR. A command line (appendCR) must not hold CR, LF,
-    // Ctrl-Z or ESC: that would end it early and start another command; it is refused with an
-    // Error before anything is written. Reads nothing.
+    // Writes `text` and, if appendCR, one CR. A command line (appendCR) that commandLineProblem
+    // (command_text.h) finds fault with could edit, end or chain commands on the handset; it is
+    // refused with an Error before anything is written. Reads nothing.
     void SendCommand(QByteArrayView text, bool appendCR = true);
     // Waits for and returns the next complete reply; it also becomes lastReply(). Throws
     // ReadTimeout when no complete line arrived within the line time-out (a long listing that

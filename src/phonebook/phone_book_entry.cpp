@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/command_text.h"
 #include "sms/windows1251.h"
 
 namespace pelmar {
@@ -38,17 +39,6 @@ QString describeChar(QStringView text, qsizetype index) {
 }
 
 QByteArray userText(const QString& text, const QString& field, int room) {
-    for (const QChar c : text) {
-        if (c == QLatin1Char('"')) {
-            throw PhoneBookError(
-                QStringLiteral("The %1 cannot contain a double quote.").arg(field));
-        }
-        if (c.category() == QChar::Other_Control) {
-            throw PhoneBookError(
-                QStringLiteral("The %1 cannot contain line breaks or other control characters.")
-                    .arg(field));
-        }
-    }
     const qsizetype bad = firstNonWindows1251(text);
     if (bad >= 0) {
         throw PhoneBookError(
@@ -88,6 +78,12 @@ PhoneBookEntry PhoneBookEntry::fromHandset(QByteArrayView number, int numberType
 PhoneBookEntry PhoneBookEntry::fromUser(const QString& name, const QString& number) {
     QByteArray nameBytes = userText(name, QStringLiteral("name"), kNameRoom);
     QByteArray numberBytes = userText(number, QStringLiteral("number"), kNumberRoom);
+    // The entry may be written to a handset later; refuse now what could never be written.
+    auto problem = quotedFieldProblem(QStringLiteral("name"), nameBytes);
+    if (!problem)
+        problem = dialStringProblem(QStringLiteral("number"), numberBytes);
+    if (problem)
+        throw PhoneBookError(*problem);
     return PhoneBookEntry(std::move(numberBytes), numberTypeFor(number), std::move(nameBytes));
 }
 

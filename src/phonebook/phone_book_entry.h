@@ -39,8 +39,9 @@ class PhoneBookEntry {
 
     // What the entry editor stores: the texts in Windows-1251 and the type by `numberTypeFor`.
     // Throws PhoneBookError, naming the field, for a character that Windows-1251 cannot hold, a
-    // double quote or control character (they would break the handset's write command), or a
-    // text longer than its room (200 name characters, 100 number characters).
+    // text longer than its room (200 name characters, 100 number characters), a name that
+    // quotedFieldProblem refuses or a number that is no dial string (command_text.h): the
+    // handset's write command could not carry them.
     static PhoneBookEntry fromUser(const QString& name, const QString& number);
 
     // 145 when the number holds a "+" anywhere, else 129.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/command_text.h"
 #include "sms/t_reg_expr.h"
 
 namespace pelmar {
@@ -16,9 +17,6 @@ constexpr QByteArrayView kEntryExpression =
 
 // "+CME ERROR: 22" (not found): some handsets answer a read of an empty range so.
 constexpr int kNotFound = 22;
-
-// Bytes that would end "at+cpbw=..." early or start another command inside it.
-constexpr QByteArrayView kUnwritableBytes = "\"\r\n\x1A\x1B";
 
 QByteArray selectCommand(PhoneBookKind kind) {
     return QByteArrayLiteral("at+cpbs=\"") + phoneBookKindInfo(kind).storage.latin1() + '"';
@@ -62,9 +60,12 @@ void takeEntries(const QByteArray& text, PhoneBookStore& store) {
     } while (re.ExecNext());
 }
 
-bool writable(const QByteArray& text) {
-    return std::none_of(text.begin(), text.end(),
-                        [](char c) { return kUnwritableBytes.contains(c); });
+// Why the entry cannot go into "at+cpbw=...": its number and name are written there as they
+// are, and an entry read from another handset may hold anything.
+std::optional<QString> unwritable(const PhoneBookEntry& entry) {
+    if (auto problem = dialStringProblem(QStringLiteral("number"), entry.Number()))
+        return problem;
+    return quotedFieldProblem(QStringLiteral("name"), entry.Name());
 }
 
 QByteArray writeCommand(int slot, const PhoneBookEntry* entry) {
@@ -156,13 +157,10 @@ PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
         return result;
     }
     for (qsizetype i = 0; i < store.count(); ++i) {
-        const PhoneBookEntry& entry = store.at(i);
-        if (!writable(entry.Number()) || !writable(entry.Name())) {
+        if (const auto problem = unwritable(store.at(i))) {
             result.outcome = Outcome::inputRefused(
-                QStringLiteral("The phonebook's %1 holds a double quote, a line break, Ctrl-Z or "
-                               "ESC, which the handset's write command cannot carry; edit it "
-                               "first.")
-                    .arg(entryLabel(store, i)));
+                QStringLiteral("The phonebook's %1 cannot be written: %2 Edit it first.")
+                    .arg(entryLabel(store, i), *problem));
             return result;
         }
     }

@@ -41,7 +41,9 @@ QString readingText(int index, int expected) {
 }
 
 // The destination of "at+cmss": the digits, with one "+" in front when the number was given as
-// international. Nothing is added to a national number.
+// international. Nothing is added to a national number. Called only after numberProblem, which
+// lets through nothing but ASCII digits and "+": the result is always a dial string that may
+// stand between the quotes of the command.
 QByteArray dialString(const QString& number) {
     QByteArray digits;
     for (const QChar c : number) {

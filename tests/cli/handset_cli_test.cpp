@@ -171,6 +171,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"IndexNotANumber", "sms|delete|x", 2},
         RefusalCase{"WriteLastDialled",
                     "phonebook|write|LD|--in|" PELMAR_TEST_DATA "/phonebook-sm.dat", 2},
+        RefusalCase{"WriteInjectedEntry",
+                    "phonebook|write|SM|--in|" PELMAR_TEST_DATA "/broken-phonebook-injection.dat",
+                    2},
         RefusalCase{
             "RingtoneTooBig",
             "smart|ringtone|--number|+1|--send|x:"

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "support/run_cli.h"
 #include "support/table.h"
@@ -23,7 +24,7 @@ TEST(PhonebookCliTest, DumpPrintsOneJsonObjectPerEntryInUtf8) {
 TEST(PhonebookCliTest, AddCreatesTheFileAndAppliesTheTypeRule) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("sm.dat"));
-    for (const char* number : {"+7 901", "0123"}) {
+    for (const char* number : {"+7901", "0123"}) {
         const test::CliResult r = runCli({QStringLiteral("phonebook"), QStringLiteral("add"), file,
                                           QStringLiteral("--name"), QStringLiteral("Ёж \\ Co"),
                                           QStringLiteral("--number"), QString::fromLatin1(number)});
@@ -31,7 +32,7 @@ TEST(PhonebookCliTest, AddCreatesTheFileAndAppliesTheTypeRule) {
     }
     EXPECT_EQ(QFile(file).size(), 606);
     EXPECT_EQ(runCli({QStringLiteral("phonebook"), QStringLiteral("dump"), file}).out,
-              QByteArray("{\"name\":\"Ёж \\\\ Co\",\"number\":\"+7 901\",\"type\":145}\n"
+              QByteArray("{\"name\":\"Ёж \\\\ Co\",\"number\":\"+7901\",\"type\":145}\n"
                          "{\"name\":\"Ёж \\\\ Co\",\"number\":\"0123\",\"type\":129}\n"));
 }
 
@@ -52,6 +53,9 @@ TEST_P(PhonebookCliRefusalTest, ExitsTwoWithAMessageAndWritesNothing) {
     const test::CliResult r = runCli(args);
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains(GetParam().message)) << r.err.constData();
+    const QByteArray shown = r.err.chopped(r.err.endsWith('\n') ? 1 : 0);
+    EXPECT_FALSE(std::any_of(shown.begin(), shown.end(), [](char c) { return uchar(c) < 0x20; }))
+        << "a control byte reached the terminal: " << r.err.toHex().constData();
     EXPECT_FALSE(QFile::exists(file));
 }
 
@@ -69,6 +73,21 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"NumberTooLong",
                     {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QString(101, u'1')},
                     "at most 100"},
+        RefusalCase{"LettersInNumber",
+                    {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QStringLiteral("abc")},
+                    "number holds \"a\" at position 1"},
+        RefusalCase{"ChainedCommandInNumber",
+                    {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QStringLiteral("1;+CMGD=1")},
+                    "number holds \";\" at position 2"},
+        RefusalCase{"SpaceInNumber",
+                    {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QStringLiteral("+7 901")},
+                    "number holds \" \" at position 3"},
+        RefusalCase{"TerminalEscapeInNameShownEscaped",
+                    {kAdd, kFile, kName, QStringLiteral("a\x1B[2J"), kNumber, QStringLiteral("1")},
+                    "name holds ESC (\\x1B)"},
+        RefusalCase{"UnknownCommandShownEscaped",
+                    {QStringLiteral("merge\b\b\b\b\bdump")},
+                    "unknown phonebook command \"merge\\x08\\x08"},
         RefusalCase{"UnknownCommand", {QStringLiteral("merge")}, "unknown phonebook command"}),
     test::ByLabel());
 

@@ -60,6 +60,7 @@ TEST_P(SmsEncodeRefusalTest, ExitsTwoAndSaysWhy) {
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_TRUE(QString::fromUtf8(r.err).contains(QString::fromUtf16(GetParam().message)))
         << r.err.constData();
+    EXPECT_FALSE(r.err.chopped(1).contains('\x1B')) << "ESC reached the terminal";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -82,7 +83,39 @@ INSTANTIATE_TEST_SUITE_P(
                     u"unknown coding"},
         RefusalCase{"FlashIsNotStandard", u"--flash|--coding|standard|--number|1",
                     QStringLiteral("a"), u"UCS2"},
-        RefusalCase{"EmptyText", u"--number|1", QString(), u"empty"}),
+        RefusalCase{"EmptyText", u"--number|1", QString(), u"empty"},
+        RefusalCase{"TerminalEscapeInCodingShownEscaped", u"--coding|\x1B[2J|--number|1",
+                    QStringLiteral("a"), u"unknown coding \"\\x1B[2J\""}),
+    test::ByLabel());
+
+struct BadUtf8Case {
+    const char* label;
+    const char16_t* args;  // the argument that is not UTF-8 ("a", 0xFF) goes last
+};
+
+class BadUtf8ArgumentTest : public testing::TestWithParam<BadUtf8Case> {};
+
+// QProcess passes only valid UTF-8, so a shell puts the malformed argument in.
+TEST_P(BadUtf8ArgumentTest, RefusedInEveryPath) {
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sh"));
+    if (shell.isEmpty())
+        GTEST_SKIP() << "no sh";
+    const test::CliResult r = test::runProgram(
+        shell, QStringList{QStringLiteral("-c"),
+                           QStringLiteral("exec \"$0\" \"$@\" \"$(printf 'a\\377')\""),
+                           QStringLiteral(PELMAR_CLI_PATH)} +
+                   split(GetParam().args));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.constData();
+    EXPECT_TRUE(r.err.contains("(\"a\\xFF\") is not valid UTF-8")) << r.err.constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, BadUtf8ArgumentTest,
+    testing::Values(BadUtf8Case{"Ucs2Text", u"sms|encode|--coding|ucs2|--number|1"},
+                    BadUtf8Case{"StandardText", u"sms|encode|--number|1"},
+                    BadUtf8Case{"PhonebookName",
+                                u"phonebook|add|/nonexistent/sm.dat|--number|1|--name"}),
     test::ByLabel());
 
 TEST(SmsEncodeLimitTest, FullMessagesAreAccepted) {

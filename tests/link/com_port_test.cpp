@@ -122,6 +122,24 @@ TEST(ComPortTest, MissingDeviceCannotBeOpened) {
     EXPECT_FALSE(port.isOpen());
 }
 
+TEST(ComPortTest, PortHeldElsewhereSaysSo) {
+    PseudoTerminal pty;
+    ASSERT_FALSE(pty.slave().isEmpty());
+    TComPort holder(pty.slave());
+    holder.open();
+    TComPort port(pty.slave());
+    try {
+        port.open();
+        FAIL() << "opened a port that is in use";
+    } catch (const EComPort& e) {
+        EXPECT_EQ(e.code(), EComPort::PortInUse);
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("The port is in use by another program (win error code: %1)")
+                      .arg(EBUSY));
+    }
+    EXPECT_FALSE(port.isOpen());
+}
+
 TEST(ComPortTest, FarEndVanishingEndsTheWait) {
     PseudoTerminal pty;
     TComPort port(pty.slave());

@@ -86,7 +86,12 @@ INSTANTIATE_TEST_SUITE_P(
         UserCase{"NameOutsideCodePage", u"李"_s, u"1"_s, "name contains \"李\" (U+674E)", 0},
         UserCase{"EmojiNamedWhole", u"a😀"_s, u"1"_s, "(U+1F600)", 0},
         UserCase{"QuoteWouldBreakCommand", u"a\"b"_s, u"1"_s, "double quote", 0},
-        UserCase{"LineBreakInNumber", u"a"_s, u"1\r2"_s, "number cannot contain line", 0}),
+        UserCase{"LineBreakInNumber", u"a"_s, u"1\r2"_s, "number holds CR (\\x0D)", 0},
+        UserCase{"BackspacesInName", u"\b\b;+CMGD=2"_s, u"1"_s, "name holds backspace", 0},
+        UserCase{"ChainInNumber", u"a"_s, u"1;+CMGD=1"_s, "number holds \";\" at position 2", 0},
+        UserCase{"LettersInNumber", u"a"_s, u"abc"_s, "number holds \"a\"", 0},
+        UserCase{"HighQuoteThenChainInName", u"ў;+CFUN=0"_s, u"1"_s, "reads as a double quote", 0},
+        UserCase{"DialPausesAllowed", u"Office"_s, u"+1*2#p3,w4"_s, nullptr, 145}),
     test::ByLabel());
 
 TEST(PhoneBookEntryTest, FieldsHoldBytesWithinTheirRoom) {

@@ -172,14 +172,39 @@ TEST_P(UnwritableTest, RefusedBeforeThePortOpens) {
     EXPECT_TRUE(line.sim.log().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Entries, UnwritableTest,
-                         testing::Values(UnwritableCase{"QuoteInName", "1", "a\"b"},
-                                         UnwritableCase{"CarriageReturnInName", "1",
-                                                        "a\rat+cpbw=1,1"},
-                                         UnwritableCase{"LineFeedInNumber", "1\n2", "a"},
-                                         UnwritableCase{"CtrlZInName", "1", "a\x1A"},
-                                         UnwritableCase{"QuoteInNumber", "1\"", "a"}),
-                         test::ByLabel());
+INSTANTIATE_TEST_SUITE_P(
+    Entries, UnwritableTest,
+    testing::Values(UnwritableCase{"QuoteInName", "1", "a\"b"},
+                    UnwritableCase{"CarriageReturnInName", "1", "a\rat+cpbw=1,1"},
+                    UnwritableCase{"LineFeedInNumber", "1\n2", "a"},
+                    UnwritableCase{"CtrlZInName", "1", "a\x1A"},
+                    UnwritableCase{"QuoteInNumber", "1\"", "a"},
+                    UnwritableCase{"BackspacesInNumber", "\b\b;+CMGD=2;+CPBW=9,1,", "a"},
+                    UnwritableCase{"DelInName", "1", "ab\x7F\x7F;+CMGD=2"},
+                    UnwritableCase{"ChainInNumber", "1;+CMGD=1", "a"},
+                    UnwritableCase{"HighQuoteThenChainInName", "1", "\xA2;+CFUN=0"}),
+    test::ByLabel());
+
+// An entry read from a hostile handset and written to another: the write is refused before the
+// port opens, naming the entry, and message 2 survives even when the line is sent directly.
+TEST(WriteTest, InjectedEntryNeverReachesTheHandset) {
+    const PhoneBookStore store = PhoneBookStore::loadFile(
+        QStringLiteral(PELMAR_TEST_DATA "/broken-phonebook-injection.dat"));
+    test::SimLine line(stateFrom("sim-30-messages.json"));
+    const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, store);
+    EXPECT_EQ(r.outcome.kind, Kind::InputRefused);
+    EXPECT_TRUE(r.outcome.text.contains(QStringLiteral("entry 2 \"Mallory\"")) &&
+                r.outcome.text.contains(QStringLiteral("number holds backspace")))
+        << r.outcome.text.toStdString();
+    EXPECT_TRUE(line.sim.log().isEmpty());
+
+    line.channel.OpenPort();
+    EXPECT_THROW(line.channel.command("at+cpbw=1,1,\"" + store.at(1).Number() + "\",129,\"M\""),
+                 Error);
+    line.channel.ClosePort();
+    EXPECT_TRUE(line.sim.state().messages.contains(2));
+    EXPECT_TRUE(line.commands().isEmpty());
+}
 
 TEST(WriteTest, PhoneFailureStopsTheWrite) {
     SimOptions options;

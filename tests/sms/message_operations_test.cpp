@@ -256,7 +256,10 @@ INSTANTIATE_TEST_SUITE_P(
                        "5550199"},
         SendStoredCase{"StoredDestination", 3, u"", Kind::Done, "at+cmss=3", ""},
         SendStoredCase{"ReceivedMessageCannotBeSent", 1, u"", Kind::HandsetError, "at+cmss=1", ""},
-        SendStoredCase{"LetterRefusedBeforeThePort", 3, u"12a", Kind::InputRefused, "", ""}),
+        SendStoredCase{"LetterRefusedBeforeThePort", 3, u"12a", Kind::InputRefused, "", ""},
+        SendStoredCase{"InjectionRefusedBeforeThePort", 3, u"1\b\b\";+CMGD=1", Kind::InputRefused,
+                       "", ""},
+        SendStoredCase{"OtherScriptDigitsRefused", 3, u"\u0661\u0662", Kind::InputRefused, "", ""}),
     test::ByLabel());
 
 struct DeleteCase {

@@ -22,6 +22,7 @@ constexpr std::array kCodeTexts{
     CodeText{EComPort::SetTimeoutsFailed, QLatin1StringView("SetCommTimeouts failed")},
     CodeText{EComPort::SetupFailed, QLatin1StringView("SetupComm function failed")},
     CodeText{EComPort::ClearErrorFailed, QLatin1StringView("ClearCommError function failed")},
+    CodeText{EComPort::PortInUse, QLatin1StringView("The port is in use by another program")},
 };
 
 }  // namespace

@@ -20,6 +20,7 @@ class EComPort : public Error {
         SetTimeoutsFailed = 8,  // "SetCommTimeouts failed"
         SetupFailed = 9,        // "SetupComm function failed"
         ClearErrorFailed = 10,  // "ClearCommError function failed"
+        PortInUse = 11,         // "The port is in use by another program"
     };
 
     EComPort(int code, int systemError);

@@ -1,12 +1,16 @@
 #include "link/serial/t_com_port.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 #include "link/serial/e_com_port.h"
@@ -59,6 +63,33 @@ int systemErrorOf(const QSerialPort& port) {
     }
 }
 
+#ifndef Q_OS_WIN
+QString devicePath(const QSerialPort& port) {
+    return port.portName().startsWith(QLatin1Char('/')) ? port.portName()
+                                                        : QStringLiteral("/dev/") + port.portName();
+}
+#endif
+
+// The system's code when the port would not open because another program holds it; nothing
+// when it failed for another reason. Qt reports a port held by another program as a permission
+// error, and on Unix, where the holder is found by its lock file, errno is left at whatever the
+// lock file's look-up ended with (ENOENT): the device's own access rights tell the two apart, and
+// EBUSY is the code the system gives for a device held elsewhere.
+std::optional<int> heldElsewhere(const QSerialPort& port) {
+    if (port.error() != QSerialPort::PermissionError)
+        return std::nullopt;
+#ifdef Q_OS_WIN
+    const int error = lastSystemError();
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
+        return error;
+    return std::nullopt;
+#else
+    if (::access(QFile::encodeName(devicePath(port)).constData(), R_OK | W_OK) != 0)
+        return std::nullopt;
+    return EBUSY;
+#endif
+}
+
 bool lineIsGone(const QSerialPort& port) {
     const QSerialPort::SerialPortError error = port.error();
     return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
@@ -86,14 +117,14 @@ void TComPort::open() {
     port->setPortName(name_);
 #ifndef Q_OS_WIN
     // Qt does not say why a device failed to open; a missing one is the common case.
-    if (name_.isEmpty() || !QFileInfo::exists(port->portName().startsWith(QLatin1Char('/'))
-                                                  ? port->portName()
-                                                  : QStringLiteral("/dev/") + port->portName())) {
+    if (name_.isEmpty() || !QFileInfo::exists(devicePath(*port))) {
         throw EComPort(EComPort::OpenFailed, ENOENT);
     }
 #endif
     clearSystemError();
     if (!port->open(QIODevice::ReadWrite)) {
+        if (const std::optional<int> error = heldElsewhere(*port))
+            throw EComPort(EComPort::PortInUse, *error);
         throw EComPort(EComPort::OpenFailed, systemErrorOf(*port));
     }
     clearSystemError();

@@ -29,9 +29,9 @@ class TComPort : public Transport {
     TComPort(const TComPort&) = delete;
     TComPort& operator=(const TComPort&) = delete;
 
-    // Opens the port if it is closed: EComPort code 1 when the device cannot be opened, code 7
-    // when it refuses the line settings. A device without modem-control lines (a
-    // pseudo-terminal) is not an error.
+    // Opens the port if it is closed: EComPort code 11 when another program holds the device,
+    // code 1 when it cannot be opened otherwise, code 7 when it refuses the line settings. A device
+    // without modem-control lines (a pseudo-terminal) is not an error.
     void open() override;
     void close() override;
     bool isOpen() const override;

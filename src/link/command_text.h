@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <optional>
+
+namespace pelmar {
+
+// What may go into a command line that is built from data (a phonebook name, a number). The
+// handset edits its command line as it arrives: backspace and DEL erase what came before, CR ends
+// the line, ESC and Ctrl-Z cancel it, and a double quote ends a quoted text, after which ";"
+// chains a command of the sender's choosing. A field is checked before the port opens; the whole
+// line is checked once more just before it is written.
+//
+// Handsets that ignore the 8th bit read 0x80..0x9F, 0xA2 and 0xFF (Windows-1251 letters such as
+// Ќ, љ, ў and я) as control bytes or a double quote. Those letters stay allowed, so that names
+// in Macedonian, Belarusian or Russian still store, unless ";" or "AT" (read the same way) follows
+// them in the field: only then could the rest run as a command.
+
+// Why `bytes` cannot stand between double quotes in a command line, naming `fieldName` and the
+// byte; nothing when it can.
+std::optional<QString> quotedFieldProblem(const QString& fieldName, QByteArrayView bytes);
+
+// Why `number` is no dial string (digits, "+", "*", "#" and the pauses "p", "w" and ","; "P"
+// and "W" too), naming `fieldName` and the character; nothing when it is one. An empty number
+// is a dial string.
+std::optional<QString> dialStringProblem(const QString& fieldName, QByteArrayView number);
+
+// Why `line` cannot be sent as one command line (CR is added after it); nothing when it can.
+std::optional<QString> commandLineProblem(QByteArrayView line);
+
+// The bytes as printable text: ASCII as it is, every other byte as \xHH.
+QString escapedBytes(QByteArrayView bytes);
+
+}  // namespace pelmar
