@@ -55,11 +55,12 @@ Outcome readVerdict(const PhoneBookReadResult& r, qsizetype entries) {
         const QString skipped =
             QStringLiteral(
                 "Read %1 entries; %2 lines of the handset's reply could not be read "
-                "and were skipped (the first: \"%3\").")
+                "and were skipped, the first: %3")
                 .arg(entries)
                 .arg(r.unreadableLines.size())
                 .arg(r.unreadableLines.first());
-        return Outcome::handsetError(r.cut > 0 ? skipped + QLatin1Char(' ') + cut : skipped);
+        // The skipped line goes last: it may end in anything.
+        return Outcome::handsetError(r.cut > 0 ? cut + QLatin1Char(' ') + skipped : skipped);
     }
     if (r.cut > 0)
         return {Outcome::Kind::Done, QStringLiteral("Done. ") + cut};
