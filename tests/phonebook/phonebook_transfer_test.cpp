@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-
 #include "link/scripted_transport.h"
 #include "support/sim_line.h"
 #include "support/table.h"
@@ -96,26 +94,11 @@ TEST(ReadTest, EntriesAsTheHandsetSentThem) {
 // A handset on a script answering the read's three commands; `entries` are the lines of the
 // answer to "at+cpbr=1,250".
 struct ScriptedRead {
-    explicit ScriptedRead(const QByteArrayList& answers) : channel(line, 300ms) {
-        for (const QByteArray& a : answers)
-            line.answer(a);
+    explicit ScriptedRead(const QByteArray& entries) : channel(line, 300ms) {
+        line.answer("\r\nOK\r\n");
+        line.answer("\r\n+CPBS: \"SM\",3,250\r\n\r\nOK\r\n");
+        line.answer("\r\n" + entries + "\r\n\r\nOK\r\n");
     }
-    static ScriptedRead withEntries(const QByteArray& entries) {
-        return ScriptedRead({"\r\nOK\r\n", "\r\n+CPBS: \"SM\",3,250\r\n\r\nOK\r\n",
-                             "\r\n" + entries + "\r\n\r\nOK\r\n"});
-    }
-    // The "handset" lines of a transcript in tests/data, in order.
-    static ScriptedRead fromTranscript(const char* file) {
-        QFile f(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(file));
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        QByteArrayList answers;
-        for (const QByteArray& l : f.readAll().split('\n')) {
-            if (l.startsWith("handset "))
-                answers.append(l.mid(8).replace("\\r", "\r").replace("\\n", "\n"));
-        }
-        return ScriptedRead(answers);
-    }
-
     test::ScriptedTransport line;
     AtChannel channel;
 };
@@ -140,7 +123,7 @@ class ReplyFormTest : public testing::TestWithParam<ReplyCase> {};
 
 TEST_P(ReplyFormTest, EachLineOnItsOwn) {
     const ReplyCase& c = GetParam();
-    ScriptedRead handset = ScriptedRead::withEntries(c.entries);
+    ScriptedRead handset(c.entries);
     const PhoneBookReadResult r = ReadPhoneBook(handset.channel, PhoneBookKind::SM);
     EXPECT_EQ(r.outcome.kind, c.outcome) << r.outcome.text.toStdString();
     EXPECT_EQ(r.unreadableLines, c.unreadable);
@@ -186,16 +169,6 @@ INSTANTIATE_TEST_SUITE_P(
                               0,
                               Kind::HandsetError}),
     test::ByLabel());
-
-TEST(ReplyFormTest, UnterminatedQuoteTranscript) {
-    ScriptedRead handset =
-        ScriptedRead::fromTranscript("transcript-phonebook-unterminated-quote.txt");
-    const PhoneBookReadResult r = ReadPhoneBook(handset.channel, PhoneBookKind::SM);
-    EXPECT_NE(r.outcome.kind, Kind::Done);
-    EXPECT_FALSE(r.store);
-    EXPECT_EQ(namesOf(r.partial), (QByteArrayList{"Bob", "Cy"}));
-    EXPECT_EQ(r.unreadableLines, QStringList{QStringLiteral("+CPBR: 1,\"5550101\",129,\"Ann")});
-}
 
 struct WriteCase {
     const char* label;

@@ -107,21 +107,6 @@ TEST_F(PtyOperationsTest, PhonebookReadAndWrittenBackUnchanged) {
     EXPECT_TRUE(sim_->log().contains("CMD at+cpbw=250"));  // the standard way to empty a slot
 }
 
-TEST_F(PtyOperationsTest, OlderHandsetPhonebookWrittenInItsOwnForm) {
-    SimOptions options;
-    options.dialect = HandsetDialect::Older;
-    serve(load("sim-basic.json"), options);
-    const PhoneBookStore store({PhoneBookEntry("5550111", 129, "Ann")});
-    const PhoneBookWriteResult written =
-        WritePhoneBook(*channel_, PhoneBookKind::SM, store, HandsetDialect::Older);
-    EXPECT_TRUE(written.outcome.isDone()) << written.outcome.text.toStdString();
-    const SimPhonebook book = sim_->state().phonebooks.value("SM");
-    ASSERT_EQ(book.entries.keys(), QList<int>{1});
-    EXPECT_EQ(book.entries.value(1).name, "Ann");
-    EXPECT_TRUE(sim_->log().contains("CMD at+cpbw=1,1,\"5550111\",129,\"Ann\""));
-    EXPECT_TRUE(sim_->log().contains("CMD at+cpbw=10,1"));
-}
-
 TEST_F(PtyOperationsTest, SendsAThreePartPicture) {
     serve(load("sim-basic.json"));
     ConcatReference reference(42);
