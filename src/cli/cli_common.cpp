@@ -60,6 +60,17 @@ int badInput(const QString& message) {
     return kExitBadInput;
 }
 
+QCommandLineOption olderHandsetOption() {
+    return QCommandLineOption(
+        {QStringLiteral("older-handset"), QStringLiteral("no-smsc")},
+        QStringLiteral("An older handset: message PDUs without the \"00\" SMSC field, \",1\" "
+                       "after the slot in phonebook writes."));
+}
+
+HandsetDialect dialectOf(const QCommandLineParser& parser, const QCommandLineOption& olderHandset) {
+    return parser.isSet(olderHandset) ? HandsetDialect::Older : HandsetDialect::Standard;
+}
+
 int parseArgs(QCommandLineParser& parser, const QStringList& args) {
     const QCommandLineOption help = parser.addHelpOption();
     if (!parser.parse(args)) {

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "link/handset_dialect.h"
 #include "sms/decoded_message.h"
 #include "sms/message_operations.h"
 #include "sms/submit_pdu.h"
@@ -53,9 +54,13 @@ QString messageJson(const DecodedMessage& message);
 
 // "pelmar-cli: 2 listed messages could not be read", for stderr after a listing.
 QString unreadableNote(int count);
+// --older-handset (also spelt --no-smsc, its older name): a handset of the older dialect, which
+// takes message PDUs without the SMSC field and ",1" after the slot in phonebook writes.
+QCommandLineOption olderHandsetOption();
+HandsetDialect dialectOf(const QCommandLineParser& parser, const QCommandLineOption& olderHandset);
 
 // The options of one text message, shared by "sms encode" and "sms send|store": --number,
-// --coding, --flash, --no-smsc and the TEXT argument.
+// --coding, --flash, --older-handset and the TEXT argument.
 struct TextMessageOptions {
     TextMessageOptions();
     void addTo(QCommandLineParser& parser) const;
@@ -66,7 +71,7 @@ struct TextMessageOptions {
     QCommandLineOption number;
     QCommandLineOption coding;
     QCommandLineOption flash;
-    QCommandLineOption noSmsc;
+    QCommandLineOption olderHandset;
 };
 
 // Command groups. `args` starts with the group's full name ("pelmar-cli sms").

@@ -180,10 +180,15 @@ int readBook(const QStringList& args, HandsetSession& handset) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Reads a whole phonebook of the handset into a phonebook file. The file is replaced only "
-        "when the read succeeded."));
+        "when the read succeeded; when lines of the handset's reply could not be read they are "
+        "printed and the file is kept, unless --keep-partial is given."));
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("The phonebook file."),
                                  QStringLiteral("FILE.dat"));
+    const QCommandLineOption keepPartial(
+        QStringLiteral("keep-partial"),
+        QStringLiteral("Write the entries that could be read even when some lines could not."));
     parser.addOption(out);
+    parser.addOption(keepPartial);
     parser.addPositionalArgument(QStringLiteral("BOOK"), QStringLiteral("SM, ME or LD."));
     if (const int done = parseArgs(parser, args); done >= 0)
         return done;
@@ -193,14 +198,23 @@ int readBook(const QStringList& args, HandsetSession& handset) {
     if (parser.value(out).isEmpty())
         return badInput(QStringLiteral("read needs --out FILE.dat"));
     const PhoneBookReadResult result = ReadPhoneBook(handset.channel(), *kind, handset.progress());
-    if (result.store) {
+    for (const QString& line : result.unreadableLines)
+        printErr(QStringLiteral("Skipped: ") + line);
+    const bool keep = result.partial && parser.isSet(keepPartial);
+    if (result.partial && !keep) {
+        printErr(QStringLiteral("The file was kept as it was; --keep-partial writes the %1 "
+                                "entries that could be read.")
+                     .arg(result.partial->count()));
+    }
+    const std::optional<PhoneBookStore>& read = keep ? result.partial : result.store;
+    if (read) {
         try {
-            result.store->saveFile(parser.value(out));
+            read->saveFile(parser.value(out));
         } catch (const Error& e) {
             return badInput(e.message());
         }
         printOut(QStringLiteral("Read %1 entries of %2 slots.")
-                     .arg(result.store->count())
+                     .arg(read->count())
                      .arg(result.slotCount));
     }
     return handset.finish(result.outcome);
@@ -213,7 +227,9 @@ int writeBook(const QStringList& args, HandsetSession& handset) {
         "slots beyond its entries are emptied."));
     const QCommandLineOption in(QStringLiteral("in"), QStringLiteral("The phonebook file."),
                                 QStringLiteral("FILE.dat"));
+    const QCommandLineOption olderHandset = olderHandsetOption();
     parser.addOption(in);
+    parser.addOption(olderHandset);
     parser.addPositionalArgument(QStringLiteral("BOOK"), QStringLiteral("SM or ME."));
     if (const int done = parseArgs(parser, args); done >= 0)
         return done;
@@ -231,8 +247,8 @@ int writeBook(const QStringList& args, HandsetSession& handset) {
     } catch (const Error& e) {
         return badInput(e.message());
     }
-    const PhoneBookWriteResult result =
-        WritePhoneBook(handset.channel(), *kind, store, handset.progress());
+    const PhoneBookWriteResult result = WritePhoneBook(
+        handset.channel(), *kind, store, dialectOf(parser, olderHandset), handset.progress());
     for (qsizetype i = 0; i < result.refused.size(); ++i) {
         const PhoneBookEntry& entry = store.at(result.refused[i]);
         printErr(QStringLiteral("Refused: entry %1 \"%2\" %3: %4")
@@ -275,13 +291,17 @@ int usage(int exitCode) {
         "--timeout: how long to wait for a line of the handset's reply (default 30).\n\n"
         "Commands:\n"
         "  identify                                        maker and model\n"
-        "  sms send|store --number NUM [--coding standard|ucs2] [--flash] [--no-smsc] TEXT\n"
+        "  sms send|store --number NUM [--coding standard|ucs2] [--flash] [--older-handset] TEXT\n"
         "  sms list                                        stored messages as JSON lines\n"
         "  sms send-stored INDEX [--number NUM]            send a stored message\n"
         "  sms delete INDEX...                             delete stored messages\n"
-        "  phonebook read SM|ME|LD --out FILE.dat          read a phonebook into a file\n"
-        "  phonebook write SM|ME --in FILE.dat             overwrite a phonebook from a file\n"
+        "  phonebook read SM|ME|LD --out FILE.dat [--keep-partial]\n"
+        "                                                  read a phonebook into a file\n"
+        "  phonebook write SM|ME --in FILE.dat [--older-handset]\n"
+        "                                                  overwrite a phonebook from a file\n"
         "  smart ringtone|picture|logo ... --send          send a smart message\n\n"
+        "--older-handset (or --no-smsc): a handset that takes PDUs without the SMSC field and\n"
+        "\",1\" after the slot in phonebook writes.\n"
         "Progress goes to stderr; the outcome (\"Done.\", or what went wrong) is the last line\n"
         "on stdout. Exit codes: 0 done, 1 refused by the handset, 2 bad input, 3 link failure."));
     return exitCode;

@@ -18,8 +18,7 @@ struct Common {
     QCommandLineOption number{QStringLiteral("number"),
                               QStringLiteral("recipient's phone number (digits, \"+\")"),
                               QStringLiteral("NUM")};
-    QCommandLineOption noSmsc{QStringLiteral("no-smsc"),
-                              QStringLiteral("write the bare TPDU, without the \"00\" SMSC field")};
+    QCommandLineOption olderHandset = olderHandsetOption();
     QCommandLineOption bitmap{QStringLiteral("bitmap"),
                               QStringLiteral("a 1-bit BMP file instead of the built-in image"),
                               QStringLiteral("FILE.bmp")};
@@ -29,7 +28,7 @@ struct Common {
 
     void addTo(QCommandLineParser& parser, bool withBitmap) {
         parser.addOption(number);
-        parser.addOption(noSmsc);
+        parser.addOption(olderHandset);
         parser.addOption(send);
         if (withBitmap)
             parser.addOption(bitmap);
@@ -45,7 +44,7 @@ struct Common {
         return handset;
     }
     SmscField smsc(const QCommandLineParser& parser) const {
-        return parser.isSet(noSmsc) ? SmscField::None : SmscField::DefaultSmsc;
+        return smscFieldFor(dialectOf(parser, olderHandset));
     }
 };
 
@@ -159,11 +158,11 @@ constexpr Command kCommands[] = {{"ringtone", ringtone}, {"picture", picture}, {
 
 int usage(int exitCode) {
     printOut(QStringLiteral(
-        "Usage: pelmar-cli smart ringtone --number NUM [--no-smsc] RTTTL\n"
+        "Usage: pelmar-cli smart ringtone --number NUM [--older-handset] RTTTL\n"
         "       pelmar-cli smart picture --number NUM [--coding standard|ucs2] [--reference N]\n"
-        "                                --text TEXT [--bitmap FILE.bmp] [--no-smsc]\n"
+        "                                --text TEXT [--bitmap FILE.bmp] [--older-handset]\n"
         "       pelmar-cli smart logo --number NUM --network \"MCC MNC\" [--bitmap FILE.bmp]\n"
-        "                             [--no-smsc]\n"
+        "                             [--older-handset]\n"
         "Prints one line per PDU: the length for \"at+cmgs=\" and the hex text written.\n"
         "With --port DEV before \"smart\" and --send, sends the message through the handset."));
     return exitCode;

@@ -75,7 +75,7 @@ int usage() {
     printOut(QStringLiteral(
         "Usage: pelmar-cli sms <command> [options]\n\nCommands:\n"
         "  encode  build the PDU of one text message (--number NUM [--coding standard|ucs2] "
-        "[--flash] [--no-smsc] TEXT)\n"
+        "[--flash] [--older-handset] TEXT)\n"
         "  decode  decode an at+cmgl=4 reply into JSON lines ([FILE], stdin when left out)\n\n"
         "See pelmar-cli sms <command> --help."));
     return kExitDone;
@@ -92,15 +92,13 @@ TextMessageOptions::TextMessageOptions()
              QStringLiteral("standard|ucs2"), QStringLiteral("standard")),
       flash(QStringLiteral("flash"),
             QStringLiteral("Flash message (class 0, UCS2, 69 characters).")),
-      noSmsc(QStringLiteral("no-smsc"),
-             QStringLiteral(
-                 "Leave out the \"00\" SMSC field (for handsets that take the bare TPDU).")) {}
+      olderHandset(olderHandsetOption()) {}
 
 void TextMessageOptions::addTo(QCommandLineParser& parser) const {
     parser.addOption(number);
     parser.addOption(coding);
     parser.addOption(flash);
-    parser.addOption(noSmsc);
+    parser.addOption(olderHandset);
     parser.addPositionalArgument(QStringLiteral("TEXT"), QStringLiteral("The message text."));
 }
 
@@ -126,7 +124,7 @@ int TextMessageOptions::read(const QCommandLineParser& parser, TextMessage& mess
     message.mode = parser.isSet(flash)                    ? SmsMode::Flash
                    : codingName == QStringLiteral("ucs2") ? SmsMode::Ucs2
                                                           : SmsMode::Standard;
-    message.smsc = parser.isSet(noSmsc) ? SmscField::None : SmscField::DefaultSmsc;
+    message.smsc = smscFieldFor(dialectOf(parser, olderHandset));
     return -1;
 }
 

@@ -36,6 +36,10 @@ class PhoneBookEntry {
     // The values of one handset phonebook line: texts cut to their room in the record, the type
     // taken to its low 8 bits, as the entry can hold no more.
     static PhoneBookEntry fromHandset(QByteArrayView number, int numberType, QByteArrayView name);
+    // Whether a handset's number and name fit their room in the record, so that nothing is cut.
+    static bool fitsRecord(QByteArrayView number, QByteArrayView name) {
+        return number.size() <= kNumberRoom && name.size() <= kNameRoom;
+    }
 
     // What the entry editor stores: the texts in Windows-1251 and the type by `numberTypeFor`.
     // Throws PhoneBookError, naming the field, for a character that Windows-1251 cannot hold, a

@@ -3,17 +3,11 @@
 #include <algorithm>
 
 #include "link/command_text.h"
-#include "sms/t_reg_expr.h"
+#include "phonebook/phonebook_reply.h"
 
 namespace pelmar {
 
 namespace {
-
-// "+CPBS: \"SM\",used,total": the third field is the number of slots.
-constexpr QByteArrayView kSelectionExpression = "\\+CPBS:[\\s]*\"[^\"]*\"\\,[\\d]*\\,([\\d]*)";
-// "+CPBR: index,\"number\",type,\"name\"".
-constexpr QByteArrayView kEntryExpression =
-    "\\+CPBR:[\\s]*([\\d]*),\"([^\"]*)\"\\,([\\d]*)\\,\"([^\"]*)\"";
 
 // "+CME ERROR: 22" (not found): some handsets answer a read of an empty range so.
 constexpr int kNotFound = 22;
@@ -35,10 +29,8 @@ std::optional<int> selectPhoneBook(AtChannel& channel, PhoneBookKind kind,
     const AtReply selection = channel.command("at+cpbs?");
     if (!selection.isOk())
         return std::nullopt;
-    TRegExpr re(kSelectionExpression);
-    bool good = false;
-    const int slotCount = re.Exec(selection.text()) ? re.Match(1).toInt(&good) : 0;
-    if (!good || slotCount < 0) {
+    const std::optional<int> slotCount = ParsePhoneBookSlotCount(selection.text());
+    if (!slotCount) {
         verdict = Outcome::handsetError(
             QStringLiteral("The handset did not tell the size of its %1 phonebook.")
                 .arg(kindName(kind)));
@@ -47,17 +39,30 @@ std::optional<int> selectPhoneBook(AtChannel& channel, PhoneBookKind kind,
     return slotCount;
 }
 
-void takeEntries(const QByteArray& text, PhoneBookStore& store) {
-    TRegExpr re(kEntryExpression);
-    if (!re.Exec(text))
-        return;
-    do {
-        bool typed = false;
-        int type = re.Match(3).toInt(&typed);
-        if (!typed)
-            type = PhoneBookEntry::numberTypeFor(QString::fromLatin1(re.Match(2)));
-        store.append(PhoneBookEntry::fromHandset(re.Match(2), type, re.Match(4)));
-    } while (re.ExecNext());
+// The verdict of a read that got the whole reply: lines skipped make it no success; entries
+// cut to the record's room are said, but alone they leave the read done.
+Outcome readVerdict(const PhoneBookReadResult& r, qsizetype entries) {
+    const QString cut =
+        QStringLiteral(
+            "%1 entries had a name or number longer than a phonebook entry holds (%2 "
+            "and %3 bytes) and were cut.")
+            .arg(r.cut)
+            .arg(PhoneBookEntry::kNameRoom)
+            .arg(PhoneBookEntry::kNumberRoom);
+    if (!r.unreadableLines.isEmpty()) {
+        const QString skipped =
+            QStringLiteral(
+                "Read %1 entries; %2 lines of the handset's reply could not be read "
+                "and were skipped, the first: %3")
+                .arg(entries)
+                .arg(r.unreadableLines.size())
+                .arg(r.unreadableLines.first());
+        // The skipped line goes last: it may end in anything.
+        return Outcome::handsetError(r.cut > 0 ? cut + QLatin1Char(' ') + skipped : skipped);
+    }
+    if (r.cut > 0)
+        return {Outcome::Kind::Done, QStringLiteral("Done. ") + cut};
+    return Outcome::done();
 }
 
 // Why the entry cannot go into "at+cpbw=...": its number and name are written there as they
@@ -68,8 +73,12 @@ std::optional<QString> unwritable(const PhoneBookEntry& entry) {
     return quotedFieldProblem(QStringLiteral("name"), entry.Name());
 }
 
-QByteArray writeCommand(int slot, const PhoneBookEntry* entry) {
-    QByteArray command = QByteArrayLiteral("at+cpbw=") + QByteArray::number(slot) + ",1";
+// The standard form "at+cpbw=k,\"number\",type,\"name\"" and "at+cpbw=k" to empty; older
+// handsets want ",1" after k in both.
+QByteArray writeCommand(int slot, const PhoneBookEntry* entry, HandsetDialect dialect) {
+    QByteArray command = QByteArrayLiteral("at+cpbw=") + QByteArray::number(slot);
+    if (dialect == HandsetDialect::Older)
+        command += ",1";
     if (entry != nullptr) {
         command += ",\"" + entry->Number() + "\"," + QByteArray::number(entry->NumberType()) +
                    ",\"" + entry->Name() + '"';
@@ -117,7 +126,7 @@ PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind,
                                   const Progress& progress) {
     reportProgress(progress, QStringLiteral("Reading phonebook..."));
     PhoneBookReadResult result;
-    PhoneBookStore store;
+    PhoneBookEntries read;
     std::optional<Outcome> verdict;
     bool complete = false;
     result.outcome = RunOperation(channel, [&] {
@@ -138,18 +147,28 @@ PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind,
         }
         if (!reply.isOk())
             return;
-        takeEntries(reply.text(), store);
+        read = ParsePhoneBookEntries(reply.text());
         complete = true;
     });
     if (result.outcome.isDone() && verdict)
         result.outcome = *verdict;
-    if (result.outcome.isDone() && complete)
-        result.store = std::move(store);
+    if (!result.outcome.isDone() || !complete)
+        return result;
+    for (const QByteArray& line : read.unreadable)
+        result.unreadableLines.append(escapedReplyLine(line));
+    result.cut = read.cut;
+    result.outcome = readVerdict(result, read.store.count());
+    if (result.unreadableLines.isEmpty()) {
+        result.store = std::move(read.store);
+    } else {
+        result.partial = std::move(read.store);
+    }
     return result;
 }
 
 PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
-                                    const PhoneBookStore& store, const Progress& progress) {
+                                    const PhoneBookStore& store, HandsetDialect dialect,
+                                    const Progress& progress) {
     PhoneBookWriteResult result;
     if (kind == PhoneBookKind::LD) {
         result.outcome = Outcome::inputRefused(
@@ -178,7 +197,7 @@ PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
                            QStringLiteral("Writing phonebook (%1 from %2)").arg(k).arg(*slotCount));
             const bool withEntry = k <= store.count();
             const AtReply reply =
-                channel.command(writeCommand(k, withEntry ? &store.at(k - 1) : nullptr));
+                channel.command(writeCommand(k, withEntry ? &store.at(k - 1) : nullptr, dialect));
             if (reply.isOk()) {
                 result.written += withEntry ? 1 : 0;
             } else if (judgeReply(reply).kind == Outcome::Kind::PhoneRefused) {

@@ -2,9 +2,11 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 #include <optional>
 
 #include "link/at_channel.h"
+#include "link/handset_dialect.h"
 #include "link/operation_frame.h"
 #include "phonebook/phone_book_store.h"
 #include "phonebook/phone_books.h"
@@ -16,13 +18,21 @@ namespace pelmar {
 struct PhoneBookReadResult {
     Outcome outcome;
     // The entries read, in the handset's order, packed from index 0; nothing unless the read
-    // succeeded. The caller replaces its store with it only then, so a failed read loses nothing.
+    // succeeded and every line of the handset's reply was read. The caller replaces its store
+    // with it only then, so a failed read loses nothing.
     std::optional<PhoneBookStore> store;
-    int slotCount = 0;  // the handset's slot count, as "at+cpbs?" told it
+    // When lines of the reply could not be read: the entries that could. The outcome then says
+    // how many lines were skipped; a caller keeps these only after showing the user
+    // `unreadableLines`.
+    std::optional<PhoneBookStore> partial;
+    QStringList unreadableLines;  // escaped for the user (escapedReplyLine)
+    int cut = 0;                  // entries whose name or number was longer than the record holds
+    int slotCount = 0;            // the handset's slot count, as "at+cpbs?" told it
 };
 
 // "at+cpbs=\"SM\"" (ME, LD), "at+cpbs?" for the slot count, "at+cpbr=1,n" and every entry of the
-// reply. Progress: "Reading phonebook...".
+// reply, line by line. Entries cut to the record's room are counted and named in the outcome,
+// which stays Done. Progress: "Reading phonebook...".
 PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind,
                                   const Progress& progress = {});
 
@@ -40,11 +50,14 @@ struct PhoneBookWriteResult {
 };
 
 // Overwrites every slot of the handset's SM or ME phonebook: "at+cpbs=...", "at+cpbs?", then for
-// k = 1 .. slots "at+cpbw=k,1,\"number\",type,\"name\"" with entry k, or "at+cpbw=k,1" to empty a
-// slot beyond the store. Each answer is checked. Refused before the port is opened: LD (not
-// writable), and a name or number holding a double quote, CR, LF, Ctrl-Z or ESC, which would
-// end the command early. Progress: "Writing phonebook...", then "Writing phonebook (k from n)".
+// k = 1 .. slots "at+cpbw=k,\"number\",type,\"name\"" with entry k, or "at+cpbw=k" to empty a
+// slot beyond the store; an older handset gets ",1" after k in both. Each answer is checked.
+// Refused before the port is opened: LD (not writable), and a name or number holding a double
+// quote, CR, LF, Ctrl-Z or ESC, which would end the command early. Progress: "Writing
+// phonebook...", then "Writing phonebook (k from n)".
 PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
-                                    const PhoneBookStore& store, const Progress& progress = {});
+                                    const PhoneBookStore& store,
+                                    HandsetDialect dialect = HandsetDialect::Standard,
+                                    const Progress& progress = {});
 
 }  // namespace pelmar

@@ -131,8 +131,8 @@ bool deletedBy(int flag, int status) {
 
 }  // namespace
 
-HandsetModel::HandsetModel(SimState state, bool withSmsc)
-    : state_(std::move(state)), withSmsc_(withSmsc) {}
+HandsetModel::HandsetModel(SimState state, HandsetDialect dialect)
+    : state_(std::move(state)), dialect_(dialect) {}
 
 const QHash<QByteArray, HandsetModel::Handler>& HandsetModel::handlers() {
     static const QHash<QByteArray, Handler> table = {
@@ -332,7 +332,7 @@ SimAnswer HandsetModel::cpms(const AtCommand& c) {
 }
 
 QByteArray HandsetModel::listedPdu(const SimMessage& m) const {
-    if (!withSmsc_)
+    if (!withSmsc())
         return m.tpdu;
     return (m.smsc.isEmpty() ? QByteArrayLiteral("00") : m.smsc) + m.tpdu;
 }
@@ -427,7 +427,7 @@ SimAnswer HandsetModel::submitPdu(QByteArrayView hexText) {
         return cmsError(304);
     const QByteArray bytes = QByteArray::fromHex(hexText.toByteArray());
     qsizetype smscOctets = 0;
-    if (withSmsc_)
+    if (withSmsc())
         smscOctets = 1 + static_cast<quint8>(bytes[0]);
     if (smscOctets > bytes.size())
         return cmsError(304);
@@ -565,9 +565,11 @@ SimAnswer HandsetModel::cpbw(const AtCommand& c) {
     auto args = splitAtArguments(c.parameter);
     if (c.form != Form::Set || !args || args->isEmpty() || args->size() > 5)
         return error();
-    // The program writes "k,1,\"number\",type,\"name\"" and empties with "k,1": the bare 1 is
-    // no dial string (those are quoted), so it is taken as that program's marker and skipped.
-    if (args->size() >= 2 && !args->at(1).quoted && args->at(1).value == "1")
+    // An older handset wants "k,1,\"number\",type,\"name\"" and empties with "k,1": its bare 1
+    // is no dial string (those are quoted) and is skipped. A standard handset reads that 1 as
+    // the number, so "k,1" stores the number 1 and the longer form has a text as its type.
+    if (dialect_ == HandsetDialect::Older && args->size() >= 2 && !args->at(1).quoted &&
+        args->at(1).value == "1")
         args->removeAt(1);
     if (args->size() > 4)
         return error();
@@ -596,6 +598,8 @@ SimAnswer HandsetModel::cpbw(const AtCommand& c) {
     entry.number = args->at(1).value;
     entry.name = args->size() > 3 ? args->at(3).value : QByteArray();
     entry.type = entry.number.startsWith('+') ? 145 : 129;
+    if (args->size() > 2 && args->at(2).quoted)
+        return error();
     if (args->size() > 2 && !args->at(2).isEmpty()) {
         const auto type = intArgument(*args, 2);
         if (!type || *type < 128 || *type > 255)

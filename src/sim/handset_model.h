@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 
+#include "link/handset_dialect.h"
 #include "sim/at_command_line.h"
 #include "sim/sim_state.h"
 
@@ -25,9 +26,11 @@ struct SimAnswer {
 // Replies follow 27.005/27.007 as real handsets give them. Not thread-safe.
 class HandsetModel {
   public:
-    // `withSmsc`: PDUs carry the service-centre field, both in listings and in what the client
-    // sends; without it the handset lists and takes bare TPDUs, as some old handsets do.
-    explicit HandsetModel(SimState state = demoSimState(), bool withSmsc = true);
+    // Standard: PDUs carry the service-centre field, both in listings and in what the client
+    // sends, and +CPBW takes 27.007's index,number,type,text. Older: the handset lists and takes
+    // bare TPDUs and skips a bare 1 after the index of +CPBW, as some old handsets do.
+    explicit HandsetModel(SimState state = demoSimState(),
+                          HandsetDialect dialect = HandsetDialect::Standard);
 
     SimAnswer execute(const AtCommand& command);
 
@@ -76,6 +79,7 @@ class HandsetModel {
     QByteArray listedPdu(const SimMessage& m) const;
     QByteArray storageCounts() const;
     SimPhonebook& currentBook();
+    bool withSmsc() const { return dialect_ == HandsetDialect::Standard; }
     int sendMessage(const QByteArray& tpdu, const QByteArray& destination);
 
     struct Pending {
@@ -87,7 +91,7 @@ class HandsetModel {
     };
 
     SimState state_;
-    bool withSmsc_;
+    HandsetDialect dialect_;
     bool echo_ = true;
     int cmee_ = 0;
     int creg_ = 0;

@@ -25,7 +25,7 @@ bool isPromptCommand(const QByteArray& key) {
 
 HandsetSim::HandsetSim(SimState state, SimOptions options)
     : options_(std::move(options)),
-      model_(std::move(state), !options_.noSmsc),
+      model_(std::move(state), options_.dialect),
       random_(options_.seed) {}
 
 void HandsetSim::receive(QByteArrayView bytes, Clock::time_point now) {

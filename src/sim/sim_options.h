@@ -6,8 +6,10 @@
 #include <QSet>
 #include <chrono>
 
-// How the simulated handset misbehaves on the line, and its legacy listing mode. Commands are
-// named by their key ("CMGS", "CPBR", "Z"; see atCommandKey), so "AT+CMGS", "+CMGS" and "cmgs"
+#include "link/handset_dialect.h"
+
+// How the simulated handset misbehaves on the line, and the older dialect it may speak. Commands
+// are named by their key ("CMGS", "CPBR", "Z"; see atCommandKey), so "AT+CMGS", "+CMGS" and "cmgs"
 // all name the same command.
 namespace pelmar {
 
@@ -24,7 +26,8 @@ struct SimOptions {
     QByteArray urc;                        // unsolicited line put inside every reply
     qint64 hangupAfter = -1;               // the line dies after this many bytes sent; -1: never
     QByteArray garbage;                    // line noise sent before every reply
-    bool noSmsc = false;                   // PDUs without the service-centre field
+    // Older: PDUs without the service-centre field, and ",1" after the slot in +CPBW.
+    HandsetDialect dialect = HandsetDialect::Standard;
 
     bool chunked() const { return chunkSize > 0 || randomChunks; }
 };

@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "link/handset_dialect.h"
+
 // The SMS-SUBMIT encoder: a recipient number and a text become the hex text of one TPDU
 // (3GPP TS 23.040), and the PDU as written after "at+cmgs=" / "at+cmgw=".
 namespace pelmar {
@@ -14,6 +16,11 @@ enum class SmsMode { Standard, Ucs2, Flash };
 // the first octet as the SMSC length, so the default is "00" (the handset's own service centre);
 // `None` is for handsets that take the bare TPDU.
 enum class SmscField { DefaultSmsc, None };
+
+// Older handsets are the ones that take the bare TPDU.
+constexpr SmscField smscFieldFor(HandsetDialect dialect) {
+    return dialect == HandsetDialect::Older ? SmscField::None : SmscField::DefaultSmsc;
+}
 
 // GSM 7-bit default alphabet (with ESC + extension-table characters), packed LSB first, as hex
 // text without a length octet. Characters outside both tables are skipped: callers filter first.

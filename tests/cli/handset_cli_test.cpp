@@ -128,23 +128,87 @@ TEST(HandsetCliTest, CutOffPhonebookReadLeavesTheFileUntouched) {
     EXPECT_EQ(PhoneBookStore::loadFile(file).toFileBytes(), before);
 }
 
-TEST(HandsetCliTest, PhonebookReadThenWriteBack) {
+// Read the SIM phonebook, write it into ME of a handset of one dialect with the CLI's dialect.
+struct WriteBackCase {
+    const char* label;
+    const char* simOption;  // empty for a standard handset
+    const char* cliOption;  // empty for the standard write
+    int exitCode;
+    QByteArray slot1Name, slot3Number;  // what ME holds afterwards
+};
+
+class PhonebookWriteBackTest : public testing::TestWithParam<WriteBackCase> {};
+
+TEST_P(PhonebookWriteBackTest, DialectsMeet) {
+    const WriteBackCase& c = GetParam();
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("sm.dat"));
-    SimProcess sim({QStringLiteral("--state"), sample("sim-basic.json")});
+    QStringList options{QStringLiteral("--state"), sample("sim-basic.json")};
+    if (*c.simOption)
+        options << QString::fromLatin1(c.simOption);
+    SimProcess sim(options);
     ASSERT_FALSE(sim.device().isEmpty());
     const test::CliResult read =
         test::runCli(cliArgs(sim.device(), QStringLiteral("phonebook|read|SM|--out|") + file));
     ASSERT_EQ(read.exitCode, 0) << read.out.constData() << read.err.constData();
     EXPECT_EQ(PhoneBookStore::loadFile(file).count(), 2);
 
-    const test::CliResult written =
-        test::runCli(cliArgs(sim.device(), QStringLiteral("phonebook|write|ME|--in|") + file));
-    EXPECT_EQ(written.exitCode, 0) << written.out.constData();
+    QString args = QStringLiteral("phonebook|write|ME|--in|") + file;
+    if (*c.cliOption)
+        args += QLatin1Char('|') + QString::fromLatin1(c.cliOption);
+    const test::CliResult written = test::runCli(cliArgs(sim.device(), args));
+    EXPECT_EQ(written.exitCode, c.exitCode) << written.out.constData() << written.err.constData();
     sim.stop();
-    const SimState state = loadSimState(sim.statePath());
-    EXPECT_EQ(state.phonebooks.value("ME").entries.value(1).name, "Alice");
+    const SimPhonebook me = loadSimState(sim.statePath()).phonebooks.value("ME");
+    EXPECT_EQ(me.entries.value(1).name, c.slot1Name);
+    EXPECT_EQ(me.entries.value(3).number, c.slot3Number);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialects, PhonebookWriteBackTest,
+    testing::Values(
+        WriteBackCase{"Standard", "", "", 0, "Alice", ""},
+        WriteBackCase{"OlderHandset", "--older-handset", "--older-handset", 0, "Alice", ""},
+        WriteBackCase{"NoSmscIsTheOlderHandset", "--no-smsc", "--no-smsc", 0, "Alice", ""},
+        // Each entry refused; each emptied slot holds the number 1.
+        WriteBackCase{"OlderFormOnStandardHandset", "", "--older-handset", 1, "", "1"}),
+    test::ByLabel());
+
+// A SIM phonebook whose first name reaches over a line end: its line goes out with the quote
+// left open. The file is replaced only when asked to keep what could be read.
+struct OpenQuoteCase {
+    const char* label;
+    const char* extra;
+    bool fileKept;
+};
+
+class OpenQuoteReadTest : public testing::TestWithParam<OpenQuoteCase> {};
+
+TEST_P(OpenQuoteReadTest, SkippedLinesShownFileKeptUnlessAsked) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("sm.dat"));
+    ASSERT_TRUE(QFile::copy(sample("phonebook-sm.dat"), file));
+    const QByteArray before = PhoneBookStore::loadFile(file).toFileBytes();
+    const test::CliResult r = test::runCli(cliArgs(
+        QStringLiteral("sim:") + sample("sim-phonebook-open-quote.json"),
+        QStringLiteral("phonebook|read|SM|--out|") + file + QString::fromLatin1(GetParam().extra)));
+    EXPECT_EQ(r.exitCode, 1) << r.out.constData();
+    EXPECT_TRUE(r.err.contains("Skipped: +CPBR: 1,\"5550101\",129,\"Ann\n")) << r.err.constData();
+    EXPECT_TRUE(lastLine(r.out).contains("1 lines")) << r.out.constData();
+    const PhoneBookStore after = PhoneBookStore::loadFile(file);
+    if (GetParam().fileKept) {
+        EXPECT_EQ(after.toFileBytes(), before);
+    } else {
+        EXPECT_EQ(after.rows(),
+                  (QList<PhoneBookRow>{{QStringLiteral("Bob"), QStringLiteral("5550102")},
+                                       {QStringLiteral("Cy"), QStringLiteral("5550103")}}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, OpenQuoteReadTest,
+                         testing::Values(OpenQuoteCase{"FileKept", "", true},
+                                         OpenQuoteCase{"KeepPartial", "|--keep-partial", false}),
+                         test::ByLabel());
 
 struct RefusalCase {
     const char* label;

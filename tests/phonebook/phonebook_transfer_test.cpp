@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/scripted_transport.h"
 #include "support/sim_line.h"
 #include "support/table.h"
 
@@ -9,6 +10,7 @@ namespace pelmar {
 namespace {
 
 using Kind = Outcome::Kind;
+using namespace std::chrono_literals;
 
 SimState stateFrom(const char* file) {
     return loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(file));
@@ -89,6 +91,85 @@ TEST(ReadTest, EntriesAsTheHandsetSentThem) {
     EXPECT_EQ(line.commands(), (QList<QByteArray>{"at+cpbs=\"SM\"", "at+cpbs?", "at+cpbr=1,10"}));
 }
 
+// A handset on a script answering the read's three commands; `entries` are the lines of the
+// answer to "at+cpbr=1,250".
+struct ScriptedRead {
+    explicit ScriptedRead(const QByteArray& entries) : channel(line, 300ms) {
+        line.answer("\r\nOK\r\n");
+        line.answer("\r\n+CPBS: \"SM\",3,250\r\n\r\nOK\r\n");
+        line.answer("\r\n" + entries + "\r\n\r\nOK\r\n");
+    }
+    test::ScriptedTransport line;
+    AtChannel channel;
+};
+
+QByteArrayList namesOf(const std::optional<PhoneBookStore>& store) {
+    QByteArrayList names;
+    for (const PhoneBookEntry& e : store.value_or(PhoneBookStore()))
+        names.append(e.Name());
+    return names;
+}
+
+struct ReplyCase {
+    const char* label;
+    QByteArray entries;
+    QByteArrayList names;  // of the store, or of the partial read when lines were skipped
+    QStringList unreadable;
+    int cut;
+    Kind outcome;
+};
+
+class ReplyFormTest : public testing::TestWithParam<ReplyCase> {};
+
+TEST_P(ReplyFormTest, EachLineOnItsOwn) {
+    const ReplyCase& c = GetParam();
+    ScriptedRead handset(c.entries);
+    const PhoneBookReadResult r = ReadPhoneBook(handset.channel, PhoneBookKind::SM);
+    EXPECT_EQ(r.outcome.kind, c.outcome) << r.outcome.text.toStdString();
+    EXPECT_EQ(r.unreadableLines, c.unreadable);
+    EXPECT_EQ(r.cut, c.cut);
+    // Skipped lines: no store to replace the local one with, only the partial read, and the
+    // outcome shows the first skipped line.
+    EXPECT_EQ(r.store.has_value(), c.unreadable.isEmpty());
+    EXPECT_EQ(r.partial.has_value(), !c.unreadable.isEmpty());
+    EXPECT_EQ(namesOf(r.store ? r.store : r.partial), c.names);
+    if (!c.unreadable.isEmpty()) {
+        EXPECT_TRUE(r.outcome.text.contains(c.unreadable.first())) << r.outcome.text.toStdString();
+    }
+    if (c.cut > 0) {
+        EXPECT_TRUE(r.outcome.text.contains(QStringLiteral("cut"))) << r.outcome.text.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, ReplyFormTest,
+    testing::Values(ReplyCase{"UnterminatedQuoteKeepsNextEntry",
+                              "+CPBR: 1,\"111\",129,\"Ann\r\n+CPBR: 2,\"222\",129,\"Bob\"",
+                              {"Bob"},
+                              {QStringLiteral("+CPBR: 1,\"111\",129,\"Ann")},
+                              0,
+                              Kind::HandsetError},
+                    ReplyCase{"NameOverTheRecordIsCutAndCounted",
+                              "+CPBR: 1,\"111\",129,\"" + QByteArray(250, 'n') +
+                                  "\"\r\n+CPBR: 2,\"" + QByteArray(101, '5') + "\",129,\"Bob\"",
+                              {QByteArray(200, 'n'), "Bob"},
+                              {},
+                              2,
+                              Kind::Done},
+                    ReplyCase{"FieldsAfterTheNameIgnored",
+                              "+CPBR: 1,\"111\",129,\"Ann\",0,\"x\"",
+                              {"Ann"},
+                              {},
+                              0,
+                              Kind::Done},
+                    ReplyCase{"ControlBytesShownEscaped",
+                              "+CPBR: 1,\"111\",129,\"Ann\"\r\n+CPBR: 2\x1B\\",
+                              {"Ann"},
+                              {QStringLiteral("+CPBR: 2\\x1B\\\\")},
+                              0,
+                              Kind::HandsetError}),
+    test::ByLabel());
+
 struct WriteCase {
     const char* label;
     PhoneBookStore store;
@@ -103,8 +184,8 @@ class WriteTest : public testing::TestWithParam<WriteCase> {};
 TEST_P(WriteTest, EveryAnswerChecked) {
     const WriteCase& c = GetParam();
     test::SimLine line(stateFrom("sim-basic.json"));
-    const PhoneBookWriteResult r =
-        WritePhoneBook(line.channel, PhoneBookKind::SM, c.store, line.progress());
+    const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, c.store,
+                                                  HandsetDialect::Standard, line.progress());
     EXPECT_EQ(r.outcome.kind, c.outcome) << r.outcome.text.toStdString();
     EXPECT_EQ(r.slotCount, 10);
     EXPECT_EQ(r.written, c.written);
@@ -143,16 +224,62 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"TwelveIntoTenSlots", storeOf(12), Kind::HandsetError, 10, {}, {10, 11}}),
     test::ByLabel());
 
-TEST(WriteTest, HistoricalCommandForm) {
-    test::SimLine line(stateFrom("sim-basic.json"));
-    PhoneBookStore store;
-    store.append(entry("+12025550123", "Alice"));
-    WritePhoneBook(line.channel, PhoneBookKind::SM, store);
+// A store of `entries` written to a handset of `slots` slots: what goes on the line and what the
+// handset then holds, for each dialect of the handset and of the write.
+struct DialectCase {
+    const char* label;
+    const char* stateFile;
+    int slotCount;
+    int entries;
+    HandsetDialect handset;
+    HandsetDialect write;
+    Kind outcome;
+    int refused;
+    QByteArray emptySlotHolds;  // the number a slot beyond the store holds afterwards, or empty
+};
+
+class DialectTest : public testing::TestWithParam<DialectCase> {};
+
+TEST_P(DialectTest, CommandFormAndWhatTheHandsetKeeps) {
+    const DialectCase& c = GetParam();
+    SimOptions options;
+    options.dialect = c.handset;
+    test::SimLine line(stateFrom(c.stateFile), options);
+    const PhoneBookStore store = storeOf(c.entries);
+    const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, store, c.write);
+    EXPECT_EQ(r.outcome.kind, c.outcome) << r.outcome.text.toStdString();
+    EXPECT_EQ(r.refused.size(), c.refused);
+    EXPECT_EQ(r.written, c.entries - c.refused);
+
     const QList<QByteArray> commands = line.commands();
-    ASSERT_EQ(commands.size(), 12);
-    EXPECT_EQ(commands[2], "at+cpbw=1,1,\"+12025550123\",145,\"Alice\"");
-    EXPECT_EQ(commands[3], "at+cpbw=2,1");
+    ASSERT_EQ(commands.size(), 2 + c.slotCount);
+    const QByteArray marker = c.write == HandsetDialect::Older ? ",1" : "";
+    const SimPhonebook book = line.sim.state().phonebooks.value("SM");
+    for (int k = 1; k <= c.slotCount; ++k) {
+        QByteArray expected = "at+cpbw=" + QByteArray::number(k) + marker;
+        if (k <= c.entries) {
+            const PhoneBookEntry& e = store.at(k - 1);
+            expected += ",\"" + e.Number() + "\",129,\"" + e.Name() + '"';
+            EXPECT_EQ(book.entries.value(k).name == e.Name(), c.refused == 0) << k;
+        } else {
+            EXPECT_EQ(book.entries.value(k).number, c.emptySlotHolds) << k;
+        }
+        EXPECT_EQ(commands[k + 1], expected);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialects, DialectTest,
+    testing::Values(
+        DialectCase{"StandardThreeInto250Slots", "sim-phonebook-200.json", 250, 3,
+                    HandsetDialect::Standard, HandsetDialect::Standard, Kind::Done, 0, ""},
+        // The old form on a standard handset: each entry has a text where the type belongs and
+        // is refused; "k,1" is taken as the number 1, as a real handset would store it.
+        DialectCase{"OlderFormOnStandardHandset", "sim-basic.json", 10, 3, HandsetDialect::Standard,
+                    HandsetDialect::Older, Kind::HandsetError, 3, "1"},
+        DialectCase{"OlderHandsetRoundTrip", "sim-basic.json", 10, 3, HandsetDialect::Older,
+                    HandsetDialect::Older, Kind::Done, 0, ""}),
+    test::ByLabel());
 
 struct UnwritableCase {
     const char* label;

@@ -192,7 +192,7 @@ TEST(SubmitTest, FullStoreRefusesToStore) {
 
 TEST(SubmitTest, LegacyModeListsAndTakesBareTpdus) {
     SimOptions legacy;
-    legacy.noSmsc = true;
+    legacy.dialect = HandsetDialect::Older;
     auto quiet = quietSim(legacy);
     HandsetSim& sim = *quiet;
     EXPECT_EQ(talk(sim, "at+cmgs=16\r" + kSubmit + '\x1A'), "\r\n> \r\n+CMGS: 7\r\n\r\nOK\r\n");
@@ -205,13 +205,16 @@ struct PhonebookCase {
     QByteArray writeReply;
     QByteArray read;
     QByteArray readReply;
+    HandsetDialect dialect = HandsetDialect::Standard;
 };
 
 class PhonebookWriteTest : public testing::TestWithParam<PhonebookCase> {};
 
 TEST_P(PhonebookWriteTest, WritesThenReadsBack) {
     const PhonebookCase& c = GetParam();
-    auto quiet = quietSim();
+    SimOptions options;
+    options.dialect = c.dialect;
+    auto quiet = quietSim(options);
     HandsetSim& sim = *quiet;
     EXPECT_EQ(talk(sim, c.write + '\r'), c.writeReply);
     EXPECT_EQ(talk(sim, c.read + '\r'), c.readReply);
@@ -222,10 +225,17 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         PhonebookCase{"Standard", "at+cpbw=2,\"+1555\",145,\"Bob\"", "\r\nOK\r\n", "at+cpbr=2",
                       "\r\n+CPBR: 2,\"+1555\",145,\"Bob\"\r\n\r\nOK\r\n"},
-        PhonebookCase{"ProgramMarkerAfterIndex", "at+cpbw=3,1,\"555\",129,\"Eve\"", "\r\nOK\r\n",
-                      "at+cpbr=3", "\r\n+CPBR: 3,\"555\",129,\"Eve\"\r\n\r\nOK\r\n"},
-        PhonebookCase{"ProgramMarkerAloneEmptiesSlot", "at+cpbw=1,1", "\r\nOK\r\n", "at+cpbs?",
-                      "\r\n+CPBS: \"SM\",1,10\r\n\r\nOK\r\n"},
+        // A standard handset reads the older form's 1 as the number: then a text stands where
+        // the type belongs, and "k,1" stores the number 1.
+        PhonebookCase{"OlderFormRefusedByStandardHandset", "at+cpbw=3,1,\"555\",129,\"Eve\"",
+                      "\r\nERROR\r\n", "at+cpbr=3", "\r\nOK\r\n"},
+        PhonebookCase{"OlderEmptyingStoresNumberOne", "at+cpbw=1,1", "\r\nOK\r\n", "at+cpbr=1",
+                      "\r\n+CPBR: 1,\"1\",129,\"\"\r\n\r\nOK\r\n"},
+        PhonebookCase{"OlderHandsetMarkerAfterIndex", "at+cpbw=3,1,\"555\",129,\"Eve\"",
+                      "\r\nOK\r\n", "at+cpbr=3", "\r\n+CPBR: 3,\"555\",129,\"Eve\"\r\n\r\nOK\r\n",
+                      HandsetDialect::Older},
+        PhonebookCase{"OlderHandsetMarkerAloneEmptiesSlot", "at+cpbw=1,1", "\r\nOK\r\n", "at+cpbs?",
+                      "\r\n+CPBS: \"SM\",1,10\r\n\r\nOK\r\n", HandsetDialect::Older},
         PhonebookCase{"IndexAloneEmptiesSlot", "at+cpbw=4", "\r\nOK\r\n", "at+cpbr=4",
                       "\r\nOK\r\n"},
         PhonebookCase{"NoIndexTakesFirstFree", "at+cpbw=,\"777\",,\"Free\"", "\r\nOK\r\n",

@@ -104,6 +104,7 @@ TEST_F(PtyOperationsTest, PhonebookReadAndWrittenBackUnchanged) {
     // The entries were packed from slot 1 on, in the order read: where they were is where
     // they are again only because the handset held them without gaps.
     EXPECT_EQ(sim_->state().phonebooks.value("SM"), state.phonebooks.value("SM"));
+    EXPECT_TRUE(sim_->log().contains("CMD at+cpbw=250"));  // the standard way to empty a slot
 }
 
 TEST_F(PtyOperationsTest, SendsAThreePartPicture) {

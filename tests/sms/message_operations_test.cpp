@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SubmitCase{"ByteByByte", SubmitAction::Send,
                                [](SimOptions& o) { o.chunkSize = 1; }, Kind::Done, 7, "Done."},
                     SubmitCase{"LegacyHandsetWithoutSmscField", SubmitAction::Send,
-                               [](SimOptions& o) { o.noSmsc = true; }, Kind::HandsetError,
-                               std::nullopt, "+CMS ERROR: 304"},
+                               [](SimOptions& o) { o.dialect = HandsetDialect::Older; },
+                               Kind::HandsetError, std::nullopt, "+CMS ERROR: 304"},
                     SubmitCase{"PhoneFailureIsCanNotConnect", SubmitAction::Send,
                                [](SimOptions& o) { addReplyOverride(o, "CMGS=+CMS ERROR: 300"); },
                                Kind::PhoneRefused, std::nullopt, "Can not connect to phone."},
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SubmitTest, BareTpduForTheLegacyHandset) {
     SimOptions options;
-    options.noSmsc = true;
+    options.dialect = HandsetDialect::Older;
     test::SimLine line(stateFrom("sim-basic.json"), options);
     const TextMessage message{QStringLiteral("+1234567890"), QStringLiteral("abc"),
                               SmsMode::Standard, SmscField::None};
@@ -173,8 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
                                 },
                                 Kind::Done, 30, "Reading message 30 from 30"},
                     ListingCase{"LegacyListingWithoutSmscField", "sim-basic.json",
-                                [](SimOptions& o) { o.noSmsc = true; }, Kind::Done, 2,
-                                "Reading message 2 from 2"},
+                                [](SimOptions& o) { o.dialect = HandsetDialect::Older; },
+                                Kind::Done, 2, "Reading message 2 from 2"},
                     ListingCase{"StorageNotCountedStillLists", "sim-basic.json",
                                 [](SimOptions& o) { addReplyOverride(o, "CPMS=ERROR"); },
                                 Kind::Done, 2, "Reading message 2"},

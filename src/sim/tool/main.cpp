@@ -20,8 +20,9 @@ using pelmar::Error;
 const char kUsage[] =
     "usage: pelmar-handset-sim [--state FILE.json] [--baud N] [--think-ms N]\n"
     "         [--chunk N|random|1] [--reply 'CMD=TEXT']... [--no-prompt CMD] [--silent CMD]\n"
-    "         [--urc TEXT] [--hangup-after BYTES] [--no-smsc] [--save-state FILE.json]\n"
-    "         [--log FILE]\n";
+    "         [--urc TEXT] [--hangup-after BYTES] [--older-handset] [--save-state FILE.json]\n"
+    "         [--log FILE]\n"
+    "--older-handset (or --no-smsc): PDUs without the SMSC field, \",1\" after the slot in +CPBW\n";
 
 struct Settings {
     pelmar::SimOptions options;
@@ -85,8 +86,9 @@ Settings parseArguments(const QStringList& args) {
             value = name.mid(eq + 1);
             name = name.left(eq);
         }
-        if (name == QStringLiteral("--no-smsc") && !value) {
-            o.noSmsc = true;
+        if ((name == QStringLiteral("--older-handset") || name == QStringLiteral("--no-smsc")) &&
+            !value) {
+            o.dialect = pelmar::HandsetDialect::Older;
             continue;
         }
         const auto it = withValue.find(name);
