@@ -30,9 +30,8 @@ class HandsetConnection {
 
     // Throws pelmar::Error when a simulated handset's state file cannot be read. No port is
     // opened here.
-    explicit HandsetConnection(const QString& portName,
-                               std::chrono::milliseconds lineTimeout =
-                                   AtChannel::kDefaultLineTimeout);
+    explicit HandsetConnection(const QString& portName, std::chrono::milliseconds lineTimeout =
+                                                            AtChannel::kDefaultLineTimeout);
     // A connection to `sim` on an in-memory line with the given timing.
     HandsetConnection(std::unique_ptr<HandsetSim> sim, SimTransport::Timing timing,
                       std::chrono::milliseconds lineTimeout = AtChannel::kDefaultLineTimeout);

@@ -14,8 +14,8 @@ namespace pelmar {
 
 // One handset operation with its inputs bound, run on the worker thread. The stop token is
 // the job's cancel request.
-using Job = std::function<Outcome(AtChannel& channel, const Progress& progress,
-                                  std::stop_token stop)>;
+using Job =
+    std::function<Outcome(AtChannel& channel, const Progress& progress, std::stop_token stop)>;
 
 // Receives the steps of a running job, on the thread that runs it.
 using StepSink = std::function<void(const ProgressStep& step)>;

@@ -50,7 +50,7 @@ class OperationRunner : public QObject {
     template <class F>
     bool run(F job, std::function<void(ResultOf<F>)> done = {});
 
-    bool isBusy() const { return m_busy; }
+    bool isBusy() const { return busy_; }
     // Asks the running job to stop; it ends with the cancelled outcome at its next wait.
     void cancel();
     // Take effect from the next job on; a new port name means a new connection.
@@ -83,13 +83,13 @@ class OperationRunner : public QObject {
     void emitPendingStep();
     void jobDone(const Outcome& outcome, const Deliver& deliver);
 
-    std::unique_ptr<Line> m_line;  // touched on the worker thread only
-    QThread m_thread;
-    std::stop_source m_stop;
-    bool m_busy = false;
-    std::optional<ProgressStep> m_pendingStep;
-    QElapsedTimer m_sinceStep;
-    QTimer m_stepTimer;
+    std::unique_ptr<Line> line_;  // touched on the worker thread only
+    QThread thread_;
+    std::stop_source stop_;
+    bool busy_ = false;
+    std::optional<ProgressStep> pendingStep_;
+    QElapsedTimer sinceStep_;
+    QTimer stepTimer_;
 };
 
 template <class F>
