@@ -4,22 +4,12 @@
 #include <QFileInfo>
 
 #include "cli/cli_common.h"
-#include "link/serial/t_com_port.h"
 #include "phonebook/phonebook_transfer.h"
-#include "sim/handset_sim.h"
-#include "sim/sim_state.h"
-#include "sim/sim_transport.h"
 #include "sms/message_operations.h"
 
 namespace pelmar::cli {
 
 namespace {
-
-const QString kSimPort = QStringLiteral("sim");
-
-bool isSimPort(const QString& port) {
-    return port == kSimPort || port.startsWith(kSimPort + QLatin1Char(':'));
-}
 
 // The positional arguments as storage indexes; nothing (after printing why) on a bad one.
 std::optional<QList<quint32>> indexesOf(const QStringList& texts) {
@@ -336,19 +326,8 @@ std::optional<std::chrono::milliseconds> takeTimeout(QStringList& args, int& exi
 
 }  // namespace
 
-HandsetSession::HandsetSession(const QString& port, std::chrono::milliseconds lineTimeout) {
-    if (isSimPort(port)) {
-        const QString statePath = port.mid(kSimPort.size() + 1);
-        sim_ = std::make_unique<HandsetSim>(statePath.isEmpty() ? demoSimState()
-                                                                : loadSimState(statePath));
-        transport_ = std::make_unique<SimTransport>(*sim_, SimTransport::Timing::Fast);
-    } else {
-        transport_ = std::make_unique<TComPort>(port);
-    }
-    channel_ = std::make_unique<AtChannel>(*transport_, lineTimeout);
-}
-
-HandsetSession::~HandsetSession() = default;
+HandsetSession::HandsetSession(const QString& port, std::chrono::milliseconds lineTimeout)
+    : connection_(port, lineTimeout) {}
 
 Progress HandsetSession::progress() const {
     return [](const QString& text) { printErr(text); };

@@ -7,25 +7,20 @@
 
 #include "link/at_channel.h"
 #include "link/operation_frame.h"
-#include "link/transport.h"
-
-namespace pelmar {
-class HandsetSim;
-}
+#include "session/handset_connection.h"
 
 namespace pelmar::cli {
 
-// The handset behind `--port` for one command: a serial device opened through TComPort, or,
-// for "sim", "sim:" and "sim:STATE.json", a simulated handset in this process.
+// The handset behind `--port` for one command (a serial device, "sim", "sim:STATE.json" or the
+// demo handset; see HandsetConnection) and how the command reports on it.
 class HandsetSession {
   public:
     // Throws pelmar::Error when a simulated handset's state file cannot be read.
     HandsetSession(const QString& port, std::chrono::milliseconds lineTimeout);
-    ~HandsetSession();
     HandsetSession(const HandsetSession&) = delete;
     HandsetSession& operator=(const HandsetSession&) = delete;
 
-    AtChannel& channel() { return *channel_; }
+    AtChannel& channel() { return connection_.channel(); }
     // Shows each activity text on stderr.
     Progress progress() const;
     // Prints the outcome's text last (stdout; stderr for refused input) and returns the exit
@@ -33,9 +28,7 @@ class HandsetSession {
     int finish(const Outcome& outcome) const;
 
   private:
-    std::unique_ptr<HandsetSim> sim_;
-    std::unique_ptr<Transport> transport_;
-    std::unique_ptr<AtChannel> channel_;
+    HandsetConnection connection_;
 };
 
 // The exit code that stands for an outcome.

@@ -215,6 +215,7 @@ bool HandsetSim::hungUp() const {
 
 void HandsetSim::dropLine() {
     QMutexLocker lock(&mutex_);
+    ++lineDrops_;
     output_.clear();
     line_.clear();
     pdu_.clear();
@@ -224,6 +225,11 @@ void HandsetSim::dropLine() {
         model_.cancelPdu();
     }
     hasPendingOverride_ = false;
+}
+
+int HandsetSim::lineDrops() const {
+    QMutexLocker lock(&mutex_);
+    return lineDrops_;
 }
 
 SimState HandsetSim::state() const {

@@ -46,6 +46,8 @@ class HandsetSim {
     // The client closed the line: queued output is dropped and a message being typed after the
     // prompt is abandoned, as handsets do when the line drops.
     void dropLine();
+    // How often the line was dropped; lets a test wait until the far end noticed a close.
+    int lineDrops() const;
 
     SimState state() const;
     const SimOptions& options() const { return options_; }
@@ -76,6 +78,7 @@ class HandsetSim {
     Clock::time_point lineFreeAt_{};
     qint64 bytesSent_ = 0;
     bool hungUp_ = false;
+    int lineDrops_ = 0;
     QRandomGenerator random_;
     QList<QByteArray> log_;
     QFile logFile_;

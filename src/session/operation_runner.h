@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QThread>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <type_traits>
+
+#include "link/progress_step.h"
+#include "session/handset_connection.h"
+#include "session/job_bridge.h"
+
+namespace pelmar {
+
+// Runs handset operations, one at a time, on one long-lived worker thread that owns the
+// connection to the handset: the serial port is opened, used and closed on that thread only,
+// and the caller's thread never blocks on the line. Everything the runner reports (progress,
+// identity, the result) arrives on the thread that created it, through its event loop.
+class OperationRunner : public QObject {
+    Q_OBJECT
+
+  public:
+    // Makes the connection for a port name, on the worker thread; may throw pelmar::Error.
+    using ConnectionFactory = std::function<std::unique_ptr<HandsetConnection>(
+        const QString& portName, std::chrono::milliseconds lineTimeout)>;
+    // Progress steps closer together than this are merged into the latest one.
+    static constexpr std::chrono::milliseconds kStepInterval{50};
+
+    // The connection is made when the first job runs, by `factory` (HandsetConnection's own
+    // constructor when empty).
+    explicit OperationRunner(const QString& portName,
+                             std::chrono::milliseconds lineTimeout = AtChannel::kDefaultLineTimeout,
+                             ConnectionFactory factory = {}, QObject* parent = nullptr);
+    // Cancels a running job and waits for it; its result is not delivered.
+    ~OperationRunner() override;
+
+    template <class F>
+    using ResultOf = std::invoke_result_t<F&, AtChannel&, const Progress&, std::stop_token>;
+
+    // Starts `job` on the worker and hands its result to `done` on this thread. The result is
+    // an Outcome or a struct with an `outcome` member (MessageListing, SubmitResult, ...);
+    // when the job could not run (no connection, cancelled before it started) `done` gets a
+    // default result with the failed outcome. Refused (false, nothing queued) while busy.
+    template <class F>
+    bool run(F job, std::function<void(ResultOf<F>)> done = {});
+
+    bool isBusy() const { return busy_; }
+    // Asks the running job to stop; it ends with the cancelled outcome at its next wait.
+    void cancel();
+    // Take effect from the next job on; a new port name means a new connection.
+    void setPortName(const QString& portName);
+    void setLineTimeout(std::chrono::milliseconds timeout);
+
+  signals:
+    void busyChanged(bool busy);
+    void progress(const pelmar::ProgressStep& step);
+    // Maker and model once identified; empty again after the port changed.
+    void phoneIdentityChanged(const QString& identity);
+    void finished(const pelmar::Outcome& outcome);
+
+  private:
+    using Deliver = std::function<void(const Outcome&)>;
+    struct Line;
+
+    template <class R>
+    static Outcome& outcomeOf(R& result) {
+        if constexpr (std::is_same_v<R, Outcome>)
+            return result;
+        else
+            return result.outcome;
+    }
+
+    bool start(Job job, Deliver deliver);
+    void work(const Job& job, std::stop_token stop, const Deliver& deliver);
+    void noteIdentity(const QString& identity);
+    void takeStep(const ProgressStep& step);
+    void emitPendingStep();
+    void jobDone(const Outcome& outcome, const Deliver& deliver);
+
+    std::unique_ptr<Line> line_;  // touched on the worker thread only
+    QThread thread_;
+    std::stop_source stop_;
+    bool busy_ = false;
+    std::optional<ProgressStep> pendingStep_;
+    QElapsedTimer sinceStep_;
+    QTimer stepTimer_;
+};
+
+template <class F>
+bool OperationRunner::run(F job, std::function<void(ResultOf<F>)> done) {
+    using R = ResultOf<F>;
+    // Written on the worker before the result is posted, read on this thread after.
+    auto result = std::make_shared<std::optional<R>>();
+    return start(
+        [job = std::move(job), result](AtChannel& channel, const Progress& progress,
+                                       std::stop_token stop) mutable {
+            result->emplace(job(channel, progress, stop));
+            return outcomeOf(**result);
+        },
+        [done = std::move(done), result](const Outcome& outcome) {
+            if (!*result) {
+                result->emplace();
+                outcomeOf(**result) = outcome;
+            }
+            if (done)
+                done(std::move(**result));
+        });
+}
+
+}  // namespace pelmar

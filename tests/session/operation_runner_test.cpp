@@ -1,0 +1,279 @@
+#include "session/operation_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <atomic>
+#include <thread>
+
+#include "sim/sim_state.h"
+#include "sms/message_operations.h"
+#include "support/qt_application.h"
+#include "support/table.h"
+
+// Failures show texts as text.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace pelmar {
+
+void PrintTo(const ProgressStep& step, std::ostream* out) {
+    *out << '"' << step.text.toStdString() << "\" " << step.done << '/' << step.total;
+}
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const testing::Environment* const kQtApplication =
+    testing::AddGlobalTestEnvironment(new test::QtApplication);
+
+// The 30 messages arrive in pieces of 64 bytes at this speed: the listing takes about a second.
+constexpr int kBaud = 38400;
+
+// Runs this thread's events until `done` holds; false when `timeout` passed first.
+template <class Condition>
+bool waitUntil(Condition done, std::chrono::milliseconds timeout = 10s) {
+    const QDeadlineTimer deadline(timeout);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+QList<ProgressStep> stepsOf(const QSignalSpy& spy) {
+    QList<ProgressStep> steps;
+    for (const QList<QVariant>& args : spy)
+        steps.append(args.at(0).value<ProgressStep>());
+    return steps;
+}
+
+MessageListing listMessages(AtChannel& channel, const Progress& progress, std::stop_token) {
+    return ReadMessages(channel, progress);
+}
+
+class RunnerTest : public testing::Test {
+  protected:
+    // Builds the paced handset on the worker; waits there while `holdWorker` is set.
+    OperationRunner::ConnectionFactory factory() {
+        return [this](const QString& portName, std::chrono::milliseconds timeout) {
+            const QDeadlineTimer deadline(10s);
+            while (holdWorker && !deadline.hasExpired())
+                std::this_thread::yield();
+            SimOptions options;
+            options.baud = kBaud;
+            options.chunkSize = 64;
+            auto sim = std::make_unique<HandsetSim>(
+                loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json")), options);
+            auto made = std::make_unique<HandsetConnection>(std::move(sim),
+                                                            SimTransport::Timing::Real, timeout);
+            connection = made.get();
+            lastPortName = portName;
+            return made;
+        };
+    }
+
+    std::atomic<bool> holdWorker{false};
+    HandsetConnection* connection = nullptr;  // valid while the runner lives
+    QString lastPortName;
+};
+
+enum class Interrupt { None, CancelBeforeStart, CancelMidListing, DestroyMidListing };
+
+struct ListingRow {
+    const char* label;
+    Interrupt interrupt;
+    QString outcome;  // what the caller gets; empty: nothing is delivered
+    int messages;     // listed messages delivered, -1: none (the caller keeps its table)
+};
+
+class ListingRun : public RunnerTest, public testing::WithParamInterface<ListingRow> {};
+
+TEST_P(ListingRun, DeliversOneResultOnTheCallersThread) {
+    const ListingRow& row = GetParam();
+    holdWorker = row.interrupt == Interrupt::CancelBeforeStart;
+    auto runner = std::make_unique<OperationRunner>(QStringLiteral("paced"), 2s, factory());
+    QSignalSpy busy(runner.get(), &OperationRunner::busyChanged);
+    QSignalSpy progress(runner.get(), &OperationRunner::progress);
+    QSignalSpy finished(runner.get(), &OperationRunner::finished);
+    std::optional<MessageListing> result;
+    QThread* deliveredOn = nullptr;
+    const auto keep = [&](MessageListing listing) {
+        result = std::move(listing);
+        deliveredOn = QThread::currentThread();
+    };
+
+    ASSERT_TRUE(runner->run(listMessages, keep));
+    EXPECT_TRUE(runner->isBusy());
+    EXPECT_FALSE(runner->run(listMessages, keep)) << "a second job while one runs";
+    const auto stepsDone = [&] { return progress.isEmpty() ? 0 : stepsOf(progress).last().done; };
+    switch (row.interrupt) {
+        case Interrupt::None:
+            break;
+        case Interrupt::CancelBeforeStart:
+            runner->cancel();
+            holdWorker = false;
+            break;
+        case Interrupt::CancelMidListing:
+            ASSERT_TRUE(waitUntil([&] { return stepsDone() >= 3; }));
+            runner->cancel();
+            break;
+        case Interrupt::DestroyMidListing:
+            ASSERT_TRUE(waitUntil([&] { return stepsDone() >= 3; }));
+            runner.reset();
+            break;
+    }
+    if (row.outcome.isEmpty()) {
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(result.has_value());
+        return;
+    }
+
+    ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+    EXPECT_EQ(deliveredOn, QThread::currentThread());
+    EXPECT_EQ(result->outcome.text, row.outcome);
+    EXPECT_EQ(result->messages ? result->messages->size() : -1, row.messages);
+    ASSERT_EQ(finished.size(), 1);
+    EXPECT_EQ(finished.at(0).at(0).value<Outcome>().text, row.outcome);
+    ASSERT_EQ(busy.size(), 2);
+    EXPECT_TRUE(busy.at(0).at(0).toBool());
+    EXPECT_FALSE(busy.at(1).at(0).toBool());
+    EXPECT_FALSE(runner->isBusy());
+    ASSERT_NE(connection, nullptr);
+    EXPECT_FALSE(connection->channel().isOpen());
+    if (row.interrupt == Interrupt::CancelBeforeStart) {
+        EXPECT_TRUE(connection->sim()->log().isEmpty()) << "the port was used";
+    }
+    if (row.interrupt != Interrupt::None)
+        return;
+
+    // Counted steps in order, merged when they come faster than the interval, the last kept.
+    const QList<ProgressStep> steps = stepsOf(progress);
+    ASSERT_GE(steps.size(), 2);
+    EXPECT_EQ(steps.first().total, 0) << steps.first().text.toStdString();
+    EXPECT_LT(steps.size(), 30);
+    for (qsizetype i = 2; i < steps.size(); ++i)
+        EXPECT_LT(steps[i - 1].done, steps[i].done) << steps[i].text.toStdString();
+    EXPECT_EQ(steps.last(), (ProgressStep{QStringLiteral("Reading message 30 from 30"), 30, 30}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, ListingRun,
+    testing::Values(ListingRow{"RunsToTheEnd", Interrupt::None, QStringLiteral("Done."), 30},
+                    ListingRow{"CancelledBeforeThePortOpens", Interrupt::CancelBeforeStart,
+                               QStringLiteral("Cancelled."), -1},
+                    ListingRow{"CancelledMidListing", Interrupt::CancelMidListing,
+                               QStringLiteral("Cancelled."), -1},
+                    ListingRow{"RunnerDestroyedMidListing", Interrupt::DestroyMidListing, QString(),
+                               -1}),
+    test::ByLabel());
+
+TEST_F(RunnerTest, TheLastOfStepsMergedTogetherComesBeforeTheResult) {
+    OperationRunner runner(QStringLiteral("paced"), 2s, factory());
+    QSignalSpy progress(&runner, &OperationRunner::progress);
+    bool done = false;
+    const auto burst = [](AtChannel&, const Progress& report, std::stop_token) {
+        for (int i = 1; i <= 5; ++i)
+            report(QStringLiteral("Deleting message %1 from 5").arg(i));
+        return Outcome::done();
+    };
+    ASSERT_TRUE(runner.run(burst, [&](const Outcome&) { done = true; }));
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_EQ(stepsOf(progress).first().done, 1);
+    EXPECT_EQ(stepsOf(progress).last(),
+              (ProgressStep{QStringLiteral("Deleting message 5 from 5"), 5, 5}));
+}
+
+TEST_F(RunnerTest, NewPortNameMeansNewConnectionAndForgetsTheIdentity) {
+    OperationRunner runner(QStringLiteral("first"), 2s, factory());
+    QSignalSpy identity(&runner, &OperationRunner::phoneIdentityChanged);
+    bool done = false;
+    const auto identify = [](AtChannel& channel, const Progress&, std::stop_token) {
+        return IdentifyHandset(channel);
+    };
+    ASSERT_TRUE(runner.run(identify, [&](const Outcome&) { done = true; }));
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    ASSERT_TRUE(waitUntil([&] { return identity.size() == 1; }));
+    const SimIdentity sim = connection->sim()->state().identity;
+    EXPECT_EQ(identity.at(0).at(0).toString(),
+              QString::fromLatin1(sim.manufacturer + ' ' + sim.model));
+
+    runner.setPortName(QStringLiteral("second"));
+    runner.setLineTimeout(700ms);
+    ASSERT_TRUE(waitUntil([&] { return identity.size() == 2; }));
+    EXPECT_EQ(identity.at(1).at(0).toString(), QString());
+    done = false;
+    std::chrono::milliseconds timeout{};
+    ASSERT_TRUE(runner.run(
+        [&](AtChannel& channel, const Progress&, std::stop_token) {
+            timeout = channel.lineTimeout();
+            return Outcome::done();
+        },
+        [&](const Outcome&) { done = true; }));
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    EXPECT_EQ(lastPortName, QStringLiteral("second"));
+    EXPECT_EQ(timeout, 700ms);
+}
+
+struct StepRow {
+    const char* label;
+    QString text;
+    int done;
+    int total;
+};
+
+class StepOfText : public testing::TestWithParam<StepRow> {};
+
+TEST_P(StepOfText, TakesTheCountFromTheText) {
+    const StepRow& row = GetParam();
+    EXPECT_EQ(progressStepOf(row.text), (ProgressStep{row.text, row.done, row.total}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, StepOfText,
+    testing::Values(StepRow{"Listing", QStringLiteral("Reading message 3 from 12"), 3, 12},
+                    StepRow{"Phonebook", QStringLiteral("Writing phonebook (12 from 250)"), 12,
+                            250},
+                    StepRow{"Parts", QStringLiteral("Sending part 2 from 3"), 2, 3},
+                    StepRow{"NoCount", QStringLiteral("Reading messages..."), 0, 0}),
+    test::ByLabel());
+
+struct PortRow {
+    const char* label;
+    QString port;
+    bool simulated;
+    int baud;  // of the simulated line
+};
+
+class ConnectionFor : public testing::TestWithParam<PortRow> {};
+
+TEST_P(ConnectionFor, PicksTheTransportByName) {
+    const PortRow& row = GetParam();
+    HandsetConnection connection(row.port);
+    EXPECT_EQ(HandsetConnection::isSimulatedPort(row.port), row.simulated);
+    ASSERT_EQ(connection.sim() != nullptr, row.simulated);
+    if (row.simulated) {
+        EXPECT_EQ(connection.sim()->options().baud, row.baud);
+    }
+    EXPECT_FALSE(connection.channel().isOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runner, ConnectionFor,
+    testing::Values(PortRow{"SerialDevice", QStringLiteral("/dev/ttyUSB7"), false, 0},
+                    PortRow{"InstantSim", QStringLiteral("sim"), true, 0},
+                    PortRow{"SimFromState",
+                            QStringLiteral("sim:" PELMAR_TEST_DATA "/sim-basic.json"), true, 0},
+                    PortRow{"DemoPacedLikeALine", HandsetConnection::kDemoPort, true, 9600},
+                    PortRow{"NameThatOnlyStartsLikeSim", QStringLiteral("simple"), false, 0}),
+    test::ByLabel());
+
+}  // namespace
+}  // namespace pelmar
