@@ -21,7 +21,7 @@ const char kUsage[] =
     "usage: pelmar-handset-sim [--state FILE.json] [--baud N] [--think-ms N]\n"
     "         [--chunk N|random|1] [--reply 'CMD=TEXT']... [--no-prompt CMD] [--silent CMD]\n"
     "         [--urc TEXT] [--hangup-after BYTES] [--no-smsc] [--save-state FILE.json]\n"
-    "         [--log FILE]\n";
+    "         [--log FILE] [--chatter TEXT@MS] [--surplus 'CMD=TEXT']... [--echo-as 'CMD=TEXT']...\n";
 
 struct Settings {
     pelmar::SimOptions options;
@@ -74,6 +74,12 @@ Settings parseArguments(const QStringList& args) {
         {QStringLiteral("--silent"),
          [&](const QString& v) { o.silent.insert(pelmar::atCommandKey(v.toLocal8Bit())); }},
         {QStringLiteral("--urc"), [&](const QString& v) { o.urc = v.toLocal8Bit(); }},
+        {QStringLiteral("--chatter"),
+         [&](const QString& v) { pelmar::setChatter(o, v.toLocal8Bit()); }},
+        {QStringLiteral("--surplus"),
+         [&](const QString& v) { pelmar::addSurplusLine(o, v.toLocal8Bit()); }},
+        {QStringLiteral("--echo-as"),
+         [&](const QString& v) { pelmar::addEchoAs(o, v.toLocal8Bit()); }},
         {QStringLiteral("--hangup-after"),
          [&](const QString& v) { o.hangupAfter = number(QStringLiteral("--hangup-after"), v, 0); }},
     };
