@@ -311,8 +311,7 @@ std::optional<std::chrono::milliseconds> takeTimeout(QStringList& args, int& exi
         // Written so that nan fails too; 0 is refused, as every wait would fail at once.
         if (!good || !(seconds >= 0.001 && seconds <= 3600)) {
             exitCode = badInput(
-                QStringLiteral(
-                    "--timeout takes seconds (at least 0.001, at most 3600), not \"%1\"")
+                QStringLiteral("--timeout takes seconds (at least 0.001, at most 3600), not \"%1\"")
                     .arg(value));
             return std::nullopt;
         }

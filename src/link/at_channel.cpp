@@ -44,10 +44,10 @@ ReplyTooLong::ReplyTooLong(const QString& portName, qsizetype cap)
 
 ReplyMismatch::ReplyMismatch(const QString& portName, const QByteArray& command,
                              const QByteArray& stray)
-    : Error(QStringLiteral(
-                "No answer to \"%1\" came from %2: the handset sent \"%3\", which answers "
-                "another command.")
-                .arg(QString::fromLatin1(command), portName, QString::fromLatin1(stray))) {}
+    : Error(
+          QStringLiteral("No answer to \"%1\" came from %2: the handset sent \"%3\", which answers "
+                         "another command.")
+              .arg(QString::fromLatin1(command), portName, QString::fromLatin1(stray))) {}
 
 Cancelled::Cancelled() : Error(QStringLiteral("Cancelled.")) {}
 

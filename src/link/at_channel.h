@@ -160,7 +160,7 @@ class AtChannel {
     QString portName_;
     QString phoneIdentity_;
     AtReplyParser parser_;
-    QByteArray typed_;  // bytes written since the last line end: the text the handset may echo
+    QByteArray typed_;    // bytes written since the last line end: the text the handset may echo
     QByteArray command_;  // the last command line written
     Clock::time_point writtenAt_{};
     bool waitedSinceWrite_ = true;

@@ -83,8 +83,7 @@ void AtReplyParser::feed(QByteArrayView bytes) {
 
 void AtReplyParser::discardUnanswered() {
     qsizetype at = pos_;
-    for (qsizetype end = indexOfLineEnd(buffer_, at); end >= 0;
-         end = indexOfLineEnd(buffer_, at)) {
+    for (qsizetype end = indexOfLineEnd(buffer_, at); end >= 0; end = indexOfLineEnd(buffer_, at)) {
         const QByteArrayView text = QByteArrayView(buffer_).sliced(at, end - at).trimmed();
         at = nextLineStart(buffer_, end);
         if (text.isEmpty()) {

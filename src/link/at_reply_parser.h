@@ -69,8 +69,8 @@ class AtReplyParser {
     qsizetype pos_ = 0;       // start of the first line not taken yet
     qsizetype scanFrom_ = 0;  // no line end lies between pos_ and here
     AtReply reply_;
-    QByteArrayList echoes_;      // PDU text typed after the prompt
-    QByteArray commandEcho_;     // the command line whose echo is awaited
+    QByteArrayList echoes_;   // PDU text typed after the prompt
+    QByteArray commandEcho_;  // the command line whose echo is awaited
     QByteArray command_;
     QByteArray stray_;
     bool echoSeen_ = false;

@@ -122,7 +122,8 @@ void HandsetSim::commandLine(const QByteArray& line, Clock::time_point now) {
     }
     answer(lines, final, false, ready);
     for (const AtCommand& cmd : parsed.commands) {
-        if (const auto extra = options_.surplus.constFind(cmd.key); extra != options_.surplus.cend())
+        if (const auto extra = options_.surplus.constFind(cmd.key);
+            extra != options_.surplus.cend())
             send(kCrLf + *extra + kCrLf, ready);
     }
 }

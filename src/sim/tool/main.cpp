@@ -21,7 +21,8 @@ const char kUsage[] =
     "usage: pelmar-handset-sim [--state FILE.json] [--baud N] [--think-ms N]\n"
     "         [--chunk N|random|1] [--reply 'CMD=TEXT']... [--no-prompt CMD] [--silent CMD]\n"
     "         [--urc TEXT] [--hangup-after BYTES] [--no-smsc] [--save-state FILE.json]\n"
-    "         [--log FILE] [--chatter TEXT@MS] [--surplus 'CMD=TEXT']... [--echo-as 'CMD=TEXT']...\n";
+    "         [--log FILE] [--chatter TEXT@MS] [--surplus 'CMD=TEXT']... [--echo-as "
+    "'CMD=TEXT']...\n";
 
 struct Settings {
     pelmar::SimOptions options;
