@@ -313,9 +313,10 @@ std::optional<std::chrono::milliseconds> takeTimeout(QStringList& args, int& exi
         }
         bool good = false;
         const double seconds = value.toDouble(&good);
-        if (!good || seconds <= 0 || seconds > 3600) {
+        // Written so that nan fails too; 0 is refused, as every wait would fail at once.
+        if (!good || !(seconds >= 0.001 && seconds <= 3600)) {
             exitCode = badInput(
-                QStringLiteral("--timeout takes seconds (more than 0, at most 3600), not \"%1\"")
+                QStringLiteral("--timeout takes seconds (at least 0.001, at most 3600), not \"%1\"")
                     .arg(value));
             return std::nullopt;
         }

@@ -9,6 +9,7 @@ namespace pelmar {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
 constexpr char kCtrlZ = 0x1A;
 constexpr char kEscape = 0x1B;
@@ -31,11 +32,18 @@ ReadTimeout::ReadTimeout(const QString& portName)
     : Error(QStringLiteral("Read timeout. Possibly %1 is not a valid port for Dovrel.")
                 .arg(portName)) {}
 
-ReplyTooLong::ReplyTooLong(const QString& portName)
+ReplyTooLong::ReplyTooLong(const QString& portName, qsizetype cap)
     : Error(QStringLiteral(
-                "The device on %1 sent more than 1 MiB without ending its reply; it is probably "
+                "The device on %1 sent more than %2 MiB without ending its reply; it is probably "
                 "not a handset.")
-                .arg(portName)) {}
+                .arg(portName, QString::number(double(cap) / (1024 * 1024), 'g', 4))) {}
+
+ReplyMismatch::ReplyMismatch(const QString& portName, const QByteArray& command,
+                             const QByteArray& stray)
+    : Error(
+          QStringLiteral("No answer to \"%1\" came from %2: the handset sent \"%3\", which answers "
+                         "another command.")
+              .arg(QString::fromLatin1(command), portName, QString::fromLatin1(stray))) {}
 
 Cancelled::Cancelled() : Error(QStringLiteral("Cancelled.")) {}
 
@@ -89,55 +97,93 @@ void AtChannel::SendCommand(QByteArrayView text, bool appendCR) {
     QByteArray bytes = text.toByteArray();
     typed_ += bytes;
     if (appendCR) {
+        dropUnanswered();
         bytes += '\r';
-        const QByteArray name = commandNameOf(typed_);
-        parser_.setPendingCommand(name, commandTakesPrompt(name));
-        parser_.expectEcho(typed_);
+        parser_.startCommand(typed_);
+        command_ = typed_;
         typed_.clear();
     }
-    transport_.write(bytes);
+    write(bytes);
 }
 
-AtReply AtChannel::WaitReply(const LineObserver& onLine) {
-    auto deadline = Clock::now() + lineTimeout_;
+void AtChannel::write(QByteArrayView bytes) {
+    transport_.write(bytes);
+    writtenAt_ = Clock::now();
+    waitedSinceWrite_ = false;
+}
+
+void AtChannel::dropUnanswered() {
+    if (!transport_.isOpen()) {
+        return;  // the write reports the closed line
+    }
+    // Bounded, in case a device talks faster than it can be read.
+    for (qsizetype taken = 0; taken <= kMaxReplySize;) {
+        const QByteArray bytes = transport_.read(milliseconds::zero());
+        if (bytes.isEmpty()) {
+            break;
+        }
+        parser_.feed(bytes);
+        taken += bytes.size();
+    }
+    parser_.discardUnanswered();
+}
+
+AtReply AtChannel::WaitReply(const LineObserver& onLine, int expectedEntries) {
+    // A second wait after one write counts from now.
+    const Clock::time_point start = waitedSinceWrite_ ? Clock::now() : writtenAt_;
+    waitedSinceWrite_ = true;
+    const bool listing = expectedEntries >= 0;
+    const int entries = listing ? std::min(expectedEntries, kMaxListingEntries) : 0;
+    const Clock::time_point end =
+        start + lineTimeout_ +
+        (listing ? entries * allowance_.perEntry + allowance_.margin : milliseconds::zero());
+    const qsizetype cap = kMaxReplySize + qsizetype(entries) * kEntryBytes;
+    Clock::time_point idleEnd = start + lineTimeout_;
     for (;;) {
-        const quint64 linesBefore = parser_.linesTaken();
+        const quint64 progressBefore = parser_.progressLines();
         if (std::optional<AtReply> reply = parser_.takeReply(onLine)) {
-            if (reply->raw.size() > kMaxReplySize) {
-                throw ReplyTooLong(PortName());
+            if (reply->raw.size() > cap) {
+                throw ReplyTooLong(PortName(), cap);
             }
             lastReply_ = *reply;
             return std::move(*reply);
         }
-        if (parser_.linesTaken() != linesBefore) {
-            deadline = Clock::now() + lineTimeout_;
+        if (parser_.progressLines() != progressBefore) {
+            idleEnd = Clock::now() + lineTimeout_;
         }
-        if (parser_.pendingBytes() > kMaxReplySize) {
+        if (parser_.pendingBytes() > cap) {
             parser_.clear();
-            throw ReplyTooLong(PortName());
+            throw ReplyTooLong(PortName(), cap);
         }
         if (cancelRequested_) {
             throw Cancelled();
         }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left <= std::chrono::milliseconds::zero()) {
-            throw ReadTimeout(PortName());
+        const auto left = std::chrono::ceil<milliseconds>(std::min(idleEnd, end) - Clock::now());
+        if (left <= milliseconds::zero()) {
+            throwNoReply();
         }
         parser_.feed(transport_.read(std::min(left, kCancelSlice)));
     }
+}
+
+void AtChannel::throwNoReply() const {
+    if (!parser_.strayLine().isEmpty()) {
+        throw ReplyMismatch(PortName(), command_, parser_.strayLine());
+    }
+    throw ReadTimeout(PortName());
 }
 
 AtReply AtChannel::SendCtrlZ() {
     // The PDU typed since the prompt is what an echoing handset repeats.
     parser_.expectEcho(typed_);
     typed_.clear();
-    transport_.write(QByteArrayView(&kCtrlZ, 1));
+    write(QByteArrayView(&kCtrlZ, 1));
     return WaitReply();
 }
 
-AtReply AtChannel::command(QByteArrayView text, const LineObserver& onLine) {
+AtReply AtChannel::command(QByteArrayView text, const LineObserver& onLine, int expectedEntries) {
     SendCommand(text, true);
-    return WaitReply(onLine);
+    return WaitReply(onLine, expectedEntries);
 }
 
 AtReply AtChannel::submitPdu(QByteArrayView text, QByteArrayView pduHex) {

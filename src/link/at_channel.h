@@ -19,10 +19,18 @@ class ReadTimeout : public Error {
     explicit ReadTimeout(const QString& portName);
 };
 
-// The handset sent more than AtChannel::kMaxReplySize bytes without finishing its reply.
+// The handset sent more than the reply cap (AtChannel::kMaxReplySize, more for a listing)
+// without finishing its reply.
 class ReplyTooLong : public Error {
   public:
-    explicit ReplyTooLong(const QString& portName);
+    ReplyTooLong(const QString& portName, qsizetype cap);
+};
+
+// No reply of the command's own came in time, but the handset answered another command: it
+// echoed a command that was not written, or gave a result before the echo of this one.
+class ReplyMismatch : public Error {
+  public:
+    ReplyMismatch(const QString& portName, const QByteArray& command, const QByteArray& stray);
 };
 
 // The user cancelled the operation (AtChannel::requestCancel) while it waited for the handset.
@@ -39,13 +47,37 @@ class Cancelled : public Error {
 // may be called from another thread.
 //
 // Replies are framed: WaitReply returns one complete reply, up to and including its final result
-// line (or the "> " prompt of a message submission), whatever pieces the bytes arrived in. Bytes
-// that follow a reply are kept for the next one. Unsolicited result codes are taken out of the
-// replies into AtReply::unsolicited.
+// line (or the "> " prompt of a message submission), whatever pieces the bytes arrived in.
+// Unsolicited result codes are taken out of the replies into AtReply::unsolicited. A reply
+// belongs to its command: what arrived before the command was written answers nothing (only its
+// unsolicited codes are kept), and with echo on the reply begins with the command's own echo
+// (see AtReplyParser).
+//
+// How long a reply may take: the line time-out from the moment the command was written; lines
+// of the reply itself (not unsolicited codes, echoes or blank lines) each give it the line
+// time-out again, up to a total that follows from what was asked. For an ordinary command that
+// total is the line time-out itself; for a listing of n entries it is the line time-out plus n
+// times ListingAllowance::perEntry plus ListingAllowance::margin.
 class AtChannel {
   public:
     static constexpr std::chrono::milliseconds kDefaultLineTimeout{30000};
+    // The reply cap; a listing of n entries may have n * kEntryBytes more.
     static constexpr qsizetype kMaxReplySize = 1024 * 1024;
+    // An entry of a listing: "+CMGL: ..." with a PDU of at most 188 octets as hex (about 450
+    // bytes), or "+CPBR: ..." with a long name; 1 KiB bounds both.
+    static constexpr qsizetype kEntryBytes = 1024;
+    // Counts above this are treated as this (a bound on the deadline and the cap).
+    static constexpr int kMaxListingEntries = 100000;
+
+    // The longest message entry, about 450 bytes, takes under 0.5 s at 9600 baud and a phonebook
+    // entry about 0.1 s; 1 s per entry leaves room for handsets that read their SIM slowly. So a
+    // 250-slot phonebook may take 30 s + 250 s + 60 s, 3,000 messages 30 s + 50 min + 60 s,
+    // where the line itself needs about 25 s and 25 min. The margin covers a slow start and a
+    // few messages that arrive between counting and listing.
+    struct ListingAllowance {
+        std::chrono::milliseconds perEntry{1000};
+        std::chrono::milliseconds margin{60000};
+    };
 
     // The channel uses `transport` and does not own it.
     explicit AtChannel(Transport& transport,
@@ -69,19 +101,24 @@ class AtChannel {
 
     // Writes `text` and, if appendCR, one CR. A command line (appendCR) that commandLineProblem
     // (command_text.h) finds fault with could edit, end or chain commands on the handset; it is
-    // refused with an Error before anything is written. Reads nothing.
+    // refused with an Error before anything is written. Before a command line is written, what
+    // has arrived and was not taken is read (without waiting) and dropped, but for its
+    // unsolicited codes.
     void SendCommand(QByteArrayView text, bool appendCR = true);
-    // Waits for and returns the next complete reply; it also becomes lastReply(). Throws
-    // ReadTimeout when no complete line arrived within the line time-out (a long listing that
-    // keeps arriving does not time out), ReplyTooLong past kMaxReplySize, Cancelled, or the
-    // transport's error. `onLine` sees each information line as soon as it has arrived.
-    AtReply WaitReply(const LineObserver& onLine = {});
+    // Waits for and returns the reply to what was written last; it also becomes lastReply().
+    // `expectedEntries` is the number of entries a listing should hold (-1: not a listing); it
+    // sets the total deadline and the reply cap (see above). Throws ReadTimeout when the reply
+    // did not come within its deadline, ReplyMismatch when the handset answered another command
+    // instead, ReplyTooLong past the cap, Cancelled, or the transport's error. `onLine` sees
+    // each information line as soon as it has arrived.
+    AtReply WaitReply(const LineObserver& onLine = {}, int expectedEntries = -1);
     // Writes Ctrl-Z (0x1A), which ends the PDU of a message submission, and returns the final
     // result of the submission ("+CMGS: n" / "+CMGW: n" and "OK", or the error).
     AtReply SendCtrlZ();
 
     // SendCommand(command, CR) and WaitReply.
-    AtReply command(QByteArrayView command, const LineObserver& onLine = {});
+    AtReply command(QByteArrayView command, const LineObserver& onLine = {},
+                    int expectedEntries = -1);
     // Submits one message: `command` ("at+cmgs=23" or "at+cmgw=23"), the prompt, the PDU as
     // hex text, Ctrl-Z; returns the final result of the submission. When the handset answers
     // the command without the prompt, the PDU is not written, ESC cancels whatever input the
@@ -107,17 +144,27 @@ class AtChannel {
 
     void setLineTimeout(std::chrono::milliseconds timeout) { lineTimeout_ = timeout; }
     std::chrono::milliseconds lineTimeout() const { return lineTimeout_; }
+    void setListingAllowance(ListingAllowance allowance) { allowance_ = allowance; }
     Transport& transport() { return transport_; }
 
   private:
+    using Clock = std::chrono::steady_clock;
+
+    void write(QByteArrayView bytes);
     void writeEscape() noexcept;
+    void dropUnanswered();
+    [[noreturn]] void throwNoReply() const;
 
     Transport& transport_;
     std::chrono::milliseconds lineTimeout_;
+    ListingAllowance allowance_;
     QString portName_;
     QString phoneIdentity_;
     AtReplyParser parser_;
-    QByteArray typed_;  // bytes written since the last line end: the text the handset may echo
+    QByteArray typed_;    // bytes written since the last line end: the text the handset may echo
+    QByteArray command_;  // the last command line written
+    Clock::time_point writtenAt_{};
+    bool waitedSinceWrite_ = true;
     AtReply lastReply_;
     std::atomic<bool> cancelRequested_{false};
 };

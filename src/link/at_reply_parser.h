@@ -15,15 +15,27 @@ using LineObserver = std::function<void(const QByteArray& line)>;
 
 // Cuts the bytes received from the handset into complete replies. Bytes are fed as they come,
 // in pieces of any size; a reply is complete with its final result line, or with the "> " prompt
-// while a message submission waits for it. Bytes after a complete reply stay for the next one.
+// while a message submission waits for it.
+//
+// A reply belongs to the command it answers. Once the handset has echoed one of our commands
+// (echo is on), a command's reply must begin with its own echo: a final result or a line that
+// comes before it answers something else and is dropped. A line that echoes a command we did not
+// write ("AT+XYZ") is dropped too, and what follows it is not taken until our own echo comes.
+// strayLine() keeps the first line dropped so, for the error that ends such a wait.
 class AtReplyParser {
   public:
-    // A text written to the handset (a command line without CR, or the PDU hex); a received line
-    // that repeats it is its echo and is left out of the reply. Case is ignored.
+    // A command line was written (without its CR): its reply is awaited now. Sets the pending
+    // command (see setPendingCommand) and the echo the reply must begin with while echo is on.
+    void startCommand(QByteArrayView commandLine);
+    // A text written to the handset after the prompt (the PDU hex); a received line that
+    // repeats it is its echo and is left out of the reply. Case is ignored.
     void expectEcho(QByteArrayView text);
     // The command whose reply is awaited ("+CMGL"; see commandNameOf) and whether it answers
     // with the "> " prompt.
     void setPendingCommand(QByteArrayView name, bool takesPrompt);
+    // Before a command is written: what has arrived and was not taken answers nothing we will
+    // ask. Its unsolicited codes are kept for the next reply; the rest is dropped.
+    void discardUnanswered();
 
     void feed(QByteArrayView bytes);
     // The next complete reply, or nothing while it is incomplete.
@@ -31,8 +43,14 @@ class AtReplyParser {
 
     // Bytes received for the reply that is not complete yet.
     qsizetype pendingBytes() const { return buffer_.size(); }
-    // Number of non-blank lines taken so far; it grows while the handset is still talking.
-    quint64 linesTaken() const { return linesTaken_; }
+    // Number of information lines taken so far: the reply's own progress. Echoes, blank lines,
+    // unsolicited codes and dropped lines do not count.
+    quint64 progressLines() const { return progressLines_; }
+    // The first line dropped as the answer to another command since the command was written,
+    // or empty.
+    const QByteArray& strayLine() const { return stray_; }
+    // The handset has echoed one of our commands in this session.
+    bool echoOn() const { return echoOn_; }
 
     // Forgets every received byte and the pending command (a new session on the line).
     void clear();
@@ -41,17 +59,25 @@ class AtReplyParser {
     // Files one complete line into the reply; true when it ended the reply.
     bool takeLine(const QByteArray& line, const LineObserver& onLine);
     bool takeEcho(QByteArrayView line);
+    // False for a line that cannot be part of the pending command's reply.
+    bool belongsToCommand(QByteArrayView line);
+    bool echoAwaited() const { return !commandEcho_.isEmpty() && !echoSeen_ && echoOn_; }
+    void takeUnsolicited(QByteArrayView text);
     AtReply finishReply();
 
     QByteArray buffer_;       // received bytes from the start of the reply in progress
     qsizetype pos_ = 0;       // start of the first line not taken yet
     qsizetype scanFrom_ = 0;  // no line end lies between pos_ and here
     AtReply reply_;
-    QByteArrayList echoes_;
+    QByteArrayList echoes_;   // PDU text typed after the prompt
+    QByteArray commandEcho_;  // the command line whose echo is awaited
     QByteArray command_;
+    QByteArray stray_;
+    bool echoSeen_ = false;
+    bool echoOn_ = false;
     bool promptExpected_ = false;
     bool unsolicitedContinues_ = false;
-    quint64 linesTaken_ = 0;
+    quint64 progressLines_ = 0;
 };
 
 }  // namespace pelmar

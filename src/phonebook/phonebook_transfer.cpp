@@ -138,8 +138,8 @@ PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind,
             complete = true;
             return;
         }
-        const AtReply reply =
-            channel.command(QByteArrayLiteral("at+cpbr=1,") + QByteArray::number(*slotCount));
+        const AtReply reply = channel.command(
+            QByteArrayLiteral("at+cpbr=1,") + QByteArray::number(*slotCount), {}, *slotCount);
         if (reply.result == AtResult::CmeError && reply.errorCode() == kNotFound) {
             channel.clearLastReply();  // an empty phonebook, not a failure
             complete = true;

@@ -26,6 +26,7 @@ bool isPromptCommand(const QByteArray& key) {
 HandsetSim::HandsetSim(SimState state, SimOptions options)
     : options_(std::move(options)),
       model_(std::move(state), options_.dialect),
+      nextChatter_(Clock::now() + options_.chatterEvery),
       random_(options_.seed) {}
 
 void HandsetSim::receive(QByteArrayView bytes, Clock::time_point now) {
@@ -75,12 +76,14 @@ void HandsetSim::commandLine(const QByteArray& line, Clock::time_point now) {
         return;
     }
     addLog(QByteArrayLiteral("CMD ") + line);
+    QByteArray echo = model_.echo() ? line : QByteArray();
     for (const AtCommand& cmd : parsed.commands) {
         if (options_.silent.contains(cmd.key))
             return;
+        echo = options_.echoAs.value(cmd.key, echo);
     }
-    if (model_.echo())
-        send(line + '\r', now);
+    if (!echo.isEmpty())
+        send(echo + '\r', now);
     const Clock::time_point ready = now + options_.think;
     if (!parsed.valid) {
         answer({}, QByteArrayLiteral("ERROR"), false, ready);
@@ -118,6 +121,11 @@ void HandsetSim::commandLine(const QByteArray& line, Clock::time_point now) {
         }
     }
     answer(lines, final, false, ready);
+    for (const AtCommand& cmd : parsed.commands) {
+        if (const auto extra = options_.surplus.constFind(cmd.key);
+            extra != options_.surplus.cend())
+            send(kCrLf + *extra + kCrLf, ready);
+    }
 }
 
 void HandsetSim::pduEnd(bool submit, Clock::time_point now) {
@@ -192,8 +200,20 @@ bool HandsetSim::hasOutput() const {
     return !output_.empty();
 }
 
+// The chatter line when it goes before the queued answers: it is due first, and it would not
+// cut into a line.
+std::optional<HandsetSim::Piece> HandsetSim::chatterDue() const {
+    if (options_.chatter.isEmpty() || options_.chatterEvery <= Clock::duration::zero() || hungUp_)
+        return std::nullopt;
+    if (!output_.empty() && (!betweenLines_ || output_.front().due <= nextChatter_))
+        return std::nullopt;
+    return Piece{kCrLf + options_.chatter + kCrLf, nextChatter_, true};
+}
+
 std::optional<HandsetSim::Piece> HandsetSim::peekOutput() const {
     QMutexLocker lock(&mutex_);
+    if (auto chatter = chatterDue())
+        return chatter;
     if (output_.empty())
         return std::nullopt;
     return output_.front();
@@ -201,10 +221,15 @@ std::optional<HandsetSim::Piece> HandsetSim::peekOutput() const {
 
 std::optional<HandsetSim::Piece> HandsetSim::takeOutput() {
     QMutexLocker lock(&mutex_);
+    if (auto chatter = chatterDue()) {
+        nextChatter_ = std::max(nextChatter_, Clock::now()) + options_.chatterEvery;
+        return chatter;
+    }
     if (output_.empty())
         return std::nullopt;
     Piece piece = std::move(output_.front());
     output_.pop_front();
+    betweenLines_ = piece.bytes.endsWith('\n');
     return piece;
 }
 
@@ -220,6 +245,8 @@ void HandsetSim::dropLine() {
     line_.clear();
     pdu_.clear();
     lineFreeAt_ = {};
+    betweenLines_ = true;
+    nextChatter_ = Clock::now() + options_.chatterEvery;
     if (model_.awaitingPdu()) {
         addLog(QByteArrayLiteral("CANCEL"));
         model_.cancelPdu();

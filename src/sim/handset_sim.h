@@ -29,6 +29,9 @@ class HandsetSim {
     struct Piece {
         QByteArray bytes;
         Clock::time_point due;
+        // Sent on the handset's own clock (chatter), not in answer to the client: even a line
+        // that hands answers over at once waits for it.
+        bool onOwnClock = false;
     };
 
     explicit HandsetSim(SimState state = demoSimState(), SimOptions options = {});
@@ -36,7 +39,9 @@ class HandsetSim {
     // Bytes from the client, received at `now`.
     void receive(QByteArrayView bytes, Clock::time_point now = Clock::now());
 
+    // Answers still queued (chatter does not count).
     bool hasOutput() const;
+    // The next piece, answers and chatter in the order they are due.
     std::optional<Piece> peekOutput() const;
     std::optional<Piece> takeOutput();
 
@@ -66,6 +71,7 @@ class HandsetSim {
                 Clock::time_point now);
     void send(QByteArray bytes, Clock::time_point ready);
     void addLog(const QByteArray& line);
+    std::optional<Piece> chatterDue() const;
 
     mutable QMutex mutex_;
     SimOptions options_;
@@ -79,6 +85,8 @@ class HandsetSim {
     qint64 bytesSent_ = 0;
     bool hungUp_ = false;
     int lineDrops_ = 0;
+    bool betweenLines_ = true;  // the last piece taken ended a line
+    Clock::time_point nextChatter_;
     QRandomGenerator random_;
     QList<QByteArray> log_;
     QFile logFile_;

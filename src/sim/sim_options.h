@@ -28,6 +28,10 @@ struct SimOptions {
     QByteArray garbage;                    // line noise sent before every reply
     // Older: PDUs without the service-centre field, and ",1" after the slot in +CPBW.
     HandsetDialect dialect = HandsetDialect::Standard;
+    QByteArray chatter;  // unsolicited line sent on its own every chatterEvery
+    std::chrono::milliseconds chatterEvery{0};
+    QMap<QByteArray, QByteArray> surplus;  // command key -> a line sent after its whole answer
+    QMap<QByteArray, QByteArray> echoAs;   // command key -> echoed instead of the command line
 
     bool chunked() const { return chunkSize > 0 || randomChunks; }
 };
@@ -35,6 +39,17 @@ struct SimOptions {
 // "CMD=TEXT": every CMD is answered with TEXT as its final result. Throws pelmar::Error when
 // the text holds no "=" or no command.
 void addReplyOverride(SimOptions& options, QByteArrayView commandAndText);
+
+// "CMD=TEXT": TEXT follows every answer to CMD as one more line. Throws as addReplyOverride.
+void addSurplusLine(SimOptions& options, QByteArrayView commandAndText);
+
+// "CMD=TEXT": every CMD line is echoed as TEXT, whatever the echo setting. Throws as
+// addReplyOverride.
+void addEchoAs(SimOptions& options, QByteArrayView commandAndText);
+
+// "TEXT@MS": TEXT is sent as an unsolicited line every MS milliseconds (1 or more). Throws
+// pelmar::Error on anything else.
+void setChatter(SimOptions& options, QByteArrayView textAndPeriod);
 
 // "N" (bytes per piece, 1 or more) or "random". Throws pelmar::Error on anything else.
 void setChunking(SimOptions& options, QByteArrayView chunking);

@@ -60,7 +60,7 @@ QByteArray SimTransport::read(std::chrono::milliseconds timeout) {
         std::this_thread::sleep_until(deadline);
         return {};
     }
-    if (timing_ == Timing::Real) {
+    if (timing_ == Timing::Real || next->onOwnClock) {
         if (next->due > deadline) {
             std::this_thread::sleep_until(deadline);
             return {};

@@ -10,9 +10,10 @@ namespace pelmar {
 // An in-memory line to a HandsetSim, for tests and the demo mode. Each read returns at most one
 // piece of the handset's output, so chunked output reaches the client in as many reads.
 // Real timing sleeps through think time and pacing (writes take their time on the line too);
-// fast timing hands every piece over at once but still sleeps through a read's time-out when
-// nothing is coming. When the handset hangs up, the pieces it got out are still read, then
-// reads, writes and opens throw pelmar::Error, as with a device that vanished.
+// fast timing hands every answer over at once (chatter keeps the handset's own clock) but still
+// sleeps through a read's time-out when nothing is coming. When the handset hangs up, the pieces it
+// got out are still read, then reads, writes and opens throw pelmar::Error, as with a device that
+// vanished.
 class SimTransport : public Transport {
   public:
     enum class Timing { Fast, Real };

@@ -101,10 +101,15 @@ MessageListing ReadMessages(AtChannel& channel, const Progress& progress) {
         // A storage that cannot be chosen or counted still lists: the count is for progress.
         const int expected = storedMessageCount(channel.command("at+cpms=\"SM\""));
         int seen = 0;
-        const AtReply reply = channel.command("at+cmgl=4", [&](const QByteArray& line) {
-            if (line.startsWith("+CMGL:"))
-                reportProgress(progress, readingText(++seen, expected));
-        });
+        // The count bounds how long the listing may take; 1000 stands for a storage that did
+        // not say (a SIM holds at most 255).
+        const AtReply reply = channel.command(
+            "at+cmgl=4",
+            [&](const QByteArray& line) {
+                if (line.startsWith("+CMGL:"))
+                    reportProgress(progress, readingText(++seen, expected));
+            },
+            expected >= 0 ? expected : 1000);
         if (reply.isOk()) {
             listingText = reply.text();
             listed = true;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -96,6 +97,50 @@ INSTANTIATE_TEST_SUITE_P(Replies, SendOverPtyTest,
                                          SendCase{"NetworkRefusal", "CMGS=+CMS ERROR: 500", 1,
                                                   "The handset answered \"+CMS ERROR: 500\" (unknown error)."}),
                          test::ByLabel());
+
+struct LineFaultCase {
+    const char* label;
+    const char* simOptions;  // separated by "|"
+    const char* args;
+    int exitCode;
+    const char* lastLinePart;  // a text the outcome line holds
+    const char* errPart;       // a text stderr holds; empty for none
+};
+
+class LineFaultOverPtyTest : public testing::TestWithParam<LineFaultCase> {};
+
+// A handset that keeps talking or answers out of turn: the wait ends at the line time-out (2 s
+// here), and a reply that is not the command's own never reads as "Done.".
+TEST_P(LineFaultOverPtyTest, EndsInTimeAndTruthfully) {
+    const LineFaultCase& c = GetParam();
+    SimProcess sim(QString::fromLatin1(c.simOptions).split(QLatin1Char('|')));
+    ASSERT_FALSE(sim.device().isEmpty());
+    QElapsedTimer clock;
+    clock.start();
+    const test::CliResult r =
+        test::runCli(cliArgs(sim.device(), QString::fromLatin1(c.args)), {}, 10000);
+    EXPECT_LT(clock.elapsed(), 3500);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.out.constData() << r.err.constData();
+    EXPECT_TRUE(lastLine(r.out).contains(c.lastLinePart)) << r.out.constData();
+    EXPECT_TRUE(r.err.contains(c.errPart)) << r.err.constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, LineFaultOverPtyTest,
+    testing::Values(LineFaultCase{"RingEverySecondToASilentHandset",
+                                  "--chatter|RING@1000|--silent|CGMI", "identify", 3,
+                                  "Read timeout.", ""},
+                    LineFaultCase{"RingEverySecondWhileListing", "--chatter|RING@1000", "sms|list",
+                                  0, "Done.", ""},
+                    LineFaultCase{"SurplusOkAfterEachDeletion",
+                                  "--state|" PELMAR_TEST_DATA "/sim-basic.json|--surplus|CMGD=OK",
+                                  "sms|delete|1|3|99", 1, "could not be deleted",
+                                  "Not deleted: 99"},
+                    LineFaultCase{"ForeignEchoOfTheFirstCommand", "--echo-as|CGMI=AT+XYZ",
+                                  "identify", 3, "AT+XYZ", ""},
+                    LineFaultCase{"ForeignEchoOfADeletion", "--echo-as|CMGD=AT+XYZ", "sms|delete|1",
+                                  3, "AT+XYZ", ""}),
+    test::ByLabel());
 
 TEST(HandsetCliTest, ThirtyMessagesByteByByteAllDecoded) {
     SimProcess sim({QStringLiteral("--state"), sample("sim-30-messages.json"),
@@ -247,6 +292,16 @@ INSTANTIATE_TEST_SUITE_P(
             2},
         RefusalCase{"PictureSent", "smart|picture|--number|+1|--text|Hi|--send", 0}),
     test::ByLabel());
+
+TEST(HandsetCliTest, TimeoutThatIsNoLineTimeoutIsBadInput) {
+    for (const char* value : {"nan", "inf", "-1", "0", "0.0001", "3601"}) {
+        const test::CliResult r = test::runCli(
+            {QStringLiteral("--port"), QStringLiteral("sim"), QStringLiteral("--timeout"),
+             QLatin1StringView(value), QStringLiteral("identify")});
+        EXPECT_EQ(r.exitCode, 2) << value;
+        EXPECT_TRUE(r.err.contains("--timeout takes seconds")) << value << r.err.constData();
+    }
+}
 
 TEST(HandsetCliTest, MissingDeviceIsALinkFailure) {
     const test::CliResult r = test::runCli(

@@ -179,19 +179,6 @@ TEST_P(TranscriptTest, RepliesComeOutWhole) {
 INSTANTIATE_TEST_SUITE_P(Handsets, TranscriptTest, testing::ValuesIn(transcriptCases()),
                          test::ByLabel());
 
-TEST(AtChannelTest, TwoRepliesInOneReadAnswerTwoCommands) {
-    ScriptedTransport line;
-    line.answer("\r\nOK\r\n\r\n+CPBS: \"SM\",3,250\r\n\r\nOK\r\n+CMTI: \"SM\",5\r\n");
-    AtChannel channel(line, 300ms);
-    channel.OpenPort();
-    EXPECT_TRUE(channel.command("at+cpbs=\"SM\"").isOk());
-    const AtReply second = channel.command("at+cpbs?");
-    EXPECT_EQ(second.lines, QByteArrayList{"+CPBS: \"SM\",3,250"});
-    // the code after the second reply is not lost: the next reply carries it
-    line.answer("\r\nOK\r\n");
-    EXPECT_EQ(channel.command("at").unsolicited, QByteArrayList{"+CMTI: \"SM\",5"});
-}
-
 TEST(AtChannelTest, LinesAreSeenAsTheyArrive) {
     ScriptedTransport line;
     line.setChunk(5);
@@ -226,75 +213,135 @@ TEST(AtChannelTest, CommandWithLineBreakIsRefusedBeforeWriting) {
     EXPECT_TRUE(line.written.isEmpty());
 }
 
+enum class Ends { Ok, Timeout, Mismatch };
+
 struct WaitCase {
     const char* label;
-    QByteArray answer;
+    QByteArray answer;  // to the listing command, after an "at" answered with echo on
     qsizetype chunk;
     std::chrono::milliseconds pause;  // before each piece
-    bool timesOut;
+    int expectedEntries;              // -1: an ordinary command
+    Ends ends;
+    std::chrono::milliseconds atLeast, below;
+    const char* stray = "";  // for a mismatch: the line that answered another command
 };
 
 class WaitTest : public testing::TestWithParam<WaitCase> {};
 
-// The time-out counts from the last complete line: silence and garbage end the wait, a slow
-// listing that keeps delivering lines does not.
-TEST_P(WaitTest, TimesOutOnlyWithoutCompleteLines) {
+// Only the reply's own lines extend the wait, within a total deadline: a line time-out for an
+// ordinary command, more for a listing of some entries. Chatter and foreign answers do not.
+TEST_P(WaitTest, EndsInTime) {
     const WaitCase& c = GetParam();
     ScriptedTransport line;
-    line.setChunk(c.chunk);
-    line.setPause(c.pause);
+    line.answer("at\r\r\nOK\r\n");
     line.answer(c.answer);
     AtChannel channel(line, 300ms);
+    channel.setListingAllowance({50ms, 100ms});
     channel.OpenPort();
+    ASSERT_TRUE(channel.command("at").isOk());
+    line.setChunk(c.chunk);
+    line.setPause(c.pause);
     const auto start = Clock::now();
-    if (c.timesOut) {
-        try {
-            channel.command("at+cmgl=4");
-            FAIL() << "no time-out";
-        } catch (const ReadTimeout& e) {
-            EXPECT_EQ(
-                e.message(),
-                QStringLiteral("Read timeout. Possibly COM3 is not a valid port for Dovrel."));
-        }
-        const auto took = Clock::now() - start;
-        EXPECT_GE(took, 300ms);
-        EXPECT_LT(took, 900ms);
-    } else {
-        EXPECT_TRUE(channel.command("at+cmgl=4").isOk());
-        EXPECT_GT(Clock::now() - start, 600ms);  // longer than the time-out in all
+    Ends ends = Ends::Ok;
+    QString text;
+    try {
+        EXPECT_TRUE(channel.command("at+cmgl=4", {}, c.expectedEntries).isOk());
+    } catch (const ReadTimeout& e) {
+        ends = Ends::Timeout;
+        text = e.message();
+    } catch (const ReplyMismatch& e) {
+        ends = Ends::Mismatch;
+        text = e.message();
+    }
+    const auto took = Clock::now() - start;
+    EXPECT_EQ(ends, c.ends) << text.toStdString();
+    EXPECT_GE(took, c.atLeast);
+    EXPECT_LT(took, c.below);
+    if (ends == Ends::Timeout) {
+        EXPECT_EQ(text,
+                  QStringLiteral("Read timeout. Possibly COM3 is not a valid port for Dovrel."));
+    } else if (ends == Ends::Mismatch) {
+        EXPECT_EQ(text, QStringLiteral("No answer to \"at+cmgl=4\" came from COM3: the handset "
+                                       "sent \"%1\", which answers another command.")
+                            .arg(QLatin1StringView(c.stray)));
     }
 }
 
-QByteArray slowListing() {
-    QByteArray listing;
-    for (int i = 1; i <= 8; ++i) {
-        listing += "+CMGL: " + QByteArray::number(i) + ",1,,3\r\n000000\r\n";
+QByteArray repeated(const QByteArray& piece, int times) {
+    QByteArray out;
+    for (int i = 0; i < times; ++i) {
+        out += piece;
     }
-    return listing + "OK\r\n";
+    return out;
 }
+
+QByteArray listing(int entries, const QByteArray& end = "OK\r\n") {
+    QByteArray out = "at+cmgl=4\r\r\n";
+    for (int i = 1; i <= entries; ++i) {
+        out += "+CMGL: " + QByteArray::number(i) + ",1,,3\r\n000000\r\n";
+    }
+    return out + end;
+}
+
+const QByteArray kRing = "\r\nRING\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Waits, WaitTest,
-    testing::Values(WaitCase{"Silence", "", 0, 0ms, true},
-                    WaitCase{"EchoThenSilence", "at+cmgl=4\r\r\n+CMGL: 1,1,,3\r\n", 0, 0ms, true},
-                    WaitCase{"GarbageWithoutLineEnds", QByteArray(400, '\xFF'), 4, 5ms, true},
-                    // one line about every 50 ms, 17 lines: 850 ms against a 300 ms time-out
-                    WaitCase{"SlowListingKeepsArriving", slowListing(), 7, 25ms, false}),
+    testing::Values(
+        WaitCase{"Silence", "", 0, 0ms, -1, Ends::Timeout, 300ms, 600ms},
+        WaitCase{"EchoThenSilence", "at+cmgl=4\r\r\n+CMGL: 1,1,,3\r\n", 0, 0ms, -1, Ends::Timeout,
+                 300ms, 600ms},
+        WaitCase{"GarbageWithoutLineEnds", QByteArray(400, '\xFF'), 4, 5ms, -1, Ends::Timeout,
+                 300ms, 600ms},
+        // a line every 50 ms, 17 lines: 850 ms against a 300 ms time-out, 20 entries allowed
+        WaitCase{"SlowListingKeepsArriving", listing(8), 7, 25ms, 20, Ends::Ok, 600ms, 1400ms},
+        WaitCase{"SlowReplyOfAnOrdinaryCommand", listing(8), 7, 25ms, -1, Ends::Timeout, 300ms,
+                 600ms},
+        WaitCase{"RingEvery50ms", repeated(kRing, 40), 8, 50ms, -1, Ends::Timeout, 300ms, 600ms},
+        WaitCase{"RingsAfterTwoEntries", listing(2, repeated(kRing, 40)), 8, 25ms, 20,
+                 Ends::Timeout, 300ms, 1000ms},
+        // 300 ms + 2 x 50 ms + 100 ms, though entries keep coming for 2 s
+        WaitCase{"ListingBeyondItsCount", listing(80), 14, 50ms, 2, Ends::Timeout, 500ms, 800ms},
+        WaitCase{"ForeignEchoAndItsAnswer", "AT+XYZ\r\r\nOK\r\n", 0, 0ms, -1, Ends::Mismatch, 300ms,
+                 600ms, "AT+XYZ"},
+        WaitCase{"ResultBeforeTheEcho", "\r\n+CMS ERROR: 321\r\n", 0, 0ms, -1, Ends::Mismatch,
+                 300ms, 600ms, "+CMS ERROR: 321"}),
     test::ByLabel());
 
-TEST(AtChannelTest, ReplyOverOneMebibyteIsAnError) {
-    ScriptedTransport line;
-    QByteArray flood;
-    const QByteArray entry = "+CPBR: 1,\"12345\",129,\"" + QByteArray(200, 'x') + "\"\r\n";
-    while (flood.size() <= 2 * AtChannel::kMaxReplySize) {
-        flood += entry;
+struct CapCase {
+    const char* label;
+    int entries;          // long message entries sent, then OK
+    int expectedEntries;  // -1: an ordinary command
+    bool tooLong;
+};
+
+class ReplyCapTest : public testing::TestWithParam<CapCase> {};
+
+// 1 MiB for a reply, and room for the entries a listing was expected to hold besides.
+TEST_P(ReplyCapTest, ListingsAreReadWholeFloodsAreCut) {
+    const CapCase& c = GetParam();
+    const QByteArray pdu(352, 'A');  // 176 octets
+    QByteArray answer;
+    for (int i = 1; i <= c.entries; ++i) {
+        answer += "+CMGL: " + QByteArray::number(i) + ",1,,176\r\n" + pdu + "\r\n";
     }
+    ScriptedTransport line;
     line.setChunk(64 * 1024);
-    line.answer(flood);
+    line.answer(answer + "OK\r\n");
     AtChannel channel(line, 300ms);
     channel.OpenPort();
-    EXPECT_THROW(channel.command("at+cpbr=1,250"), ReplyTooLong);
+    if (c.tooLong) {
+        EXPECT_THROW(channel.command("at+cmgl=4", {}, c.expectedEntries), ReplyTooLong);
+    } else {
+        EXPECT_EQ(channel.command("at+cmgl=4", {}, c.expectedEntries).lines.size(), 2 * c.entries);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Caps, ReplyCapTest,
+                         testing::Values(CapCase{"FloodToAnOrdinaryCommand", 3200, -1, true},
+                                         CapCase{"ThousandsOfLongMessages", 3200, 3200, false},
+                                         CapCase{"ListingFarBeyondItsCount", 6400, 100, true}),
+                         test::ByLabel());
 
 TEST(AtChannelTest, WaitForPromptThatNeverComesSendsEscape) {
     ScriptedTransport line;

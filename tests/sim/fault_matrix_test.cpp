@@ -246,6 +246,12 @@ void timedOut(const Observed& r) {
     nothingChanged(r);
 }
 
+void answeredAnotherCommand(const Observed& r) {
+    EXPECT_TRUE(r.outcome.text.contains(QStringLiteral("\"AT+XYZ\", which answers another")))
+        << r.outcome.text.toStdString();
+    callerUntouched(r);
+}
+
 void promptTimedOut(const Observed& r) {
     timedOut(r);
     promptCancelled(r);
@@ -301,6 +307,20 @@ const Fault kFaults[] = {
      Timing::Fast, Kind::Failed, promptTimedOut, 1, true},
     {"Silent", [](SimOptions& o, const QByteArray& c, qint64) { o.silent.insert(c); }, Timing::Fast,
      Kind::Failed, timedOut, 1},
+    {"RingWhileThinking",
+     [](SimOptions& o, const QByteArray&, qint64) {
+         o.think = kThink;
+         o.chatter = "RING";
+         o.chatterEvery = 20ms;
+     },
+     Timing::Real, Kind::Done, effectShows},
+    // a refusal after every answer: it must not answer the next command
+    {"SurplusRefusal",
+     [](SimOptions& o, const QByteArray& c, qint64) { o.surplus.insert(c, "+CMS ERROR: 321"); },
+     Timing::Fast, Kind::Done, effectShows},
+    {"ForeignEcho",
+     [](SimOptions& o, const QByteArray& c, qint64) { o.echoAs.insert(c, "AT+XYZ"); }, Timing::Fast,
+     Kind::Failed, answeredAnotherCommand, 1},
     {"HangUpMidTransfer",
      [](SimOptions& o, const QByteArray&, qint64 clean) { o.hangupAfter = clean / 2; },
      Timing::Fast, Kind::Failed, callerUntouched},

@@ -21,7 +21,8 @@ const char kUsage[] =
     "usage: pelmar-handset-sim [--state FILE.json] [--baud N] [--think-ms N]\n"
     "         [--chunk N|random|1] [--reply 'CMD=TEXT']... [--no-prompt CMD] [--silent CMD]\n"
     "         [--urc TEXT] [--hangup-after BYTES] [--older-handset] [--save-state FILE.json]\n"
-    "         [--log FILE]\n"
+    "         [--log FILE] [--chatter TEXT@MS] [--surplus 'CMD=TEXT']... [--echo-as "
+    "'CMD=TEXT']...\n"
     "--older-handset (or --no-smsc): PDUs without the SMSC field, \",1\" after the slot in +CPBW\n";
 
 struct Settings {
@@ -75,6 +76,12 @@ Settings parseArguments(const QStringList& args) {
         {QStringLiteral("--silent"),
          [&](const QString& v) { o.silent.insert(pelmar::atCommandKey(v.toLocal8Bit())); }},
         {QStringLiteral("--urc"), [&](const QString& v) { o.urc = v.toLocal8Bit(); }},
+        {QStringLiteral("--chatter"),
+         [&](const QString& v) { pelmar::setChatter(o, v.toLocal8Bit()); }},
+        {QStringLiteral("--surplus"),
+         [&](const QString& v) { pelmar::addSurplusLine(o, v.toLocal8Bit()); }},
+        {QStringLiteral("--echo-as"),
+         [&](const QString& v) { pelmar::addEchoAs(o, v.toLocal8Bit()); }},
         {QStringLiteral("--hangup-after"),
          [&](const QString& v) { o.hangupAfter = number(QStringLiteral("--hangup-after"), v, 0); }},
     };
