@@ -23,6 +23,7 @@ PortSelector::PortSelector(QWidget* parent) : QComboBox(parent), m_lister(&avail
     setMinimumContentsLength(24);
     setToolTip(QStringLiteral("Choose a port from the list or type a device path"));
     refreshPorts();
+    setCurrentIndex(-1);  // the window chooses: the stored port, or the first one on a first run
     connect(this, &QComboBox::activated, this, &PortSelector::emitChoice);
     connect(lineEdit(), &QLineEdit::editingFinished, this, &PortSelector::emitChoice);
 }
