@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -324,15 +325,43 @@ TEST_F(ShellTest, WindowAndCliShareTheDataFolder) {
     EXPECT_EQ(given.out.trimmed(), data.path().toUtf8());
 }
 
-// Two real processes: the second start hands over to the first and ends.
-TEST(SingleInstanceTest, SecondStartRaisesTheFirstAndEnds) {
-    QTemporaryDir home;
+// The real program in a throw-away home, without a display.
+QProcessEnvironment programEnvironment(const QTemporaryDir& home) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"HOME"_qs, home.path());
     env.insert(u"XDG_CONFIG_HOME"_qs, home.filePath(u"config"_qs));
     env.insert(u"XDG_DATA_HOME"_qs, home.filePath(u"data"_qs));
     env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
     env.insert(u"QT_LOGGING_RULES"_qs, u"pelmar.instance.debug=true"_qs);
+    return env;
+}
+
+// Every page at 100 % and 200 %: the same layout, twice the pixels, nothing squeezed.
+TEST(ScreenshotTest, EveryPageIsWrittenAtBothScales) {
+    QTemporaryDir home;
+    QSize settingsSize[2];
+    for (int scale : {1, 2}) {
+        QProcess p;
+        QProcessEnvironment env = programEnvironment(home);
+        env.insert(u"QT_SCALE_FACTOR"_qs, QString::number(scale));
+        p.setProcessEnvironment(env);
+        const QString dir = home.filePath(QString::number(scale));
+        p.start(QStringLiteral(PELMAR_APP_PATH), {u"--demo"_qs, u"--screenshots"_qs, dir});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+        EXPECT_EQ(QDir(dir).entryList({u"*.png"_qs}).join(u' ').toStdString(),
+                  "1-settings.png 2-send-ems.png 3-send-logo.png 4-send-sms.png 5-read-sms.png "
+                  "6-rudarovov.png");
+        settingsSize[scale - 1] = QImage(QDir(dir).filePath(u"1-settings.png"_qs)).size();
+    }
+    EXPECT_GE(settingsSize[0].width(), TPelmarMainForm::kMinimumSize.width());
+    EXPECT_EQ(settingsSize[1], settingsSize[0] * 2);
+}
+
+// Two real processes: the second start hands over to the first and ends.
+TEST(SingleInstanceTest, SecondStartRaisesTheFirstAndEnds) {
+    QTemporaryDir home;
+    const QProcessEnvironment env = programEnvironment(home);
     const auto start = [&](QProcess& p) {
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(PELMAR_APP_PATH), {});
