@@ -2,6 +2,7 @@
 #include <QStringList>
 
 #include "cli/cli_common.h"
+#include "phonebook/data_location.h"
 
 using namespace pelmar::cli;
 
@@ -24,12 +25,16 @@ constexpr CommandGroup kGroups[] = {
 int usage() {
     printOut(
         QStringLiteral("Usage: pelmar-cli <command> [options]\n"
-                       "       pelmar-cli --port DEVICE <handset command> [options]\n\nCommands:"));
+                       "       pelmar-cli --port DEVICE <handset command> [options]\n"
+                       "       pelmar-cli [--data-dir DIR] data-dir\n\nCommands:"));
     for (const CommandGroup& g : kGroups) {
         printOut(QStringLiteral("  %1  %2")
                      .arg(QLatin1StringView(g.name), -10)
                      .arg(QLatin1StringView(g.summary)));
     }
+    printOut(
+        QStringLiteral("  data-dir    print the folder of the phonebook files (sm.dat, me.dat, "
+                       "ld.dat) that the window uses too"));
     printOut(QStringLiteral("\nHandset commands (with --port): see pelmar-cli --port DEV --help"));
     return kExitDone;
 }
@@ -38,10 +43,22 @@ int usage() {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("pelmar-cli"));
+    pelmar::setApplicationIdentity();
     if (const auto problem = argumentEncodingProblem(argc, argv))
         return badInput(*problem);
     QStringList args = QCoreApplication::arguments().mid(1);
+
+    QString dataDir;
+    if (!args.isEmpty() && args.first() == QStringLiteral("--data-dir")) {
+        if (args.size() < 2)
+            return badInput(QStringLiteral("--data-dir needs a folder"));
+        dataDir = args.at(1);
+        args = args.mid(2);
+    }
+    if (args.value(0) == QStringLiteral("data-dir")) {
+        printOut(pelmar::phoneBookDirectory(dataDir));
+        return kExitDone;
+    }
 
     if (args.isEmpty() || args.first() == QStringLiteral("--help") ||
         args.first() == QStringLiteral("-h")) {

@@ -1,7 +1,10 @@
 #include "phonebook/data_location.h"
 
+#include "phonebook/phone_books.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -17,13 +20,26 @@ bool canCreateFilesIn(const QString& dir) {
     return probe.open();
 }
 
+bool holdsPhoneBookFile(const QString& dir) {
+    for (const PhoneBookKindInfo& info : kPhoneBookKinds) {
+        if (QFileInfo::exists(QDir(dir).filePath(info.fileName)))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+void setApplicationIdentity() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Pelmar"));
+    QCoreApplication::setApplicationName(QStringLiteral("Pelmar"));
+}
 
 QString choosePhoneBookDirectory(const QString& overrideDir, const QString& programDir,
                                  const QString& userDataDir) {
     if (!overrideDir.isEmpty())
         return overrideDir;
-    if (canCreateFilesIn(programDir))
+    if (holdsPhoneBookFile(programDir) && canCreateFilesIn(programDir))
         return programDir;
     return userDataDir;
 }

@@ -214,14 +214,17 @@ TEST(PhoneBooksTest, LoadSortsAndChangesNothingOnError) {
     EXPECT_EQ(specOf(books.PhoneBookSM), QStringLiteral("a=2;b=1"));
 }
 
-TEST(DataLocationTest, OverrideThenWritableProgramFolderThenUserFolder) {
+TEST(DataLocationTest, OverrideThenWritableProgramFolderHoldingTheFilesThenUserFolder) {
     QTemporaryDir program;
     const QString user = QStringLiteral("/user");
     EXPECT_EQ(choosePhoneBookDirectory(QStringLiteral("/d"), program.path(), user), u"/d");
-    EXPECT_EQ(choosePhoneBookDirectory({}, program.path(), user), program.path());
-    EXPECT_EQ(choosePhoneBookDirectory({}, path(program, "gone"), user), user);
+    // A writable program folder without phonebook files is an ordinary install.
+    EXPECT_EQ(choosePhoneBookDirectory({}, program.path(), user), user);
     EXPECT_TRUE(
         QDir(program.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    storeOf("a=1").saveFile(path(program, "me.dat"));
+    EXPECT_EQ(choosePhoneBookDirectory({}, program.path(), user), program.path());
+    EXPECT_EQ(choosePhoneBookDirectory({}, path(program, "gone"), user), user);
 }
 
 }  // namespace

@@ -1,0 +1,164 @@
+#include "app/pelmar_main_form.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QSettings>
+#include <QStyle>
+
+#include "app/app_settings.h"
+#include "app/settings_page.h"
+#include "link/ui/dialogs.h"
+#include "link/ui/operation_status.h"
+#include "link/ui/port_selector.h"
+#include "phonebook/data_location.h"
+#include "phonebook/ui/phonebook_page.h"
+#include "smart/ui/send_ems_page.h"
+#include "smart/ui/send_logo_page.h"
+#include "sms/ui/read_sms_page.h"
+#include "sms/ui/send_sms_page.h"
+#include "ui_pelmar_main_form.h"
+
+namespace pelmar {
+
+TPelmarMainForm::TPelmarMainForm(Dialogs& dialogs, const StartOptions& options, QWidget* parent)
+    : QMainWindow(parent),
+      ui(new Ui::TPelmarMainForm),
+      m_dialogs(dialogs),
+      m_options(options),
+      m_files(phoneBookDirectory(options.dataDir)) {
+    ui->setupUi(this);
+    composePages();
+    composeStatusBar();
+    FormCreate();
+    fixSize();
+}
+
+TPelmarMainForm::~TPelmarMainForm() {
+    delete ui;
+}
+
+QTabWidget* TPelmarMainForm::pageControl() const {
+    return ui->PageControl1;
+}
+
+bool TPelmarMainForm::olderHandset() const {
+    return m_settings->olderHandsetCheck()->isChecked();
+}
+
+void TPelmarMainForm::composePages() {
+    struct Page {
+        QWidget* widget;
+        QStyle::StandardPixmap icon;
+        const char* caption;
+    };
+    m_settings = new SettingsPage;
+    const Page pages[] = {
+        {m_settings, QStyle::SP_ComputerIcon, "Settings"},
+        {new SendEmsPage, QStyle::SP_MediaVolume, "Send EMS"},
+        {new SendLogoPage, QStyle::SP_DesktopIcon, "Send Logo"},
+        {new SendSmsPage, QStyle::SP_ArrowForward, "Send SMS"},
+        {new ReadSmsPage, QStyle::SP_DirOpenIcon, "Read SMS"},
+        {new PhoneBookPage, QStyle::SP_FileDialogDetailedView, "RudarOvov"},
+    };
+    for (const Page& page : pages) {
+        ui->PageControl1->addTab(page.widget, style()->standardIcon(page.icon),
+                                 QString::fromLatin1(page.caption));
+    }
+    ui->PageControl1->setCurrentIndex(0);
+}
+
+void TPelmarMainForm::composeStatusBar() {
+    m_status = new OperationStatus;
+    m_phoneIdentity = new QLabel;
+    m_phoneIdentity->setObjectName(QStringLiteral("PhoneIdentity"));
+    m_phoneIdentity->setAccessibleName(QStringLiteral("Handset"));
+    m_phoneIdentity->setToolTip(QStringLiteral("The handset's maker and model"));
+    // Panel 0 takes the room of about 350 of the original 517 pixels, panel 1 the rest.
+    m_phoneIdentity->setMinimumWidth(m_phoneIdentity->fontMetrics().averageCharWidth() * 22);
+    ui->MainStatusBar->addWidget(m_status, 2);
+    ui->MainStatusBar->addPermanentWidget(m_phoneIdentity, 1);
+}
+
+void TPelmarMainForm::fixSize() {
+    // A fixed window like a dialog: as big as its contents ask, never resized or maximised.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(sizeHint().expandedTo(kMinimumSize));
+}
+
+void TPelmarMainForm::FormCreate() {
+    // The counters, the encoding combos, the message counter, the Inbox node, the sample
+    // ringtone, the SIM phonebook view and the operator list start with their pages.
+    const AppSettings stored = AppSettings::load(QSettings());
+    PortSelector* selector = m_settings->portSelector();
+    const QString override = m_options.portOverride();
+    if (!override.isEmpty()) {
+        selector->setPortName(override);
+        m_portToStore = stored.port;
+    } else if (!stored.port.isEmpty()) {
+        selector->setPortName(stored.port);
+        m_portToStore = stored.port;
+    } else if (selector->count() > 1) {
+        // First run: the first port the system reports; never the demo handset by accident.
+        selector->setCurrentIndex(0);
+        m_portToStore = selector->portName();
+    } else {
+        selector->setCurrentIndex(-1);
+    }
+    SetPortName(selector->portName());
+    connect(selector, &PortSelector::portChosen, this, &TPelmarMainForm::ComPortSelectorChange);
+    m_settings->olderHandsetCheck()->setChecked(stored.olderHandset);
+
+    // A file that cannot be read is reported; the other stores load, and the window opens.
+    for (const QString& error : m_files.LoadPhoneBooks(m_phoneBooks))
+        m_dialogs.showError(this, error);
+}
+
+bool TPelmarMainForm::FormClose() {
+    QSettings settings;
+    AppSettings{m_portToStore, olderHandset()}.save(settings);
+    try {
+        m_files.SavePhoneBooks(m_phoneBooks);
+        return true;
+    } catch (const Error& e) {
+        m_dialogs.showError(this, e.message());
+        return m_dialogs.confirmWarning(
+            this, QStringLiteral("The phonebooks could not be saved, so your changes to them "
+                                 "would be lost.\n\nQuit without saving them?"));
+    }
+}
+
+void TPelmarMainForm::closeEvent(QCloseEvent* event) {
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TPelmarMainForm::ComPortSelectorChange(const QString& name) {
+    m_portToStore = name;
+    SetPortName(name);
+}
+
+void TPelmarMainForm::SetPortName(const QString& name) {
+    if (name == m_portName)
+        return;
+    m_portName = name;
+    emit portNameChanged(name);
+}
+
+void TPelmarMainForm::bringToFront() {
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TPelmarMainForm::setPhoneIdentity(const QString& identity) {
+    m_phoneIdentity->setText(identity);
+}
+
+}  // namespace pelmar
