@@ -1,0 +1,35 @@
+#pragma once
+
+#include <stop_token>
+#include <type_traits>
+#include <utility>
+
+#include "link/at_channel.h"
+#include "link/operation_frame.h"
+
+namespace pelmar {
+
+// `job` after the handset identification that sending, storing, listing and reading a
+// phonebook begin with (the runner shows the identity it finds). A handset that does not tell
+// its maker and model is still used; a line that failed or was cancelled during the
+// identification ends the job there, rather than costing a second full wait on the same dead
+// line.
+template <class F>
+auto identifiedJob(F job) {
+    return [job = std::move(job)](AtChannel& channel, const Progress& progress,
+                                  std::stop_token stop) mutable {
+        using R = std::invoke_result_t<F&, AtChannel&, const Progress&, std::stop_token>;
+        const Outcome identified = IdentifyHandset(channel);
+        if (identified.kind == Outcome::Kind::Failed) {
+            R result{};
+            if constexpr (std::is_same_v<R, Outcome>)
+                result = identified;
+            else
+                result.outcome = identified;
+            return result;
+        }
+        return job(channel, progress, stop);
+    };
+}
+
+}  // namespace pelmar
