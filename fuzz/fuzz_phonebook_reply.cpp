@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "link/command_text.h"
 #include "phonebook/phonebook_reply.h"
 
 using namespace pelmar;
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
     }
     for (const QByteArray& line : read.unreadable) {
-        if (line.isEmpty() || crossesLineEnd(line) || escapedReplyLine(line).contains(u'\r'))
+        if (line.isEmpty() || crossesLineEnd(line) || escapedBytes(line).contains(u'\r'))
             std::abort();
     }
     return 0;

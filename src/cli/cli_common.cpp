@@ -15,25 +15,9 @@ void printOut(const QString& line) {
 }
 
 void printErr(const QString& line) {
-    const QByteArray bytes = escapedControls(line).toUtf8() + '\n';
+    const QByteArray bytes = escapedText(line).toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
     std::fflush(stderr);
-}
-
-QString escapedControls(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u < 0xA0)) {
-            out += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
-        } else if ((u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069)) {
-            out += QStringLiteral("\\u") + QString::number(u, 16).toUpper();
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 std::optional<QString> argumentEncodingProblem(int argc, const char* const argv[]) {

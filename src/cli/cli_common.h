@@ -18,14 +18,10 @@ constexpr int kExitRefused = 1;      // the handset refused or failed the operat
 constexpr int kExitBadInput = 2;     // bad arguments or unreadable input
 constexpr int kExitLinkFailure = 3;  // time-out, port error
 
-// Text goes out as UTF-8. printErr shows control characters escaped (escapedControls): its
+// Text goes out as UTF-8. printErr shows control characters escaped (escapedText): its
 // messages quote arguments, files and handset replies, which must not drive the terminal.
 void printOut(const QString& line);
 void printErr(const QString& line);
-
-// `text` with every control character (C0, DEL, C1) as \xHH and every bidirectional override
-// or isolate as \uHHHH.
-QString escapedControls(const QString& text);
 
 // Why the program's arguments cannot be taken, naming the first bad one; nothing when all are
 // good. On Unix they arrive as bytes and are read as UTF-8: a malformed one would turn into

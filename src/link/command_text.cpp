@@ -132,8 +132,26 @@ QString escapedBytes(QByteArrayView bytes) {
         const auto b = static_cast<uchar>(c);
         if (isControl(b) || b >= kHighBit)
             out += hexOf(b);
+        else if (c == '\\')
+            out += QStringLiteral("\\\\");  // so that "\x1B" in the text is not read as ESC
         else
             out += QLatin1Char(c);
+    }
+    return out;
+}
+
+QString escapedText(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0)) {
+            out += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
+        } else if ((u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069)) {
+            out += QStringLiteral("\\u") + QString::number(u, 16).toUpper();
+        } else {
+            out += c;
+        }
     }
     return out;
 }

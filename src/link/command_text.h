@@ -29,7 +29,12 @@ std::optional<QString> dialStringProblem(const QString& fieldName, QByteArrayVie
 // Why `line` cannot be sent as one command line (CR is added after it); nothing when it can.
 std::optional<QString> commandLineProblem(QByteArrayView line);
 
-// The bytes as printable text: ASCII as it is, every other byte as \xHH.
+// The bytes as printable text: ASCII as it is, a backslash doubled, every other byte as \xHH.
 QString escapedBytes(QByteArrayView bytes);
+
+// The text with its control characters (\xHH) and bidirectional overrides (\uHHHH) escaped, so
+// that what a handset, a file or an argument held cannot move the cursor or reorder a line of
+// a terminal or a message box.
+QString escapedText(const QString& text);
 
 }  // namespace pelmar

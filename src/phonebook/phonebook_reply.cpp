@@ -61,26 +61,4 @@ PhoneBookEntries ParsePhoneBookEntries(QByteArrayView reply) {
     return result;
 }
 
-QString escapedReplyLine(QByteArrayView line) {
-    QString out;
-    for (const char c : line) {
-        const auto byte = static_cast<uchar>(c);
-        if (c == '\\') {
-            out += QStringLiteral("\\\\");
-        } else if (c == '\r') {
-            out += QStringLiteral("\\r");
-        } else if (c == '\n') {
-            out += QStringLiteral("\\n");
-        } else if (c == '\t') {
-            out += QStringLiteral("\\t");
-        } else if (byte >= 0x20 && byte < 0x7F) {
-            out += QLatin1Char(c);
-        } else {
-            out += QStringLiteral("\\x") +
-                   QString::number(byte, 16).toUpper().rightJustified(2, QLatin1Char('0'));
-        }
-    }
-    return out;
-}
-
 }  // namespace pelmar

@@ -26,8 +26,4 @@ struct PhoneBookEntries {
 // index is not kept. Every other non-empty line is unreadable.
 PhoneBookEntries ParsePhoneBookEntries(QByteArrayView reply);
 
-// A reply line as the user can be shown it: printable ASCII as it is, a backslash doubled,
-// CR, LF and tab as \r, \n and \t, every other byte as \xNN.
-QString escapedReplyLine(QByteArrayView line);
-
 }  // namespace pelmar

@@ -90,7 +90,7 @@ QString entryLabel(const PhoneBookStore& store, qsizetype index) {
     const PhoneBookEntry& entry = store.at(index);
     return QStringLiteral("entry %1 \"%2\"")
         .arg(index + 1)
-        .arg(entry.nameText().isEmpty() ? entry.numberText() : entry.nameText());
+        .arg(escapedText(entry.nameText().isEmpty() ? entry.numberText() : entry.nameText()));
 }
 
 Outcome writeVerdict(const PhoneBookWriteResult& r, const PhoneBookStore& store) {
@@ -155,7 +155,7 @@ PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind,
     if (!result.outcome.isDone() || !complete)
         return result;
     for (const QByteArray& line : read.unreadable)
-        result.unreadableLines.append(escapedReplyLine(line));
+        result.unreadableLines.append(escapedBytes(line));
     result.cut = read.cut;
     result.outcome = readVerdict(result, read.store.count());
     if (result.unreadableLines.isEmpty()) {

@@ -25,7 +25,7 @@ struct PhoneBookReadResult {
     // how many lines were skipped; a caller keeps these only after showing the user
     // `unreadableLines`.
     std::optional<PhoneBookStore> partial;
-    QStringList unreadableLines;  // escaped for the user (escapedReplyLine)
+    QStringList unreadableLines;  // escaped for the user (escapedBytes)
     int cut = 0;                  // entries whose name or number was longer than the record holds
     int slotCount = 0;            // the handset's slot count, as "at+cpbs?" told it
 };

@@ -90,13 +90,14 @@ TEST_P(SendOverPtyTest, OutcomeIsTheLastLine) {
     EXPECT_TRUE(sim.log().contains("PDU 0011000A9121436587090000A70361F118"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Replies, SendOverPtyTest,
-                         testing::Values(SendCase{"Sent", "", 0, "Done."},
-                                         SendCase{"PhoneFailure", "CMGS=+CMS ERROR: 300", 1,
-                                                  "Can not connect to phone."},
-                                         SendCase{"NetworkRefusal", "CMGS=+CMS ERROR: 500", 1,
-                                                  "The handset answered \"+CMS ERROR: 500\" (unknown error)."}),
-                         test::ByLabel());
+INSTANTIATE_TEST_SUITE_P(
+    Replies, SendOverPtyTest,
+    testing::Values(SendCase{"Sent", "", 0, "Done."},
+                    SendCase{"PhoneFailure", "CMGS=+CMS ERROR: 300", 1,
+                             "Can not connect to phone."},
+                    SendCase{"NetworkRefusal", "CMGS=+CMS ERROR: 500", 1,
+                             "The handset answered \"+CMS ERROR: 500\" (unknown error)."}),
+    test::ByLabel());
 
 struct LineFaultCase {
     const char* label;
