@@ -2,9 +2,11 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 #include "link/error.h"
+#include "sms/submit_pdu.h"
 
 // RTTTL text to the smart-messaging ringing-tone format (sent to port 0x1581).
 namespace pelmar {
@@ -34,5 +36,11 @@ int RingtoneOctetCount(QByteArrayView ringtoneHex);
 
 // Throws ERingtone("The Ringtone is too big to send.") above kMaxRingtoneOctets.
 void CheckRingtoneSize(QByteArrayView ringtoneHex);
+
+// The one PDU of a ringtone message, as written to the handset. Checks in the order the page
+// asks: the text (empty: "Please enter ringtone (in RTTL format)."), the number, then what the
+// encoder and the size refuse; throws EInput naming the field.
+QList<WrittenPdu> BuildRingtonePdus(const QString& number, const QString& rtttl,
+                                    SmscField smsc = SmscField::DefaultSmsc);
 
 }  // namespace pelmar
