@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "link/input_problem.h"
-#include "smart/smart_framing.h"
 #include "sms/hex_text.h"
 #include "sms/message_input.h"
 #include "sms/t_reg_expr.h"

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "link/error.h"
+#include "smart/smart_framing.h"
 #include "sms/submit_pdu.h"
 
 // RTTTL text to the smart-messaging ringing-tone format (sent to port 0x1581).
@@ -21,7 +22,7 @@ class ERingtone : public Error {
 
 // The most ringtone octets one smart message carries (140 octets of user data less the 7-octet
 // user-data header).
-constexpr int kMaxRingtoneOctets = 133;
+constexpr int kMaxRingtoneOctets = kMaxSinglePduContent;
 
 // Encodes RTTTL text ("Title:d=4,o=5,b=125:c,8d.,16g#6") to the ringtone octets as hex text.
 // Notes and header are read without regard to case; the title keeps its case and is cut to 11

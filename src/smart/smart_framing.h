@@ -25,7 +25,7 @@ constexpr quint16 kPicturePort = 0x158A;
 constexpr int kMaxSinglePduContent = kMaxUserDataOctets - 7;
 constexpr int kPicturePartOctets = 128;
 
-// Refused smart-message input (bad number, content the format cannot carry).
+// Smart-message content the format cannot carry (a picture text, a network code, a reference).
 class ESmartMessage : public Error {
   public:
     using Error::Error;
