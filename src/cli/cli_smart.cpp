@@ -66,12 +66,8 @@ int ringtone(const QStringList& args, HandsetSession* handset) {
                                       common.smsc(parser), h->progress())
                              .outcome);
     }
-    if (rtttl.isEmpty())
-        return badInput(QStringLiteral("Please enter ringtone (in RTTL format)."));
-    const QByteArray tone = EncodeRingtone(rtttl);
-    CheckRingtoneSize(tone);
-    return printWrittenPdus(BuildSmartPdus(parser.value(common.number), SmartKind::Ringtone, tone,
-                                           ConcatReference::kFirst, common.smsc(parser)));
+    return printWrittenPdus(
+        BuildRingtonePdus(parser.value(common.number), rtttl, common.smsc(parser)));
 }
 
 int picture(const QStringList& args, HandsetSession* handset) {
@@ -137,7 +133,6 @@ int logo(const QStringList& args, HandsetSession* handset) {
         return badInput(QStringLiteral("give the network with --network \"MCC MNC\""));
     }
     const NetworkCode code = ParseNetworkCode(parser.value(network));
-    CheckSmartNumber(parser.value(common.number));
     const MonoBitmap image =
         parser.isSet(common.bitmap) ? LoadLogoBitmap(parser.value(common.bitmap)) : BuiltInLogo();
     if (HandsetSession* h = common.sendingThrough(parser, handset)) {

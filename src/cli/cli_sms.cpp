@@ -24,10 +24,10 @@ int encode(const QStringList& args) {
     TextMessage message;
     if (const int exit = options.read(parser, message); exit >= 0)
         return exit;
-    if (const auto problem = numberProblem(message.number))
-        return badInput(*problem);
     if (const auto problem = textProblem(message.text, message.mode))
-        return badInput(*problem);
+        return badInput(problem->text);
+    if (const auto problem = numberProblem(message.number))
+        return badInput(problem->text);
 
     try {
         const WrittenPdu written =

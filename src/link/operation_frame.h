@@ -2,9 +2,11 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "link/at_channel.h"
 #include "link/at_reply.h"
+#include "link/input_problem.h"
 
 namespace pelmar {
 
@@ -24,16 +26,23 @@ struct Outcome {
 
     Kind kind = Kind::Done;
     QString text = QStringLiteral("Done.");
+    // InputRefused: the field the page puts the focus on, when the refusal names one.
+    std::optional<InputField> field;
 
     bool isDone() const { return kind == Kind::Done; }
 
     static Outcome done() { return {}; }
     static Outcome phoneRefused() {
-        return {Kind::PhoneRefused, QStringLiteral("Can not connect to phone.")};
+        return {Kind::PhoneRefused, QStringLiteral("Can not connect to phone."), {}};
     }
-    static Outcome handsetError(const QString& text) { return {Kind::HandsetError, text}; }
-    static Outcome failed(const QString& message) { return {Kind::Failed, message}; }
-    static Outcome inputRefused(const QString& message) { return {Kind::InputRefused, message}; }
+    static Outcome handsetError(const QString& text) { return {Kind::HandsetError, text, {}}; }
+    static Outcome failed(const QString& message) { return {Kind::Failed, message, {}}; }
+    static Outcome inputRefused(const QString& message) {
+        return {Kind::InputRefused, message, {}};
+    }
+    static Outcome inputRefused(const InputProblem& problem) {
+        return {Kind::InputRefused, problem.text, problem.field};
+    }
 };
 
 // Receives the activity texts of a running operation ("Reading message 3 from 12").

@@ -61,7 +61,7 @@ Outcome readVerdict(const PhoneBookReadResult& r, qsizetype entries) {
         return Outcome::handsetError(r.cut > 0 ? cut + QLatin1Char(' ') + skipped : skipped);
     }
     if (r.cut > 0)
-        return {Outcome::Kind::Done, QStringLiteral("Done. ") + cut};
+        return {Outcome::Kind::Done, QStringLiteral("Done. ") + cut, {}};
     return Outcome::done();
 }
 

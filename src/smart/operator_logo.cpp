@@ -5,6 +5,7 @@
 #include "smart/picture_message.h"
 #include "smart/smart_framing.h"
 #include "sms/hex_text.h"
+#include "sms/message_input.h"
 
 namespace pelmar {
 namespace {
@@ -32,6 +33,12 @@ void checkNetwork(const NetworkCode& network, const QString& shown) {
     }
 }
 
+// MCC, MNC and the info field.
+QByteArray networkOctets(const NetworkCode& network) {
+    checkNetwork(network, QString::fromLatin1(network.mcc + ' ' + network.mnc));
+    return SemiOctetEncode(network.mcc) + SemiOctetEncode(network.mnc) + ByteToHex(kInfoField);
+}
+
 }  // namespace
 
 QString LogoFormatMessage() {
@@ -57,16 +64,16 @@ QByteArray BuildLogoBitmap(const MonoBitmap& logo) {
 }
 
 QByteArray BuildLogoContent(const NetworkCode& network, const MonoBitmap& logo) {
-    checkNetwork(network, QString::fromLatin1(network.mcc + ' ' + network.mnc));
-    return SemiOctetEncode(network.mcc) + SemiOctetEncode(network.mnc) + ByteToHex(kInfoField) +
-           BuildLogoBitmap(logo);
+    return networkOctets(network) + BuildLogoBitmap(logo);
 }
 
 QList<WrittenPdu> BuildLogoPdus(const QString& number, const NetworkCode& network,
                                 const MonoBitmap& logo, SmscField smsc) {
-    CheckSmartNumber(number);
-    return BuildSmartPdus(number, SmartKind::Logo, BuildLogoContent(network, logo),
-                          ConcatReference::kFirst, smsc);
+    throwIf(numberProblem(number));
+    const QByteArray bitmap = inField(InputField::LogoImage, [&] { return BuildLogoBitmap(logo); });
+    const QByteArray content =
+        inField(InputField::LogoNetwork, [&] { return networkOctets(network); }) + bitmap;
+    return BuildSmartPdus(number, SmartKind::Logo, content, ConcatReference::kFirst, smsc);
 }
 
 MonoBitmap LoadLogoBitmap(const QString& fileName) {

@@ -37,7 +37,8 @@ QByteArray BuildLogoBitmap(const MonoBitmap& logo);
 // network code of the wrong form.
 QByteArray BuildLogoContent(const NetworkCode& network, const MonoBitmap& logo);
 
-// The one PDU of a logo message, as written to the handset.
+// The one PDU of a logo message, as written to the handset. Checks the number first, then the
+// logo and the network; throws EInput naming the field.
 QList<WrittenPdu> BuildLogoPdus(const QString& number, const NetworkCode& network,
                                 const MonoBitmap& logo, SmscField smsc = SmscField::DefaultSmsc);
 

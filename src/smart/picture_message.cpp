@@ -2,6 +2,7 @@
 
 #include "smart/smart_framing.h"
 #include "sms/hex_text.h"
+#include "sms/message_input.h"
 
 namespace pelmar {
 namespace {
@@ -13,10 +14,6 @@ constexpr quint8 kItemImage = 0x02;
 constexpr quint8 kImageInfo = 0x00;
 constexpr quint8 kDepth = 0x01;
 constexpr int kImageItemLength = 4 + kPictureHeight * kBitmapRowOctets;  // 256
-
-QByteArray hexWord(int value) {
-    return ByteToHex(static_cast<quint8>(value >> 8)) + ByteToHex(static_cast<quint8>(value));
-}
 
 int pictureLimit(PictureCoding coding) {
     return coding == PictureCoding::Ucs2 ? kMaxPictureTextUcs2 : kMaxPictureTextStandard;
@@ -35,13 +32,13 @@ QByteArray standardText(const QString& text) {
                 .arg(kMaxPictureTextStandard));
     }
     QByteArray hex;
-    for (const QChar c : text) {
-        if (!isStandardPictureChar(c)) {
-            throw ESmartMessage(QStringLiteral("The character \"%1\" can not be sent in Standard "
-                                               "coding; choose UCS2.")
-                                    .arg(c));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!isStandardPictureChar(text.at(i))) {
+            throw ESmartMessage(
+                QStringLiteral("%1 can not be sent in Standard coding; choose UCS2.")
+                    .arg(describeChar(text, i)));
         }
-        hex += ByteToHex(static_cast<quint8>(c.unicode()));
+        hex += ByteToHex(static_cast<quint8>(text.at(i).unicode()));
     }
     return hex;
 }
@@ -109,14 +106,14 @@ QByteArray BuildPictureText(const QString& text, PictureCoding coding) {
     const bool ucs2 = coding == PictureCoding::Ucs2;
     const QByteArray textHex = ucs2 ? ucs2Text(text) : standardText(text);
     return ByteToHex(kVersion) + ByteToHex(ucs2 ? kItemTextUcs2 : kItemTextLatin) +
-           hexWord(static_cast<int>(textHex.size() / 2)) + textHex;
+           WordToHex(static_cast<quint16>(textHex.size() / 2)) + textHex;
 }
 
 QByteArray BuildPictureImage(const MonoBitmap& picture) {
     if (picture.width() != kPictureWidth || picture.height() != kPictureHeight) {
         throw EBitmap(EBitmap::Reason::WrongFormat, PictureFormatMessage());
     }
-    return ByteToHex(kItemImage) + hexWord(kImageItemLength) + ByteToHex(kImageInfo) +
+    return ByteToHex(kItemImage) + WordToHex(kImageItemLength) + ByteToHex(kImageInfo) +
            ByteToHex(kPictureWidth) + ByteToHex(kPictureHeight) + ByteToHex(kDepth) +
            BytesToHex(BitmapToBits(picture, kPictureHeight));
 }
@@ -132,10 +129,12 @@ QList<QByteArray> CutPictureBody(QByteArrayView bodyHex) {
 QList<WrittenPdu> BuildPicturePdus(const QString& number, const QString& text, PictureCoding coding,
                                    const MonoBitmap& picture, int reference, SmscField smsc) {
     if (text.isEmpty())
-        throw ESmartMessage(QStringLiteral("Please enter message text."));
-    CheckSmartNumber(number);
-    return BuildSmartPdus(number, SmartKind::Picture, BuildPictureBody(text, coding, picture),
-                          reference, smsc);
+        throw EInput(InputField::PictureText, QStringLiteral("Please enter message text."));
+    throwIf(numberProblem(number));
+    const QByteArray body =
+        inField(InputField::PictureText, [&] { return BuildPictureText(text, coding); }) +
+        inField(InputField::PictureImage, [&] { return BuildPictureImage(picture); });
+    return BuildSmartPdus(number, SmartKind::Picture, body, reference, smsc);
 }
 
 MonoBitmap LoadPictureBitmap(const QString& fileName) {

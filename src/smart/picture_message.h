@@ -54,8 +54,9 @@ QByteArray BuildPictureBody(const QString& text, PictureCoding coding, const Mon
 QList<QByteArray> CutPictureBody(QByteArrayView bodyHex);
 
 // Every PDU of one picture message, in the order they are sent. `reference` is the current
-// ConcatReference value; the sender advances it once all parts went out. Throws ESmartMessage for
-// an empty text, a bad number or a text the coding cannot carry, EBitmap for a wrong picture.
+// ConcatReference value; the sender advances it once all parts went out. Checks in the order the
+// page asks: the text (empty: "Please enter message text."), the number, then what the coding
+// and the picture can carry; throws EInput naming the field.
 QList<WrittenPdu> BuildPicturePdus(const QString& number, const QString& text, PictureCoding coding,
                                    const MonoBitmap& picture, int reference,
                                    SmscField smsc = SmscField::DefaultSmsc);

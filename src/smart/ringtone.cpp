@@ -4,7 +4,9 @@
 #include <array>
 #include <optional>
 
+#include "link/input_problem.h"
 #include "sms/hex_text.h"
+#include "sms/message_input.h"
 #include "sms/t_reg_expr.h"
 #include "sms/windows1251.h"
 
@@ -84,10 +86,8 @@ QByteArray toCodePage(const QString& text) {
 void checkTitle(const QString& title) {
     for (qsizetype i = 0; i < title.size(); ++i) {
         if (!encodeWindows1251Char(title.at(i).unicode())) {
-            throw ERingtone(QStringLiteral("The ringtone title can not hold the character \"%1\" "
-                                           "(character %2).")
-                                .arg(title.at(i))
-                                .arg(i + 1));
+            throw ERingtone(
+                QStringLiteral("The ringtone title can not hold %1.").arg(describeChar(title, i)));
         }
     }
 }
@@ -260,6 +260,20 @@ void CheckRingtoneSize(QByteArrayView ringtoneHex) {
     if (RingtoneOctetCount(ringtoneHex) > kMaxRingtoneOctets) {
         throw ERingtone(QStringLiteral("The Ringtone is too big to send."));
     }
+}
+
+QList<WrittenPdu> BuildRingtonePdus(const QString& number, const QString& rtttl, SmscField smsc) {
+    if (rtttl.isEmpty()) {
+        throw EInput(InputField::RingtoneText,
+                     QStringLiteral("Please enter ringtone (in RTTL format)."));
+    }
+    throwIf(numberProblem(number));
+    const QByteArray tone = inField(InputField::RingtoneText, [&] {
+        QByteArray encoded = EncodeRingtone(rtttl);
+        CheckRingtoneSize(encoded);
+        return encoded;
+    });
+    return BuildSmartPdus(number, SmartKind::Ringtone, tone, ConcatReference::kFirst, smsc);
 }
 
 }  // namespace pelmar

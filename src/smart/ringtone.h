@@ -2,9 +2,12 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 #include "link/error.h"
+#include "smart/smart_framing.h"
+#include "sms/submit_pdu.h"
 
 // RTTTL text to the smart-messaging ringing-tone format (sent to port 0x1581).
 namespace pelmar {
@@ -19,7 +22,7 @@ class ERingtone : public Error {
 
 // The most ringtone octets one smart message carries (140 octets of user data less the 7-octet
 // user-data header).
-constexpr int kMaxRingtoneOctets = 133;
+constexpr int kMaxRingtoneOctets = kMaxSinglePduContent;
 
 // Encodes RTTTL text ("Title:d=4,o=5,b=125:c,8d.,16g#6") to the ringtone octets as hex text.
 // Notes and header are read without regard to case; the title keeps its case and is cut to 11
@@ -34,5 +37,11 @@ int RingtoneOctetCount(QByteArrayView ringtoneHex);
 
 // Throws ERingtone("The Ringtone is too big to send.") above kMaxRingtoneOctets.
 void CheckRingtoneSize(QByteArrayView ringtoneHex);
+
+// The one PDU of a ringtone message, as written to the handset. Checks in the order the page
+// asks: the text (empty: "Please enter ringtone (in RTTL format)."), the number, then what the
+// encoder and the size refuse; throws EInput naming the field.
+QList<WrittenPdu> BuildRingtonePdus(const QString& number, const QString& rtttl,
+                                    SmscField smsc = SmscField::DefaultSmsc);
 
 }  // namespace pelmar

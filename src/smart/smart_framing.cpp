@@ -1,6 +1,7 @@
 #include "smart/smart_framing.h"
 
 #include "sms/hex_text.h"
+#include "sms/message_input.h"
 
 namespace pelmar {
 namespace {
@@ -11,13 +12,16 @@ struct KindInfo {
     int minContent;
     int maxContent;
     bool concatenated;
+    InputField content;  // where the user fixes content of the wrong size
     const char* tooBig;
 };
 
 constexpr KindInfo kKinds[] = {
-    {kRingtonePort, 1, kMaxSinglePduContent, false, "The Ringtone is too big to send."},
-    {kPicturePort, 1, kPicturePartOctets, true, "The picture message is too long to send."},
-    {kLogoPort, kMaxSinglePduContent, kMaxSinglePduContent, false,
+    {kRingtonePort, 1, kMaxSinglePduContent, false, InputField::RingtoneText,
+     "The Ringtone is too big to send."},
+    {kPicturePort, 1, kPicturePartOctets, true, InputField::PictureText,
+     "The picture message is too long to send."},
+    {kLogoPort, kMaxSinglePduContent, kMaxSinglePduContent, false, InputField::LogoImage,
      "An operator logo must be 133 octets long."},
 };
 
@@ -28,18 +32,11 @@ const KindInfo& info(SmartKind kind) {
 constexpr quint8 kFirstOctet = 0x51;  // SMS-SUBMIT, relative validity period, UDHI set
 constexpr quint8 kDcs8BitClass1 = 0xF5;
 constexpr quint8 kValidity24Hours = 0xA7;
-constexpr quint8 kTypeInternational = 0x91;
-constexpr quint8 kTypeUnknown = 0x81;
 constexpr quint8 kIePorts16 = 0x05;
 constexpr quint8 kIeConcat8 = 0x00;
 constexpr int kPortElementOctets = 6;
 constexpr int kConcatElementOctets = 5;
-constexpr int kMaxAddressDigits = 20;  // TP-DA holds at most 10 octets of digits
 constexpr int kMaxParts = 255;
-
-QByteArray hexWord(quint16 value) {
-    return ByteToHex(static_cast<quint8>(value >> 8)) + ByteToHex(static_cast<quint8>(value));
-}
 
 }  // namespace
 
@@ -54,20 +51,14 @@ ConcatReference::ConcatReference(int start) : m_value(start) {
 QByteArray BuildSmartHeader(const QString& number, int contentOctets, SmartKind kind,
                             const ConcatPart& part) {
     const KindInfo& k = info(kind);
-    QByteArray digits = number.toLatin1();
-    const bool international = digits.contains('+');
-    digits.replace("+", "");
-
     const int udhl = kPortElementOctets + (k.concatenated ? kConcatElementOctets : 0);
     const int udl = 1 + udhl + contentOctets;
 
     QByteArray out = ByteToHex(kFirstOctet) + ByteToHex(0x00);
-    out += ByteToHex(static_cast<quint8>(digits.size()));
-    out += ByteToHex(international ? kTypeInternational : kTypeUnknown);
-    out += SemiOctetEncode(digits);
+    out += EncodeAddressField(number);
     out += ByteToHex(0x00) + ByteToHex(kDcs8BitClass1) + ByteToHex(kValidity24Hours);
     out += ByteToHex(static_cast<quint8>(udl)) + ByteToHex(static_cast<quint8>(udhl));
-    out += ByteToHex(kIePorts16) + ByteToHex(0x04) + hexWord(k.port) + hexWord(0x0000);
+    out += ByteToHex(kIePorts16) + ByteToHex(0x04) + WordToHex(k.port) + WordToHex(0x0000);
     if (k.concatenated) {
         out += ByteToHex(kIeConcat8) + ByteToHex(0x03);
         out += ByteToHex(static_cast<quint8>(part.reference));
@@ -75,31 +66,6 @@ QByteArray BuildSmartHeader(const QString& number, int contentOctets, SmartKind 
         out += ByteToHex(static_cast<quint8>(part.number));
     }
     return out;
-}
-
-void CheckSmartNumber(const QString& number) {
-    int digits = 0;
-    for (const QChar c : number) {
-        if (c == QLatin1Char('+'))
-            continue;
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-            throw ESmartMessage(
-                QStringLiteral(
-                    "The recipient's phone number \"%1\" may hold only digits and \"+\".")
-                    .arg(number));
-        }
-        ++digits;
-    }
-    if (digits == 0) {
-        throw ESmartMessage(
-            QStringLiteral("Please enter the recipient's phone number (with \"+\" if needed)."));
-    }
-    if (digits > kMaxAddressDigits) {
-        throw ESmartMessage(
-            QStringLiteral("The recipient's phone number \"%1\" has more than %2 digits.")
-                .arg(number)
-                .arg(kMaxAddressDigits));
-    }
 }
 
 QList<QByteArray> SplitSmartContent(SmartKind kind, QByteArrayView contentHex) {
@@ -118,23 +84,22 @@ QList<QByteArray> SplitSmartContent(SmartKind kind, QByteArrayView contentHex) {
 QList<WrittenPdu> BuildSmartPdus(const QString& number, SmartKind kind, QByteArrayView contentHex,
                                  int reference, SmscField smsc) {
     const KindInfo& k = info(kind);
-    CheckSmartNumber(number);
-    if (!HexToBytes(contentHex).has_value()) {
-        throw ESmartMessage(QStringLiteral("Smart-message content must be hex text."));
-    }
+    throwIf(numberProblem(number));
+    const auto refuse = [&k](const QString& text) { return EInput(k.content, text); };
+    if (!HexToBytes(contentHex).has_value())
+        throw refuse(QStringLiteral("Smart-message content must be hex text."));
     const QList<QByteArray> pieces = SplitSmartContent(kind, contentHex);
     if (pieces.isEmpty())
-        throw ESmartMessage(QStringLiteral("The smart message is empty."));
+        throw refuse(QStringLiteral("The smart message is empty."));
     if (k.concatenated) {
         if (pieces.size() > kMaxParts)
-            throw ESmartMessage(QString::fromLatin1(k.tooBig));
+            throw refuse(QString::fromLatin1(k.tooBig));
         // Rejects 0 and 255, which the picture sender never uses.
         (void)ConcatReference(reference);
     }
     const int single = static_cast<int>(contentHex.size() / 2);
-    if (!k.concatenated && (single < k.minContent || single > k.maxContent)) {
-        throw ESmartMessage(QString::fromLatin1(k.tooBig));
-    }
+    if (!k.concatenated && (single < k.minContent || single > k.maxContent))
+        throw refuse(QString::fromLatin1(k.tooBig));
 
     QList<WrittenPdu> pdus;
     for (qsizetype i = 0; i < pieces.size(); ++i) {

@@ -7,14 +7,16 @@ namespace pelmar {
 
 namespace {
 
-// The PDUs of a message, or the text that refuses its input. The encoders throw pelmar::Error
-// with what the user must fix.
+// The PDUs of a message, or the refusal of its input. The builders throw EInput naming the
+// field; any other Error (a concatenation reference out of range) names none.
 template <class Build>
-std::optional<QString> build(QList<WrittenPdu>& pdus, const Build& buildPdus) {
+std::optional<Outcome> build(QList<WrittenPdu>& pdus, const Build& buildPdus) {
     try {
         pdus = buildPdus();
+    } catch (const EInput& e) {
+        return Outcome::inputRefused(e.problem());
     } catch (const Error& e) {
-        return e.message();
+        return Outcome::inputRefused(e.message());
     }
     return std::nullopt;
 }
@@ -54,16 +56,9 @@ SmartSendResult SendSmartPdus(AtChannel& channel, const QList<WrittenPdu>& pdus,
 SmartSendResult SendRingtone(AtChannel& channel, const QString& number, const QString& rtttl,
                              SmscField smsc, const Progress& progress) {
     QList<WrittenPdu> pdus;
-    const auto problem = build(pdus, [&] {
-        if (rtttl.isEmpty())
-            throw ERingtone(QStringLiteral("Please enter ringtone (in RTTL format)."));
-        CheckSmartNumber(number);
-        const QByteArray tone = EncodeRingtone(rtttl);
-        CheckRingtoneSize(tone);
-        return BuildSmartPdus(number, SmartKind::Ringtone, tone, ConcatReference::kFirst, smsc);
-    });
-    if (problem)
-        return {Outcome::inputRefused(*problem), 0, 0, {}};
+    const auto refusal = build(pdus, [&] { return BuildRingtonePdus(number, rtttl, smsc); });
+    if (refusal)
+        return {*refusal, 0, 0, {}};
     return SendSmartPdus(channel, pdus, fixedText(QStringLiteral("Sending ringtone...")), progress);
 }
 
@@ -72,13 +67,11 @@ SmartSendResult SendPictureMessage(AtChannel& channel, const QString& number, co
                                    ConcatReference reference, SmscField smsc,
                                    const Progress& progress) {
     QList<WrittenPdu> pdus;
-    const auto problem = build(pdus, [&] {
-        if (text.isEmpty())
-            throw ESmartMessage(QStringLiteral("Please enter message text."));
+    const auto refusal = build(pdus, [&] {
         return BuildPicturePdus(number, text, coding, picture, reference.value(), smsc);
     });
-    if (problem)
-        return {Outcome::inputRefused(*problem), 0, 0, reference};
+    if (refusal)
+        return {*refusal, 0, 0, reference};
     SmartSendResult result = SendSmartPdus(
         channel, pdus,
         [](int n, int m) { return QStringLiteral("Sending part %1 from %2").arg(n).arg(m); },
@@ -94,12 +87,9 @@ SmartSendResult SendOperatorLogo(AtChannel& channel, const QString& number,
                                  const NetworkCode& network, const MonoBitmap& logo, SmscField smsc,
                                  const Progress& progress) {
     QList<WrittenPdu> pdus;
-    const auto problem = build(pdus, [&] {
-        CheckSmartNumber(number);
-        return BuildLogoPdus(number, network, logo, smsc);
-    });
-    if (problem)
-        return {Outcome::inputRefused(*problem), 0, 0, {}};
+    const auto refusal = build(pdus, [&] { return BuildLogoPdus(number, network, logo, smsc); });
+    if (refusal)
+        return {*refusal, 0, 0, {}};
     return SendSmartPdus(channel, pdus, fixedText(QStringLiteral("Sending logo...")), progress);
 }
 

@@ -15,8 +15,8 @@
 
 // Sending smart messages (ringtone, picture message, operator logo) through the handset. The
 // PDUs are built and checked before the port is touched (Outcome::InputRefused with the
-// encoder's text); then "at+cmgf=0" and each PDU as one "at+cmgs" submission, each part's final
-// result awaited before the next part goes.
+// builder's text and the field it names); then "at+cmgf=0" and each PDU as one "at+cmgs"
+// submission, each part's final result awaited before the next part goes.
 namespace pelmar {
 
 struct SmartSendResult {

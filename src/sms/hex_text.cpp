@@ -37,6 +37,10 @@ QByteArray ByteToHex(quint8 value) {
     return out;
 }
 
+QByteArray WordToHex(quint16 value) {
+    return ByteToHex(static_cast<quint8>(value >> 8)) + ByteToHex(static_cast<quint8>(value));
+}
+
 QByteArray BytesToHex(QByteArrayView bytes) {
     QByteArray out;
     out.reserve(bytes.size() * 2);

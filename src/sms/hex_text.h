@@ -15,6 +15,9 @@ quint8 HexToByte(QByteArrayView hex);
 // One octet as two upper-case hex digits ("03", "A0").
 QByteArray ByteToHex(quint8 value);
 
+// A 16-bit value as four upper-case hex digits, high octet first ("1581", "0100").
+QByteArray WordToHex(quint16 value);
+
 // Every byte as two upper-case hex digits.
 QByteArray BytesToHex(QByteArrayView bytes);
 

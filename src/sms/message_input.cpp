@@ -1,7 +1,6 @@
 #include "sms/message_input.h"
 
 #include <QList>
-#include <QStringView>
 
 #include "sms/gsm_alphabet.h"
 
@@ -20,7 +19,7 @@ qsizetype firstNonBmpChar(const QString& text) {
 int limitOf(SmsMode mode) {
     switch (mode) {
         case SmsMode::Standard:
-            return kStandardSeptets;
+            return kMaxSeptets;
         case SmsMode::Ucs2:
             return kUcs2Chars;
         case SmsMode::Flash:
@@ -57,78 +56,58 @@ QString fitSmsText(const QString& text, SmsMode mode) {
     int septets = 0;
     for (qsizetype i = 0; i < kept.size(); ++i) {
         septets += GsmSeptetsOf(kept.at(i));
-        if (septets > kStandardSeptets)
+        if (septets > kMaxSeptets)
             return kept.first(i);
     }
     return kept;
 }
 
-QString describeChar(const QString& text, qsizetype index) {
-    const char32_t code = text.at(index).isHighSurrogate() && index + 1 < text.size()
-                              ? QChar::surrogateToUcs4(text.at(index), text.at(index + 1))
-                              : text.at(index).unicode();
-    const qsizetype position =
-        QStringView(text).first(index).toUcs4().size() + 1;  // a surrogate pair is one character
-    const QString shown = code < 0x20 ? QString() : QString::fromUcs4(&code, 1);
-    const QString hex = QString::number(static_cast<uint>(code), 16).toUpper();
-    return QStringLiteral("\"%1\" (U+%2) at position %3")
-        .arg(shown, hex.rightJustified(4, QLatin1Char('0')))
-        .arg(position);
-}
-
-std::optional<QString> numberProblem(const QString& number) {
-    if (number.isEmpty()) {
-        return QStringLiteral("Please enter the recipient's phone number (with \"+\" if needed).");
-    }
-    int digits = 0;
-    for (qsizetype i = 0; i < number.size(); ++i) {
-        const QChar c = number.at(i);
-        if (c.isDigit() && c.unicode() < 0x80) {
-            ++digits;
-        } else if (c != QLatin1Char('+')) {
-            return QStringLiteral("the number may hold only digits and \"+\": %1")
-                .arg(describeChar(number, i));
-        }
-    }
-    if (digits == 0)
-        return QStringLiteral("the number \"%1\" has no digits").arg(number);
-    if (digits > kMaxNumberDigits) {
-        return QStringLiteral("the number has %1 digits; an SMS address holds at most %2")
-            .arg(digits)
-            .arg(kMaxNumberDigits);
-    }
+std::optional<InputProblem> numberProblem(const QString& number) {
+    const auto problem = [](const QString& text) {
+        return InputProblem{InputField::RecipientNumber, text};
+    };
+    if (number.isEmpty())
+        return problem(
+            QStringLiteral("Please enter the recipient's phone number (with \"+\" if needed)."));
+    if (const auto bad = addressProblem(number))
+        return problem(*bad);
+    if (number.count(QLatin1Char('+')) == number.size())
+        return problem(QStringLiteral("The number \"%1\" has no digits").arg(number));
     return std::nullopt;
 }
 
-std::optional<QString> textProblem(const QString& text, SmsMode mode) {
+std::optional<InputProblem> textProblem(const QString& text, SmsMode mode) {
+    const auto problem = [](const QString& why) {
+        return InputProblem{InputField::MessageText, why};
+    };
     if (text.isEmpty())
-        return QStringLiteral("the message text is empty");
+        return problem(QStringLiteral("Enter message text."));
     if (mode == SmsMode::Standard) {
         if (const qsizetype i = FirstNonGsmChar(text); i >= 0) {
-            return QStringLiteral("%1 is not in the GSM 7-bit alphabet; send it in UCS2 coding")
-                .arg(describeChar(text, i));
+            return problem(
+                QStringLiteral("%1 is not in the GSM 7-bit alphabet; send it in UCS2 coding")
+                    .arg(describeChar(text, i)));
         }
         const int septets = GsmSeptetCount(text);
-        if (septets > kStandardSeptets) {
-            return QStringLiteral(
-                       "the text takes %1 septets; one Standard message holds %2 "
-                       "(\"[]{}\\^~|€\" and form feed take two each)")
-                .arg(septets)
-                .arg(kStandardSeptets);
+        if (septets > kMaxSeptets) {
+            return problem(QStringLiteral("The text takes %1 septets; one Standard message holds "
+                                          "%2 (\"[]{}\\^~|€\" and form feed take two each)")
+                               .arg(septets)
+                               .arg(kMaxSeptets));
         }
         return std::nullopt;
     }
     if (const qsizetype i = firstNonBmpChar(text); i >= 0) {
-        return QStringLiteral(
-                   "%1 is outside the Basic Multilingual Plane; no SMS coding carries it")
-            .arg(describeChar(text, i));
+        return problem(
+            QStringLiteral("%1 is outside the Basic Multilingual Plane; no SMS coding carries it")
+                .arg(describeChar(text, i)));
     }
-    const int limit = mode == SmsMode::Flash ? kFlashChars : kUcs2Chars;
-    if (text.size() > limit) {
-        return QStringLiteral("the text has %1 characters; one %2 message holds %3")
-            .arg(text.size())
-            .arg(mode == SmsMode::Flash ? QStringLiteral("flash") : QStringLiteral("UCS2"))
-            .arg(limit);
+    if (const int limit = limitOf(mode); text.size() > limit) {
+        return problem(
+            QStringLiteral("The text has %1 characters; one %2 message holds %3")
+                .arg(text.size())
+                .arg(mode == SmsMode::Flash ? QStringLiteral("flash") : QStringLiteral("UCS2"))
+                .arg(limit));
     }
     return std::nullopt;
 }

@@ -61,16 +61,17 @@ bool SelectPduMode(AtChannel& channel) {
 
 SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, SubmitAction action,
                             const Progress& progress) {
-    if (const auto problem = numberProblem(message.number))
-        return {Outcome::inputRefused(*problem), std::nullopt};
+    // The text first, then the number, as the Send SMS page asks for them.
     if (const auto problem = textProblem(message.text, message.mode))
+        return {Outcome::inputRefused(*problem), std::nullopt};
+    if (const auto problem = numberProblem(message.number))
         return {Outcome::inputRefused(*problem), std::nullopt};
     WrittenPdu pdu;
     try {
         pdu =
             PduForWriting(BuildSubmitPdu(message.number, message.text, message.mode), message.smsc);
-    } catch (const Error& e) {
-        return {Outcome::inputRefused(e.message()), std::nullopt};
+    } catch (const EInput& e) {
+        return {Outcome::inputRefused(e.problem()), std::nullopt};
     }
 
     const bool send = action == SubmitAction::Send;

@@ -2,18 +2,12 @@
 
 #include <array>
 
-#include "link/error.h"
+#include "link/input_problem.h"
 #include "sms/gsm_alphabet.h"
 #include "sms/hex_text.h"
 
 namespace pelmar {
 namespace {
-
-// TP-DA holds at most 20 digits (10 octets of semi-octets).
-constexpr int kMaxAddressDigits = 20;
-// One message carries 140 octets of user data: 160 septets.
-constexpr int kMaxUserDataOctets = 140;
-constexpr int kMaxSeptets = 160;
 
 struct ModeFields {
     SmsMode mode;
@@ -35,19 +29,37 @@ QByteArrayView dcsOf(SmsMode mode) {
     return "00";
 }
 
-// The digits of the address: every "+" goes (it only selects the type of address), and so does
-// anything that is not a semi-octet digit, so that the hex text stays hex.
-QByteArray addressDigits(const QString& number) {
-    QByteArray digits;
-    for (const QChar c : number) {
-        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('*')) {
-            digits += c.toLatin1();
-        }
-    }
-    return digits;
+bool isAsciiDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
 }  // namespace
+
+std::optional<QString> addressProblem(const QString& number) {
+    int digits = 0;
+    for (qsizetype i = 0; i < number.size(); ++i) {
+        if (isAsciiDigit(number.at(i))) {
+            ++digits;
+        } else if (number.at(i) != QLatin1Char('+')) {
+            return QStringLiteral("The number may hold only digits and \"+\": %1")
+                .arg(describeChar(number, i));
+        }
+    }
+    if (digits > kMaxAddressDigits) {
+        return QStringLiteral("The number has %1 digits; an SMS address holds at most %2")
+            .arg(digits)
+            .arg(kMaxAddressDigits);
+    }
+    return std::nullopt;
+}
+
+QByteArray EncodeAddressField(const QString& number) {
+    if (const auto problem = addressProblem(number))
+        throw EInput(InputField::RecipientNumber, *problem);
+    const QByteArray digits = number.toLatin1().replace("+", "");
+    return ByteToHex(static_cast<quint8>(digits.size())) +
+           (number.contains(QLatin1Char('+')) ? "91" : "81") + SemiOctetEncode(digits);
+}
 
 QByteArray PackSeptets(const QString& text) {
     const QByteArray septets = TextToGsmSeptets(text);
@@ -82,28 +94,21 @@ QByteArray EncodeUcs2(const QString& text, bool flash) {
 
 QByteArray BuildSubmitHeader(const QString& number, int septetCount, SmsMode mode,
                              int userDataOctets) {
-    const QByteArray digits = addressDigits(number);
-    if (digits.size() > kMaxAddressDigits) {
-        throw Error(QStringLiteral("The phone number has %1 digits; at most %2 fit in a message.")
-                        .arg(digits.size())
-                        .arg(kMaxAddressDigits));
-    }
     const int udl = mode == SmsMode::Standard ? septetCount : userDataOctets;
     const int udlLimit = mode == SmsMode::Standard ? kMaxSeptets : kMaxUserDataOctets;
     if (udl < 0 || udl > udlLimit) {
-        throw Error(QStringLiteral("The message is too long for one SMS (%1 of at most %2 %3).")
-                        .arg(udl)
-                        .arg(udlLimit)
-                        .arg(mode == SmsMode::Standard ? QStringLiteral("septets")
-                                                       : QStringLiteral("octets")));
+        throw EInput(InputField::MessageText,
+                     QStringLiteral("The message is too long for one SMS (%1 of at most %2 %3).")
+                         .arg(udl)
+                         .arg(udlLimit)
+                         .arg(mode == SmsMode::Standard ? QStringLiteral("septets")
+                                                        : QStringLiteral("octets")));
     }
 
     QByteArray header;
     header += "11";  // SMS-SUBMIT, relative validity period
     header += "00";  // TP-MR: the handset assigns it
-    header += ByteToHex(static_cast<quint8>(digits.size()));
-    header += number.contains(QLatin1Char('+')) ? "91" : "81";
-    header += SemiOctetEncode(digits);
+    header += EncodeAddressField(number);
     header += "00";  // TP-PID
     header.append(dcsOf(mode));
     header += "A7";  // TP-VP: 24 hours

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <optional>
 
 #include "link/handset_dialect.h"
 
@@ -11,6 +12,21 @@
 namespace pelmar {
 
 enum class SmsMode { Standard, Ucs2, Flash };
+
+// What one message holds: TP-DA has room for 20 digits (10 octets of semi-octets), the user
+// data for 140 octets, that is 160 septets.
+constexpr int kMaxAddressDigits = 20;
+constexpr int kMaxUserDataOctets = 140;
+constexpr int kMaxSeptets = 160;
+
+// Why `number` cannot be written as an address: a character other than the digits 0-9 and "+",
+// or more than 20 digits. A number without digits ("+") is written with an empty address.
+std::optional<QString> addressProblem(const QString& number);
+
+// TP-DA of text and smart messages: the digit count (every "+" left out), the type of address
+// ("91" when the number holds a "+" anywhere, else "81") and the semi-octet digits. Throws EInput
+// naming the recipient number for what addressProblem refuses.
+QByteArray EncodeAddressField(const QString& number);
 
 // Whether the written PDU starts with an SMSC address field. Handsets that follow TS 27.005 read
 // the first octet as the SMSC length, so the default is "00" (the handset's own service centre);

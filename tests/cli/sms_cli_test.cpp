@@ -73,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"NoNumber", u"--no-smsc", QStringLiteral("abc"), u"--number"},
         RefusalCase{"LetterInNumber", u"--number|12a4", QStringLiteral("abc"),
                     u"\"a\" (U+0061) at position 3"},
-        RefusalCase{"PlusOnly", u"--number|+", QStringLiteral("abc"), u"no digits"},
+        RefusalCase{"PlusOnly", u"--number|+", QStringLiteral("abc"),
+                    u"pelmar-cli: The number \"+\" has no digits"},
         RefusalCase{"CyrillicInStandard", u"--number|1", QStringLiteral("ok Привет"),
                     u"\"П\" (U+041F) at position 4 is not in the GSM 7-bit alphabet"},
         RefusalCase{"Standard161", u"--number|1", QString(161, u'x'), u"161 septets"},
@@ -86,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                     u"unknown coding"},
         RefusalCase{"FlashIsNotStandard", u"--flash|--coding|standard|--number|1",
                     QStringLiteral("a"), u"UCS2"},
-        RefusalCase{"EmptyText", u"--number|1", QString(), u"empty"},
+        RefusalCase{"EmptyText", u"--number|1", QString(), u"pelmar-cli: Enter message text."},
         RefusalCase{"TerminalEscapeInCodingShownEscaped", u"--coding|\x1B[2J|--number|1",
                     QStringLiteral("a"), u"unknown coding \"\\x1B[2J\""}),
     test::ByLabel());

@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"EmptyHeaderValue", "T:D=,O=5,B=100:c",
                     "The ringtone header \"D=,O=5,B=100:\" has no usable number after D=."},
         RefusalCase{"TitleOutsideTheCodePage", "Ti€x✓:c",
-                    "The ringtone title can not hold the character \"✓\" (character 5)."}),
+                    "The ringtone title can not hold \"✓\" (U+2713) at position 5."}),
     test::ByLabel());
 
 TEST(TempoCodeTest, ListPositionOr160) {

@@ -100,38 +100,41 @@ struct RefusalCase {
     const char* number;
     SmartKind kind;
     int octets;
+    InputField field;
     const char* message;
 };
 
 class SmartRefusalTest : public testing::TestWithParam<RefusalCase> {};
 
-TEST_P(SmartRefusalTest, RefusesWithAClearMessage) {
+TEST_P(SmartRefusalTest, NamesTheFieldAndWhatToFix) {
     const RefusalCase& c = GetParam();
     try {
         BuildSmartPdus(QString::fromLatin1(c.number), c.kind, content(c.octets));
         FAIL() << "accepted";
-    } catch (const ESmartMessage& e) {
-        EXPECT_EQ(e.message(), QString::fromLatin1(c.message));
+    } catch (const EInput& e) {
+        EXPECT_EQ(e.problem(), (InputProblem{c.field, QString::fromUtf8(c.message)}));
     }
 }
+
+constexpr auto kNumberField = InputField::RecipientNumber;
 
 INSTANTIATE_TEST_SUITE_P(
     Input, SmartRefusalTest,
     testing::Values(
-        RefusalCase{"EmptyNumber", "", SmartKind::Ringtone, 10,
+        RefusalCase{"EmptyNumber", "", SmartKind::Ringtone, 10, kNumberField,
                     "Please enter the recipient's phone number (with \"+\" if needed)."},
-        RefusalCase{"OnlyPlus", "+", SmartKind::Ringtone, 10,
-                    "Please enter the recipient's phone number (with \"+\" if needed)."},
-        RefusalCase{"LetterInNumber", "+12a4", SmartKind::Ringtone, 10,
-                    "The recipient's phone number \"+12a4\" may hold only digits and \"+\"."},
+        RefusalCase{"OnlyPlus", "+", SmartKind::Ringtone, 10, kNumberField,
+                    "The number \"+\" has no digits"},
+        RefusalCase{"LetterInNumber", "+12a4", SmartKind::Ringtone, 10, kNumberField,
+                    "The number may hold only digits and \"+\": \"a\" (U+0061) at position 4"},
         RefusalCase{"TwentyOneDigits", "123456789012345678901", SmartKind::Ringtone, 10,
-                    "The recipient's phone number \"123456789012345678901\" has more than 20 "
-                    "digits."},
-        RefusalCase{"Ringtone134Octets", "+1", SmartKind::Ringtone, 134,
+                    kNumberField, "The number has 21 digits; an SMS address holds at most 20"},
+        RefusalCase{"Ringtone134Octets", "+1", SmartKind::Ringtone, 134, InputField::RingtoneText,
                     "The Ringtone is too big to send."},
-        RefusalCase{"ShortLogo", "+1", SmartKind::Logo, 132,
+        RefusalCase{"ShortLogo", "+1", SmartKind::Logo, 132, InputField::LogoImage,
                     "An operator logo must be 133 octets long."},
-        RefusalCase{"EmptyContent", "+1", SmartKind::Picture, 0, "The smart message is empty."}),
+        RefusalCase{"EmptyContent", "+1", SmartKind::Picture, 0, InputField::PictureText,
+                    "The smart message is empty."}),
     test::ByLabel());
 
 TEST(ConcatReferenceTest, StartsAtOneAndCyclesFrom254ToOne) {
