@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/command_text.h"
+#include "link/input_problem.h"
 #include "sms/windows1251.h"
 
 namespace pelmar {
@@ -24,35 +25,20 @@ void appendText(QByteArray& out, const QByteArray& text, int room) {
     out.append(room - text.size(), '\0');
 }
 
-// How a character is named in a message: itself and its code point.
-QString describeChar(QStringView text, qsizetype index) {
-    char32_t code = text[index].unicode();
-    qsizetype width = 1;
-    if (text[index].isHighSurrogate() && index + 1 < text.size() &&
-        text[index + 1].isLowSurrogate()) {
-        code = QChar::surrogateToUcs4(text[index], text[index + 1]);
-        width = 2;
-    }
-    const QString hex =
-        QString::number(static_cast<uint>(code), 16).toUpper().rightJustified(4, QLatin1Char('0'));
-    return QStringLiteral("\"%1\" (U+%2)").arg(text.mid(index, width).toString(), hex);
-}
-
-QByteArray userText(const QString& text, const QString& field, int room) {
+// Why `text` cannot be stored as the entry's `field`, which has `room` bytes; nothing when it can.
+std::optional<QString> userTextProblem(const QString& text, const QString& field, int room) {
     const qsizetype bad = firstNonWindows1251(text);
     if (bad >= 0) {
-        throw PhoneBookError(
-            QStringLiteral("The %1 contains %2, which a phonebook entry cannot hold.")
-                .arg(field, describeChar(text, bad)));
+        return QStringLiteral("The %1 contains %2, which a phonebook entry cannot hold.")
+            .arg(field, describeChar(text, bad));
     }
     if (text.size() > room) {
-        throw PhoneBookError(
-            QStringLiteral("The %1 is %2 characters long; a phonebook entry holds at most %3.")
-                .arg(field)
-                .arg(text.size())
-                .arg(room));
+        return QStringLiteral("The %1 is %2 characters long; a phonebook entry holds at most %3.")
+            .arg(field)
+            .arg(text.size())
+            .arg(room);
     }
-    return *encodeWindows1251(text);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -75,16 +61,27 @@ PhoneBookEntry PhoneBookEntry::fromHandset(QByteArrayView number, int numberType
         name.first(std::min<qsizetype>(name.size(), kNameRoom)).toByteArray());
 }
 
-PhoneBookEntry PhoneBookEntry::fromUser(const QString& name, const QString& number) {
-    QByteArray nameBytes = userText(name, QStringLiteral("name"), kNameRoom);
-    QByteArray numberBytes = userText(number, QStringLiteral("number"), kNumberRoom);
+std::optional<InputProblem> PhoneBookEntry::userProblem(const QString& name,
+                                                        const QString& number) {
+    const QString nameField = QStringLiteral("name");
+    const QString numberField = QStringLiteral("number");
+    if (auto problem = userTextProblem(name, nameField, kNameRoom))
+        return InputProblem{InputField::PhonebookName, *problem};
+    if (auto problem = userTextProblem(number, numberField, kNumberRoom))
+        return InputProblem{InputField::PhonebookNumber, *problem};
     // The entry may be written to a handset later; refuse now what could never be written.
-    auto problem = quotedFieldProblem(QStringLiteral("name"), nameBytes);
-    if (!problem)
-        problem = dialStringProblem(QStringLiteral("number"), numberBytes);
-    if (problem)
-        throw PhoneBookError(*problem);
-    return PhoneBookEntry(std::move(numberBytes), numberTypeFor(number), std::move(nameBytes));
+    if (auto problem = quotedFieldProblem(nameField, *encodeWindows1251(name)))
+        return InputProblem{InputField::PhonebookName, *problem};
+    if (auto problem = dialStringProblem(numberField, *encodeWindows1251(number)))
+        return InputProblem{InputField::PhonebookNumber, *problem};
+    return std::nullopt;
+}
+
+PhoneBookEntry PhoneBookEntry::fromUser(const QString& name, const QString& number) {
+    if (const auto problem = userProblem(name, number))
+        throw PhoneBookError(problem->text);
+    return PhoneBookEntry(*encodeWindows1251(number), numberTypeFor(number),
+                          *encodeWindows1251(name));
 }
 
 quint8 PhoneBookEntry::numberTypeFor(QStringView number) {

@@ -5,7 +5,10 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
+
 #include "link/error.h"
+#include "link/input_problem.h"
 
 namespace pelmar {
 
@@ -47,6 +50,8 @@ class PhoneBookEntry {
     // quotedFieldProblem refuses or a number that is no dial string (command_text.h): the
     // handset's write command could not carry them.
     static PhoneBookEntry fromUser(const QString& name, const QString& number);
+    // What fromUser would refuse, with the field the editor puts the focus on.
+    static std::optional<InputProblem> userProblem(const QString& name, const QString& number);
 
     // 145 when the number holds a "+" anywhere, else 129.
     static quint8 numberTypeFor(QStringView number);

@@ -64,6 +64,12 @@ TEST_P(FromUserTest, AppliesTypeRuleOrRefuses) {
         } catch (const PhoneBookError& e) {
             EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.error))) << e.what();
         }
+        // The editor puts the focus on the field the refusal is about.
+        const auto problem = PhoneBookEntry::userProblem(c.name, c.number);
+        ASSERT_TRUE(problem);
+        EXPECT_EQ(problem->field, QString::fromUtf8(c.error).contains(u"number")
+                                      ? InputField::PhonebookNumber
+                                      : InputField::PhonebookName);
         return;
     }
     const PhoneBookEntry e = PhoneBookEntry::fromUser(c.name, c.number);
