@@ -15,7 +15,7 @@
 #include <utility>
 
 #include "link/at_channel.h"
-#include "link/error.h"
+#include "base/error.h"
 #include "link/operation_frame.h"
 #include "link/serial/t_com_port.h"
 #include "phonebook/phonebook_transfer.h"

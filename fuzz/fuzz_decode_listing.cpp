@@ -1,7 +1,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "sms/hex_text.h"
+#include "base/hex_text.h"
 #include "sms/listing_decoder.h"
 
 // Whatever a handset or a file sends: raw bytes as a whole reply, and the same bytes as the PDU

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "smart/ringtone.h"
-#include "sms/hex_text.h"
+#include "base/hex_text.h"
 
 using namespace pelmar;
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "sms/t_reg_expr.h"
+#include "base/t_reg_expr.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) {

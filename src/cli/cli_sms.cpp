@@ -2,7 +2,7 @@
 #include <QCommandLineParser>
 
 #include "cli/cli_common.h"
-#include "link/error.h"
+#include "base/error.h"
 #include "sms/listing_decoder.h"
 #include "sms/message_input.h"
 #include "sms/submit_pdu.h"

@@ -8,7 +8,7 @@
 
 #include "link/at_reply.h"
 #include "link/at_reply_parser.h"
-#include "link/error.h"
+#include "base/error.h"
 #include "link/transport.h"
 
 namespace pelmar {

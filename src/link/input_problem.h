@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "link/error.h"
+#include "base/error.h"
 
 // Input the user must fix before anything goes to the handset, and the field it stands in, so
 // that the page can put the focus there after the message box.

@@ -4,7 +4,7 @@
 
 #include "link/command_text.h"
 #include "link/input_problem.h"
-#include "sms/windows1251.h"
+#include "base/windows1251.h"
 
 namespace pelmar {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "link/error.h"
+#include "base/error.h"
 #include "link/input_problem.h"
 
 namespace pelmar {

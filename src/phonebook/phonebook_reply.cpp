@@ -1,6 +1,6 @@
 #include "phonebook/phonebook_reply.h"
 
-#include "sms/t_reg_expr.h"
+#include "base/t_reg_expr.h"
 
 namespace pelmar {
 

@@ -3,7 +3,7 @@
 #include <QMutexLocker>
 #include <algorithm>
 
-#include "link/error.h"
+#include "base/error.h"
 
 namespace pelmar {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "link/error.h"
+#include "base/error.h"
 
 namespace pelmar {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "link/error.h"
+#include "base/error.h"
 #include "sim/at_command_line.h"
 
 namespace pelmar {

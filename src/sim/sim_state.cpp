@@ -7,7 +7,7 @@
 #include <QSaveFile>
 #include <cctype>
 
-#include "link/error.h"
+#include "base/error.h"
 
 namespace pelmar {
 namespace {

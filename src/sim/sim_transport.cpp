@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "link/error.h"
+#include "base/error.h"
 
 namespace pelmar {
 

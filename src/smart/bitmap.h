@@ -4,7 +4,7 @@
 #include <QString>
 #include <vector>
 
-#include "link/error.h"
+#include "base/error.h"
 
 // Black-and-white pictures for picture messages and operator logos, and the BMP files they come
 // from. The core reads BMP files itself so that it needs no QtGui.

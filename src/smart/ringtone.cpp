@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "link/input_problem.h"
-#include "sms/hex_text.h"
+#include "base/hex_text.h"
 #include "sms/message_input.h"
-#include "sms/t_reg_expr.h"
-#include "sms/windows1251.h"
+#include "base/t_reg_expr.h"
+#include "base/windows1251.h"
 
 namespace pelmar {
 namespace {

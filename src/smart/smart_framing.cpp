@@ -1,6 +1,6 @@
 #include "smart/smart_framing.h"
 
-#include "sms/hex_text.h"
+#include "base/hex_text.h"
 #include "sms/message_input.h"
 
 namespace pelmar {

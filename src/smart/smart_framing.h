@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "link/error.h"
+#include "base/error.h"
 #include "link/input_problem.h"
 #include "sms/submit_pdu.h"
 

@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "sms/gsm_alphabet.h"
-#include "sms/hex_text.h"
-#include "sms/t_reg_expr.h"
+#include "base/hex_text.h"
+#include "base/t_reg_expr.h"
 
 namespace pelmar {
 namespace {

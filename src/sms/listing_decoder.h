@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-#include "link/error.h"
+#include "base/error.h"
 #include "sms/decoded_message.h"
 
 // Reads the handset's answer to "at+cmgl=4": "+CMGL: <index>,<stat>,[<alpha>],<length>" lines,

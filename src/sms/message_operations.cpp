@@ -4,7 +4,7 @@
 
 #include "sms/listing_decoder.h"
 #include "sms/message_input.h"
-#include "sms/t_reg_expr.h"
+#include "base/t_reg_expr.h"
 
 namespace pelmar {
 

@@ -4,7 +4,7 @@
 
 #include "link/input_problem.h"
 #include "sms/gsm_alphabet.h"
-#include "sms/hex_text.h"
+#include "base/hex_text.h"
 
 namespace pelmar {
 namespace {

@@ -7,7 +7,7 @@
 #include <deque>
 #include <thread>
 
-#include "link/error.h"
+#include "base/error.h"
 #include "link/transport.h"
 
 namespace pelmar::test {

@@ -4,7 +4,7 @@
 
 #include <QTemporaryDir>
 
-#include "link/error.h"
+#include "base/error.h"
 #include "support/table.h"
 
 namespace pelmar {

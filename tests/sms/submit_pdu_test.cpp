@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/error.h"
+#include "base/error.h"
 #include "support/table.h"
 
 namespace pelmar {

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "link/error.h"
+#include "base/error.h"
 
 namespace pelmar {
 

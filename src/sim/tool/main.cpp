@@ -9,7 +9,7 @@
 #include <map>
 #include <optional>
 
-#include "link/error.h"
+#include "base/error.h"
 #include "sim/handset_sim.h"
 #include "sim/pty_server.h"
 

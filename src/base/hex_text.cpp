@@ -1,4 +1,4 @@
-#include "sms/hex_text.h"
+#include "base/hex_text.h"
 
 namespace pelmar {
 namespace {

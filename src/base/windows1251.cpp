@@ -1,4 +1,4 @@
-#include "sms/windows1251.h"
+#include "base/windows1251.h"
 
 #include <algorithm>
 #include <array>

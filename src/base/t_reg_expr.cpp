@@ -1,4 +1,4 @@
-#include "sms/t_reg_expr.h"
+#include "base/t_reg_expr.h"
 
 #include <pcre2.h>
 

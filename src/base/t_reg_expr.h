@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-#include "link/error.h"
+#include "base/error.h"
 
 namespace pelmar {
 
