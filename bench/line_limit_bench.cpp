@@ -14,8 +14,8 @@
 #include <thread>
 #include <utility>
 
-#include "link/at_channel.h"
 #include "base/error.h"
+#include "link/at_channel.h"
 #include "link/operation_frame.h"
 #include "link/serial/t_com_port.h"
 #include "phonebook/phonebook_transfer.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "smart/ringtone.h"
 #include "base/hex_text.h"
+#include "smart/ringtone.h"
 
 using namespace pelmar;
 

@@ -1,8 +1,8 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
-#include "cli/cli_common.h"
 #include "base/error.h"
+#include "cli/cli_common.h"
 #include "sms/listing_decoder.h"
 #include "sms/message_input.h"
 #include "sms/submit_pdu.h"

@@ -6,9 +6,9 @@
 #include <atomic>
 #include <chrono>
 
+#include "base/error.h"
 #include "link/at_reply.h"
 #include "link/at_reply_parser.h"
-#include "base/error.h"
 #include "link/transport.h"
 
 namespace pelmar {

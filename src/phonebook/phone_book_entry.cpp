@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/windows1251.h"
 #include "link/command_text.h"
 #include "link/input_problem.h"
-#include "base/windows1251.h"
 
 namespace pelmar {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <QRegularExpression>
 
+#include "base/hex_text.h"
 #include "smart/picture_message.h"
 #include "smart/smart_framing.h"
-#include "base/hex_text.h"
 #include "sms/message_input.h"
 
 namespace pelmar {

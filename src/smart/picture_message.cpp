@@ -1,7 +1,7 @@
 #include "smart/picture_message.h"
 
-#include "smart/smart_framing.h"
 #include "base/hex_text.h"
+#include "smart/smart_framing.h"
 #include "sms/message_input.h"
 
 namespace pelmar {

@@ -4,11 +4,11 @@
 #include <array>
 #include <optional>
 
-#include "link/input_problem.h"
 #include "base/hex_text.h"
-#include "sms/message_input.h"
 #include "base/t_reg_expr.h"
 #include "base/windows1251.h"
+#include "link/input_problem.h"
+#include "sms/message_input.h"
 
 namespace pelmar {
 namespace {

@@ -5,9 +5,9 @@
 #include <cctype>
 #include <optional>
 
-#include "sms/gsm_alphabet.h"
 #include "base/hex_text.h"
 #include "base/t_reg_expr.h"
+#include "sms/gsm_alphabet.h"
 
 namespace pelmar {
 namespace {

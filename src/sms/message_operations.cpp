@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/t_reg_expr.h"
 #include "sms/listing_decoder.h"
 #include "sms/message_input.h"
-#include "base/t_reg_expr.h"
 
 namespace pelmar {
 

@@ -2,9 +2,9 @@
 
 #include <array>
 
+#include "base/hex_text.h"
 #include "link/input_problem.h"
 #include "sms/gsm_alphabet.h"
-#include "base/hex_text.h"
 
 namespace pelmar {
 namespace {
