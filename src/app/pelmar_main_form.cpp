@@ -92,6 +92,8 @@ void TPelmarMainForm::connectRunner() {
     connect(&m_runner, &OperationRunner::busyChanged, this, [this](bool busy) {
         ui->PageControl1->setEnabled(!busy);
         m_status->setBusy(busy);
+        if (busy)
+            m_status->showResult(QString());  // the last result is not this operation's
     });
     connect(&m_runner, &OperationRunner::progress, m_status, [this](const ProgressStep& step) {
         m_status->showStep(step.text, step.done, step.total);

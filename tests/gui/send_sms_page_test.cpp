@@ -10,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +23,7 @@
 #include "sim/sim_state.h"
 #include "sms/message_operations.h"
 #include "support/table.h"
+#include "support/widgets_application.h"
 
 // Failures show texts as text.
 void PrintTo(const QString& text, std::ostream* out) {
@@ -36,23 +36,8 @@ namespace {
 using namespace std::chrono_literals;
 using Kind = ScriptedDialogs::Kind;
 
-class WidgetsEnvironment : public testing::Environment {
-  public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "pelmar-send-sms-test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home_.path());
-    }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    QTemporaryDir home_;
-    std::unique_ptr<QApplication> app_;
-};
 [[maybe_unused]] testing::Environment* const kEnvironment =
-    testing::AddGlobalTestEnvironment(new WidgetsEnvironment);
+    testing::AddGlobalTestEnvironment(new test::WidgetsApplication);
 
 // The window on a simulated handset; `sim` is the handset while the window lives.
 class SendSmsTest : public testing::Test {
@@ -238,8 +223,13 @@ struct OutcomeCase {
     const char* replyToSubmit;  // the handset's final answer instead of its own; "": its own
     bool silent;                // the handset never answers the submit
     QString panel;
-    QString error;  // shown in the error dialog; empty: none
+    QString error;     // shown in the error dialog; empty: none
+    const char* tpdu;  // what the handset sent or stored; "": nothing new
 };
+
+// "Привет, world" in UCS2 to +1234567890: one PDU, as the handset must receive it.
+constexpr const char* kPdu =
+    "11000A9121436587090008A71A041F04400438043204350442002C00200077006F0072006C0064";
 
 class OutcomeTest : public SendSmsTest, public testing::WithParamInterface<OutcomeCase> {};
 
@@ -264,42 +254,36 @@ TEST_P(OutcomeTest, PanelAndDialogTellTheTruth) {
     EXPECT_EQ(panel(), c.panel);
     EXPECT_EQ(dialogs.texts(Kind::Error), c.error.isEmpty() ? QStringList() : QStringList{c.error});
     EXPECT_EQ(child<QLabel>("PhoneIdentity")->text(), u"Pelmar Simulated Handset 100");
+    const SimState after = sim->state();
+    QByteArray got = after.sent.isEmpty() ? QByteArray() : after.sent.constLast().tpdu;
+    if (after.messages.size() > demoSimState().messages.size())
+        got = after.messages.last().tpdu;
+    EXPECT_EQ(got, c.tpdu);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     SendSms, OutcomeTest,
     testing::Values(
-        OutcomeCase{"Sent", "SendSMSButton", "", false, u"Done."_qs, {}},
-        OutcomeCase{"Stored", "StoreSMBtn", "", false, u"Done."_qs, {}},
+        OutcomeCase{"Sent", "SendSMSButton", "", false, u"Done."_qs, {}, kPdu},
+        OutcomeCase{"Stored", "StoreSMBtn", "", false, u"Done."_qs, {}, kPdu},
         OutcomeCase{"Cms300",
                     "SendSMSButton",
                     "+CMS ERROR: 300",
                     false,
                     u"Can not connect to phone."_qs,
-                    {}},
+                    {},
+                    ""},
         OutcomeCase{"Cms500",
                     "SendSMSButton",
                     "+CMS ERROR: 500",
                     false,
                     u"The handset answered \"+CMS ERROR: 500\" (unknown error)."_qs,
-                    {}},
-        OutcomeCase{
-            "TimeOut", "SendSMSButton", "", true, u"The operation failed."_qs,
-            u"Read timeout. Possibly simulated handset is not a valid port for Dovrel."_qs}),
+                    {},
+                    ""},
+        OutcomeCase{"TimeOut", "SendSMSButton", "", true, u"The operation failed."_qs,
+                    u"Read timeout. Possibly simulated handset is not a valid port for Dovrel."_qs,
+                    ""}),
     test::ByLabel());
-
-TEST_F(SendSmsTest, Ucs2TextReachesTheHandsetAsOneCorrectPdu) {
-    open();
-    child<QComboBox>("EncodingCombo")->setCurrentIndex(1);
-    text()->insertPlainText(u"Привет, world"_qs);
-    form->recipient().setNumber(u"+1234567890"_qs);
-    QTest::mouseClick(child<QPushButton>("SendSMSButton"), Qt::LeftButton);
-    ASSERT_TRUE(finishes());
-    const QList<SimSentMessage> sent = sim->state().sent;
-    ASSERT_EQ(sent.size(), 1);
-    EXPECT_EQ(sent.constFirst().tpdu,
-              "11000A9121436587090008A71A041F04400438043204350442002C00200077006F0072006C0064");
-}
 
 // A listing paced like a slow line: the window stays live (no gap of 50 ms in its event
 // loop), shows counted progress, and a Cancel ends it truthfully.
