@@ -31,14 +31,17 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    pelmar::WidgetDialogs dialogs;
+    // A screenshot run records its boxes instead of waiting for someone to close them.
+    pelmar::WidgetDialogs boxes;
+    pelmar::ScriptedDialogs recorded;
+    pelmar::Dialogs& dialogs = screenshots ? static_cast<pelmar::Dialogs&>(recorded) : boxes;
     pelmar::TPelmarMainForm form(dialogs, options);
     QObject::connect(&instance, &pelmar::SingleInstance::activationRequested, &form,
                      &pelmar::TPelmarMainForm::bringToFront);
     form.show();
     if (screenshots) {
-        QTimer::singleShot(0, &form, [&form, &options] {
-            const int failed = pelmar::takeScreenshots(form, options.screenshotDir);
+        QTimer::singleShot(0, &form, [&form, &recorded, &options] {
+            const int failed = pelmar::takeScreenshots(form, recorded, options.screenshotDir);
             QApplication::exit(failed == 0 ? 0 : 1);
         });
     }

@@ -21,15 +21,22 @@
 
 namespace pelmar {
 
-TPelmarMainForm::TPelmarMainForm(Dialogs& dialogs, const StartOptions& options, QWidget* parent)
+TPelmarMainForm::TPelmarMainForm(Dialogs& dialogs, const StartOptions& options,
+                                 OperationRunner::ConnectionFactory connections, QWidget* parent)
     : QMainWindow(parent),
       ui(new Ui::TPelmarMainForm),
       m_dialogs(dialogs),
       m_options(options),
-      m_files(phoneBookDirectory(options.dataDir)) {
+      m_files(phoneBookDirectory(options.dataDir)),
+      m_runner(QString(), AtChannel::kDefaultLineTimeout, std::move(connections)),
+      m_context{
+          m_dialogs, m_runner, m_phoneBooks, m_messages, m_recipient, m_concatReference, [this] {
+              return olderHandset() ? HandsetDialect::Older : HandsetDialect::Standard;
+          }} {
     ui->setupUi(this);
     composePages();
     composeStatusBar();
+    connectRunner();
     FormCreate();
     fixSize();
 }
@@ -55,11 +62,11 @@ void TPelmarMainForm::composePages() {
     m_settings = new SettingsPage;
     const Page pages[] = {
         {m_settings, QStyle::SP_ComputerIcon, "Settings"},
-        {new SendEmsPage, QStyle::SP_MediaVolume, "Send EMS"},
-        {new SendLogoPage, QStyle::SP_DesktopIcon, "Send Logo"},
-        {new SendSmsPage, QStyle::SP_ArrowForward, "Send SMS"},
-        {new ReadSmsPage, QStyle::SP_DirOpenIcon, "Read SMS"},
-        {new PhoneBookPage, QStyle::SP_FileDialogDetailedView, "RudarOvov"},
+        {new SendEmsPage(m_context), QStyle::SP_MediaVolume, "Send EMS"},
+        {new SendLogoPage(m_context), QStyle::SP_DesktopIcon, "Send Logo"},
+        {new SendSmsPage(m_context), QStyle::SP_ArrowForward, "Send SMS"},
+        {new ReadSmsPage(m_context), QStyle::SP_DirOpenIcon, "Read SMS"},
+        {new PhoneBookPage(m_context), QStyle::SP_FileDialogDetailedView, "RudarOvov"},
     };
     for (const Page& page : pages) {
         ui->PageControl1->addTab(page.widget, style()->standardIcon(page.icon),
@@ -78,6 +85,44 @@ void TPelmarMainForm::composeStatusBar() {
     m_phoneIdentity->setMinimumWidth(m_phoneIdentity->fontMetrics().averageCharWidth() * 22);
     ui->MainStatusBar->addWidget(m_status, 2);
     ui->MainStatusBar->addPermanentWidget(m_phoneIdentity, 1);
+}
+
+void TPelmarMainForm::connectRunner() {
+    // One operation at a time: the pages wait while one runs; Cancel in the status bar stays.
+    connect(&m_runner, &OperationRunner::busyChanged, this, [this](bool busy) {
+        ui->PageControl1->setEnabled(!busy);
+        m_status->setBusy(busy);
+        if (busy)
+            m_status->showResult(QString());  // the last result is not this operation's
+    });
+    connect(&m_runner, &OperationRunner::progress, m_status, [this](const ProgressStep& step) {
+        m_status->showStep(step.text, step.done, step.total);
+    });
+    connect(&m_runner, &OperationRunner::phoneIdentityChanged, this,
+            &TPelmarMainForm::setPhoneIdentity);
+    connect(&m_runner, &OperationRunner::finished, this, &TPelmarMainForm::showOutcome);
+    connect(m_status, &OperationStatus::cancelRequested, &m_runner, &OperationRunner::cancel);
+}
+
+void TPelmarMainForm::showOutcome(const Outcome& outcome) {
+    switch (outcome.kind) {
+        case Outcome::Kind::Done:
+        case Outcome::Kind::PhoneRefused:
+        case Outcome::Kind::HandsetError:
+            m_status->showResult(outcome.text);
+            return;
+        case Outcome::Kind::InputRefused:
+            return;  // the page shows what to fix and where
+        case Outcome::Kind::Failed:
+            // A cancel is the user's own doing: said in the panel, not as an error.
+            if (outcome.text == Cancelled().message()) {
+                m_status->showResult(outcome.text);
+                return;
+            }
+            m_status->showResult(QStringLiteral("The operation failed."));
+            m_dialogs.showError(this, outcome.text);
+            return;
+    }
 }
 
 void TPelmarMainForm::fixSize() {
@@ -146,6 +191,7 @@ void TPelmarMainForm::SetPortName(const QString& name) {
     if (name == m_portName)
         return;
     m_portName = name;
+    m_runner.setPortName(name);
     emit portNameChanged(name);
 }
 

@@ -4,7 +4,12 @@
 
 #include "app/phone_book_files.h"
 #include "app/start_options.h"
+#include "link/ui/page_context.h"
 #include "phonebook/phone_books.h"
+#include "session/operation_runner.h"
+#include "smart/smart_framing.h"
+#include "sms/message_table.h"
+#include "sms/recipient_number.h"
 
 class QLabel;
 class QTabWidget;
@@ -19,15 +24,20 @@ class Dialogs;
 class OperationStatus;
 class SettingsPage;
 
-// The one window: six tabs, one per job, over a status bar. It owns what the pages share
-// (the phonebooks, the port name, the dialogs) and the start-up and shutdown work.
+// The one window: six tabs, one per job, over a status bar. It owns what the pages share (the
+// phonebooks, the message table, the recipient number, the concatenation reference, the
+// operation runner and the dialogs), shows how each handset operation goes, and does the
+// start-up and shutdown work.
 class TPelmarMainForm : public QMainWindow {
     Q_OBJECT
 
   public:
     static constexpr QSize kMinimumSize{517, 348};
 
-    TPelmarMainForm(Dialogs& dialogs, const StartOptions& options, QWidget* parent = nullptr);
+    // `connections` makes the handset connection for a port name (tests give a simulated one);
+    // empty: the real one.
+    TPelmarMainForm(Dialogs& dialogs, const StartOptions& options,
+                    OperationRunner::ConnectionFactory connections = {}, QWidget* parent = nullptr);
     ~TPelmarMainForm() override;
 
     // The port the next operation opens.
@@ -36,6 +46,9 @@ class TPelmarMainForm : public QMainWindow {
 
     Dialogs& dialogs() const { return m_dialogs; }
     PhoneBooks& phoneBooks() { return m_phoneBooks; }
+    MessageTable& messages() { return m_messages; }
+    RecipientNumber& recipient() { return m_recipient; }
+    OperationRunner& runner() { return m_runner; }
     const PhoneBookFiles& phoneBookFiles() const { return m_files; }
     QTabWidget* pageControl() const;
     SettingsPage* settingsPage() const { return m_settings; }
@@ -63,12 +76,22 @@ class TPelmarMainForm : public QMainWindow {
     bool FormClose();
     void ComPortSelectorChange(const QString& name);
     void SetPortName(const QString& name);
+    void connectRunner();
+    // Panel 0 (and the error dialog for a failure) once an operation has ended.
+    void showOutcome(const Outcome& outcome);
 
     Ui::TPelmarMainForm* ui;
     Dialogs& m_dialogs;
     StartOptions m_options;
     PhoneBooks m_phoneBooks;
     PhoneBookFiles m_files;
+    MessageTable m_messages;
+    RecipientNumber m_recipient;
+    ConcatReference m_concatReference;
+    // Declared after what its jobs' results reach, so it goes first: a running job is
+    // cancelled and its result dropped before the data behind it is.
+    OperationRunner m_runner;
+    PageContext m_context;
     QString m_portName;
     QString m_portToStore;  // --port does not replace the stored choice unless the user picks
     SettingsPage* m_settings = nullptr;

@@ -212,6 +212,28 @@ SimState demoSimState() {
          "F32E"},
         // The network's delivery report for reference 42.
         {1, "062A0B912120550571F7623011020001006230110200410000"},
+        // From +12025550166, UCS2: "Встречаемся в семь у метро."
+        {0,
+         "040B912120550561F60008624021810300003604120441044204400435044704300435043C0441044F"
+         "00200432002004410435043C044C002004430020043C043504420440043E002E"},
+        // From the alphanumeric sender "PelmarBank": "Your code is 481516. Do not share it."
+        {1,
+         "0412D0D032BB1D960BC3EE3500006240219051000025D9775D0E1ABFC965507A0EA2E162B598CD0522"
+         "BE41EE371D344787E565509AEE02"},
+        // A flash message (class 0) from +12025550144: "Call me when you land!"
+        {0, "040B912120550541F400106240317054000016C3309B0D6A97417774D90DCABFEB2076D84D0E01"},
+        // From +12025550188: "Reminder: appointment Tue 10:30."
+        {1,
+         "040B912120550581F800006240016100000020D2723BED2697E53A50180E7FA7DDF476D94D0751EB65"
+         "500CA69BC15C"},
+        // Written, not yet sent, to +12025550166, UCS2: "Спасибо, до завтра!"
+        {2,
+         "11000B912120550561F60008A7260421043F0430044104380431043E002C00200434043E0020043704"
+         "3004320442044004300021"},
+        // Sent to +442079460000 with reference 43: "Report is in the shared folder."
+        {3,
+         "112B0C914402976400000000A71FD232FC2DA783D27350DA0DA2A3CBA0393A2C2F9341E6379B5C96BB"
+         "00"},
     };
     int index = 1;
     for (const auto& m : messages) {
@@ -219,7 +241,7 @@ SimState demoSimState() {
                           SimMessage{m.status, m.status < 2 ? smsc : QByteArrayLiteral("00"),
                                      QByteArray(m.tpdu)});
     }
-    s.nextReference = 43;
+    s.nextReference = 44;
 
     auto add = [&s](const char* book, int slot, const char* number, QByteArray name) {
         const QByteArray n(number);
@@ -230,8 +252,26 @@ SimState demoSimState() {
     add("SM", 2, "+12025550177", QByteArrayLiteral("\xC8\xE2\xE0\xED"));  // "Иван" in Windows-1251
     add("SM", 3, "5550199", QByteArrayLiteral("Front desk"));
     add("SM", 5, "+12025550144", QByteArrayLiteral("Carol"));
+    add("SM", 6, "+12025550166", QByteArrayLiteral("\xCE\xEB\xFC\xE3\xE0"));  // "Ольга"
+    add("SM", 7, "+12025550188", QByteArrayLiteral("Dentist"));
+    add("SM", 8, "+442079460000", QByteArrayLiteral("London office"));
+    add("SM", 9, "+4930901820", QByteArrayLiteral("Berlin hotel"));
+    add("SM", 10, "+12025550111", QByteArrayLiteral("Dave Miller"));
+    add("SM", 11, "+12025550112", QByteArrayLiteral("Eve"));
+    add("SM", 12, "911", QByteArrayLiteral("Emergency"));
+    add("SM", 14, "+12025550155", QByteArrayLiteral("Frank & Grace"));
     add("ME", 1, "+12025550188", QByteArrayLiteral("Dentist"));
     add("ME", 2, "+442079460000", QByteArrayLiteral("London office"));
+    add("ME", 3, "+12025550123", QByteArrayLiteral("Alice Walker (work)"));
+    add("ME", 4, "+12025550166", QByteArrayLiteral("\xCE\xEB\xFC\xE3\xE0"));      // "Ольга"
+    add("ME", 5, "+74951234567", QByteArrayLiteral("\xCC\xE0\xEC\xE0"));          // "Мама"
+    add("ME", 6, "+74957654321", QByteArrayLiteral("\xD1\xE5\xF0\xE3\xE5\xE9"));  // "Сергей"
+    add("ME", 7, "5550199", QByteArrayLiteral("Front desk"));
+    add("ME", 8, "+12025550131", QByteArrayLiteral("Plumber"));
+    add("ME", 9, "+12025550132", QByteArrayLiteral("Taxi"));
+    add("ME", 10, "+33142681234", QByteArrayLiteral("Paris office"));
+    add("ME", 11, "+12025550133", QByteArrayLiteral("Gym"));
+    add("ME", 12, "+12025550134", QByteArrayLiteral("Pizza place"));
     add("LD", 1, "+12025550123", QByteArrayLiteral("Alice Walker"));
     add("LD", 2, "5550142", QByteArray());
     return s;

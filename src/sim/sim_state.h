@@ -67,8 +67,10 @@ struct SimState {
     friend bool operator==(const SimState&, const SimState&) = default;
 };
 
-// A handset with realistic content: unread and read messages, a stored unsent one, a sent
-// one, a status report, and a few entries in each phonebook. Used when no state file is given.
+// A handset with realistic content: unread and read messages (Cyrillic ones, one from an
+// alphanumeric sender, a flash message), stored unsent and sent ones, a status report, a dozen
+// entries in the SIM and handset phonebooks and two last-dialled numbers. Used when no state
+// file is given, and by the demo handset.
 SimState demoSimState();
 
 // An empty handset: no messages, empty phonebooks SM (250), ME (500) and LD (10).

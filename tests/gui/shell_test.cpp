@@ -28,33 +28,15 @@
 #include "phonebook/data_location.h"
 #include "support/run_cli.h"
 #include "support/table.h"
+#include "support/widgets_application.h"
 
 namespace pelmar {
 namespace {
 
 using Kind = ScriptedDialogs::Kind;
 
-// Widgets want a QApplication; settings and the per-user data folder go to a throw-away home.
-class WidgetsEnvironment : public testing::Environment {
-  public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "pelmar-gui-test";
-        static char* argv[] = {name, nullptr};
-        qputenv("XDG_DATA_HOME", dataHome().toUtf8());
-        app_ = std::make_unique<QApplication>(argc, argv);
-        setApplicationIdentity();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home_.path());
-    }
-    void TearDown() override { app_.reset(); }
-    static QString dataHome() { return home_.filePath(QStringLiteral("data")); }
-
-  private:
-    static inline QTemporaryDir home_;
-    std::unique_ptr<QApplication> app_;
-};
 [[maybe_unused]] testing::Environment* const kEnvironment =
-    testing::AddGlobalTestEnvironment(new WidgetsEnvironment);
+    testing::AddGlobalTestEnvironment(new test::WidgetsApplication);
 
 StartOptions startWith(QString port, QString dataDir = {}, bool demo = false) {
     StartOptions options;
@@ -316,7 +298,8 @@ TEST(OperationStatusTest, CountedStepsShowTheBarAndCancelOnlyWhileBusy) {
 
 // The window and the command-line tool keep the phonebooks in one folder.
 TEST_F(ShellTest, WindowAndCliShareTheDataFolder) {
-    const QString userFolder = WidgetsEnvironment::dataHome() + QStringLiteral("/Pelmar/Pelmar");
+    const QString userFolder =
+        test::WidgetsApplication::dataHome() + QStringLiteral("/Pelmar/Pelmar");
     const TPelmarMainForm form(dialogs, StartOptions());
     EXPECT_EQ(form.phoneBookFiles().directory(), userFolder);
     const test::CliResult plain = test::runCli({u"data-dir"_qs});
@@ -351,7 +334,7 @@ TEST(ScreenshotTest, EveryPageIsWrittenAtBothScales) {
         ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
         EXPECT_EQ(QDir(dir).entryList({u"*.png"_qs}).join(u' ').toStdString(),
                   "1-settings.png 2-send-ems.png 3-send-logo.png 4-send-sms.png 5-read-sms.png "
-                  "6-rudarovov.png");
+                  "6-rudarovov.png 7-error-box.png");
         settingsSize[scale - 1] = QImage(QDir(dir).filePath(u"1-settings.png"_qs)).size();
     }
     EXPECT_GE(settingsSize[0].width(), TPelmarMainForm::kMinimumSize.width());

@@ -64,14 +64,19 @@ TEST_F(GammuTest, IdentifiesListsMessagesAndReadsThePhonebook) {
     EXPECT_TRUE(sms.out.contains("Are we still on for lunch tomorrow?")) << sms.out.constData();
     EXPECT_TRUE(sms.out.contains("See you at 8 then."));
     EXPECT_TRUE(sms.out.contains("Delivered"));
-    EXPECT_TRUE(sms.out.contains("6 SMS parts in 6 SMS sequences"));
+    // Cyrillic in UCS2, an alphanumeric sender, a flash message.
+    EXPECT_TRUE(sms.out.contains("Встречаемся в семь у метро."));
+    EXPECT_TRUE(sms.out.contains("\"PelmarBank\""));
+    EXPECT_TRUE(sms.out.contains("Call me when you land!"));
+    EXPECT_TRUE(sms.out.contains("Class                : 0"));
+    EXPECT_TRUE(sms.out.contains("12 SMS parts in 12 SMS sequences")) << sms.out.constData();
 
     const test::CliResult book = gammu({QStringLiteral("getmemory"), QStringLiteral("SM"),
                                         QStringLiteral("1"), QStringLiteral("10")});
     EXPECT_EQ(book.exitCode, 0) << book.err.constData();
     EXPECT_TRUE(book.out.contains("Alice Walker")) << book.out.constData();
     EXPECT_TRUE(book.out.contains("\"5550199\""));
-    EXPECT_TRUE(book.out.contains("4 entries filled"));
+    EXPECT_TRUE(book.out.contains("9 entries filled"));
 
     sim_.terminate();
     ASSERT_TRUE(sim_.waitForFinished(5000));

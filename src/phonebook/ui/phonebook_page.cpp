@@ -4,7 +4,8 @@
 
 namespace pelmar {
 
-PhoneBookPage::PhoneBookPage(QWidget* parent) : QWidget(parent), ui(new Ui::PhoneBookPage) {
+PhoneBookPage::PhoneBookPage(PageContext&, QWidget* parent)
+    : QWidget(parent), ui(new Ui::PhoneBookPage) {
     ui->setupUi(this);
 }
 

@@ -8,12 +8,14 @@ class PhoneBookPage;
 
 namespace pelmar {
 
+struct PageContext;
+
 // The "TabSheet6" tab of the main window; its controls join with the page's own work.
 class PhoneBookPage : public QWidget {
     Q_OBJECT
 
   public:
-    explicit PhoneBookPage(QWidget* parent = nullptr);
+    explicit PhoneBookPage(PageContext& context, QWidget* parent = nullptr);
     ~PhoneBookPage() override;
 
   private:

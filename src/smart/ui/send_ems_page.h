@@ -8,12 +8,15 @@ class SendEmsPage;
 
 namespace pelmar {
 
-// The "TabSheet1" tab of the main window; its controls join with the page's own work.
+struct PageContext;
+
+// The "TabSheet1" tab of the main window; for now only its recipient number fields, bound
+// to the shared number; the senders join later.
 class SendEmsPage : public QWidget {
     Q_OBJECT
 
   public:
-    explicit SendEmsPage(QWidget* parent = nullptr);
+    explicit SendEmsPage(PageContext& context, QWidget* parent = nullptr);
     ~SendEmsPage() override;
 
   private:

@@ -8,12 +8,15 @@ class SendLogoPage;
 
 namespace pelmar {
 
-// The "TabSheet2" tab of the main window; its controls join with the page's own work.
+struct PageContext;
+
+// The "TabSheet2" tab of the main window; for now only its recipient number fields, bound
+// to the shared number; the senders join later.
 class SendLogoPage : public QWidget {
     Q_OBJECT
 
   public:
-    explicit SendLogoPage(QWidget* parent = nullptr);
+    explicit SendLogoPage(PageContext& context, QWidget* parent = nullptr);
     ~SendLogoPage() override;
 
   private:

@@ -4,7 +4,7 @@
 
 namespace pelmar {
 
-ReadSmsPage::ReadSmsPage(QWidget* parent) : QWidget(parent), ui(new Ui::ReadSmsPage) {
+ReadSmsPage::ReadSmsPage(PageContext&, QWidget* parent) : QWidget(parent), ui(new Ui::ReadSmsPage) {
     ui->setupUi(this);
 }
 

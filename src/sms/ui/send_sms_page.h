@@ -2,22 +2,42 @@
 
 #include <QWidget>
 
+#include "sms/message_operations.h"
+
 namespace Ui {
 class SendSmsPage;
 }
 
 namespace pelmar {
 
-// The "TabSheet3" tab of the main window; its controls join with the page's own work.
+struct PageContext;
+
+// The "Send SMS" tab: a text within one message of its coding, the shared recipient number,
+// and Send or Store through the handset.
 class SendSmsPage : public QWidget {
     Q_OBJECT
 
   public:
-    explicit SendSmsPage(QWidget* parent = nullptr);
+    explicit SendSmsPage(PageContext& context, QWidget* parent = nullptr);
     ~SendSmsPage() override;
 
+    // The coding the controls ask for: Flash when checked, else the combo's choice.
+    SmsMode mode() const;
+
   private:
+    void SMSTextChange();
+    void EncodingComboChange();
+    void FlashSMSCheckClick(bool checked);
+    void UpdateSymbolsLeft();
+    void SendSMSButtonClick();
+    void StoreSMBtnClick();
+    void SendOrStoreSMS(SubmitAction action);
+    // Shows what to fix and puts the focus on the field it is about.
+    void refuse(const QString& text, QWidget* field);
+    void keepFitting();
+
     Ui::SendSmsPage* ui;
+    PageContext& m_context;
 };
 
 }  // namespace pelmar

@@ -1,0 +1,331 @@
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+
+#include "app/pelmar_main_form.h"
+#include "link/ui/dialogs.h"
+#include "link/ui/operation_status.h"
+#include "sim/sim_state.h"
+#include "sms/message_operations.h"
+#include "support/table.h"
+#include "support/widgets_application.h"
+
+// Failures show texts as text.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace pelmar {
+namespace {
+
+using namespace std::chrono_literals;
+using Kind = ScriptedDialogs::Kind;
+
+[[maybe_unused]] testing::Environment* const kEnvironment =
+    testing::AddGlobalTestEnvironment(new test::WidgetsApplication);
+
+// The window on a simulated handset; `sim` is the handset while the window lives.
+class SendSmsTest : public testing::Test {
+  protected:
+    void open(SimOptions options = {}, SimState state = demoSimState(),
+              SimTransport::Timing timing = SimTransport::Timing::Fast) {
+        StartOptions start;
+        start.dataDir = data.path();
+        start.port = QStringLiteral("test handset");
+        form = std::make_unique<TPelmarMainForm>(
+            dialogs, start, [=, this](const QString&, std::chrono::milliseconds timeout) {
+                auto made = std::make_unique<HandsetConnection>(
+                    std::make_unique<HandsetSim>(state, options), timing, timeout);
+                sim = made->sim();
+                return made;
+            });
+        form->pageControl()->setCurrentIndex(3);
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+    template <class W>
+    W* child(const char* name) const {
+        return form->findChild<W*>(QLatin1StringView(name));
+    }
+    QPlainTextEdit* text() const { return child<QPlainTextEdit>("SMSText"); }
+    QString counter() const { return child<QLabel>("SymbolsLeftLabel")->text(); }
+    QString panel() const { return form->operationStatus()->text(); }
+    bool finishes() const {
+        return QTest::qWaitFor([this] { return !form->runner().isBusy(); }, 20000);
+    }
+
+    QTemporaryDir data;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TPelmarMainForm> form;
+    HandsetSim* sim = nullptr;
+};
+
+TEST_F(SendSmsTest, StartsEmptyInStandardWithEveryControlNamed) {
+    open();
+    EXPECT_EQ(counter(), u"Symbols Left: 160");
+    EXPECT_EQ(child<QComboBox>("EncodingCombo")->currentText(), u"Standard");
+    EXPECT_FALSE(child<QCheckBox>("FlashSMSCheck")->isChecked());
+    for (const char* name :
+         {"PickUpSMSPhone", "PickUpRTTLPhone", "PickUpPICPhone", "SpeedButton2"}) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(child<QToolButton>(name));
+        EXPECT_EQ(a->text(QAccessible::Name), u"Pick a number from the phonebooks") << name;
+    }
+    for (const char* name : {"SMSText", "PhoneNumberSMS", "EncodingCombo", "PhoneNumberRingTone",
+                             "PhoneNumberPicMsg", "PhoneNumberLogo"}) {
+        auto* a = QAccessible::queryAccessibleInterface(child<QWidget>(name));
+        EXPECT_FALSE(a->relations(QAccessible::Label).isEmpty()) << name;
+    }
+}
+
+enum class Then { Nothing, Standard, Ucs2, FlashOn, FlashOnAndOff };
+
+struct TextCase {
+    const char* label;
+    bool ucs2;      // chosen before typing
+    QString typed;  // inserted at the caret, as a paste does
+    int caretFrom;  // the caret in "hello world" before the paste; -1: empty text
+    Then then;
+    QString kept;
+    int left;
+    int caret;  // -1: not checked
+};
+
+class TextTest : public SendSmsTest, public testing::WithParamInterface<TextCase> {};
+
+TEST_P(TextTest, KeepsWhatTheCodingCarriesWithinOneMessage) {
+    const TextCase& c = GetParam();
+    open();
+    auto* coding = child<QComboBox>("EncodingCombo");
+    auto* flash = child<QCheckBox>("FlashSMSCheck");
+    coding->setCurrentIndex(c.ucs2 ? 1 : 0);
+    if (c.caretFrom >= 0) {
+        text()->setPlainText(QStringLiteral("hello world"));
+        QTextCursor cursor = text()->textCursor();
+        cursor.setPosition(c.caretFrom);
+        text()->setTextCursor(cursor);
+    }
+    text()->insertPlainText(c.typed);
+    if (c.then == Then::Standard || c.then == Then::Ucs2)
+        coding->setCurrentIndex(c.then == Then::Ucs2 ? 1 : 0);
+    if (c.then == Then::FlashOn || c.then == Then::FlashOnAndOff)
+        QTest::mouseClick(flash, Qt::LeftButton);
+    if (c.then == Then::FlashOnAndOff)
+        QTest::mouseClick(flash, Qt::LeftButton);
+    EXPECT_EQ(coding->isEnabled(), c.then != Then::FlashOn);
+    const bool ucs2 = c.then == Then::Nothing ? c.ucs2 : c.then != Then::Standard;
+    EXPECT_EQ(coding->currentText(), ucs2 ? u"UCS2" : u"Standard");
+    EXPECT_EQ(text()->toPlainText(), c.kept);
+    EXPECT_EQ(counter(), QStringLiteral("Symbols Left: %1").arg(c.left));
+    if (c.caret >= 0) {
+        EXPECT_EQ(text()->textCursor().position(), c.caret);
+    }
+}
+
+const QString kHundred(100, u'a');
+
+INSTANTIATE_TEST_SUITE_P(
+    SendSms, TextTest,
+    testing::Values(TextCase{"CyrillicPastedInStandard", false, u"Привет, world"_qs, -1,
+                             Then::Nothing, u", world"_qs, 153, 7},
+                    TextCase{"CyrillicPastedInUcs2", true, u"Привет, world"_qs, -1, Then::Nothing,
+                             u"Привет, world"_qs, 57, 13},
+                    TextCase{"GsmAccentsKeptExtensionTakesTwo", false, u"é£€`"_qs, -1,
+                             Then::Nothing, u"é£€"_qs, 156, 3},
+                    TextCase{"CaretStaysWhereTheUserTyped", false, u"Ж€"_qs, 5, Then::Nothing,
+                             u"hello€ world"_qs, 147, 6},
+                    TextCase{"Ucs2ToStandardStrips", true, u"Привет, world"_qs, -1, Then::Standard,
+                             u", world"_qs, 153, -1},
+                    TextCase{"StandardToUcs2CutsTo70", false, kHundred, -1, Then::Ucs2,
+                             kHundred.first(70), 0, -1},
+                    TextCase{"OverLongPasteCutTo160Septets", false, kHundred + kHundred, -1,
+                             Then::Nothing, (kHundred + kHundred).first(160), 0, 160},
+                    TextCase{"FlashForcesUcs2AndCutsTo69", false, kHundred, -1, Then::FlashOn,
+                             kHundred.first(69), 0, -1},
+                    TextCase{"FlashOffKeepsUcs2Limit70", false, kHundred, -1, Then::FlashOnAndOff,
+                             kHundred.first(69), 1, -1}),
+    test::ByLabel());
+
+class MirrorTest : public SendSmsTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(MirrorTest, TypedKeyByKeyEveryNumberFieldFollows) {
+    open();
+    auto* typedInto = child<QLineEdit>(GetParam());
+    QTabWidget* tabs = form->pageControl();
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (tabs->widget(i)->isAncestorOf(typedInto))
+            tabs->setCurrentIndex(i);
+    }
+    typedInto->setFocus();
+    QTest::keyClicks(typedInto, u"+1 (234) 567-890"_qs);
+    for (const char* name :
+         {"PhoneNumberSMS", "PhoneNumberRingTone", "PhoneNumberPicMsg", "PhoneNumberLogo"})
+        EXPECT_EQ(child<QLineEdit>(name)->text(), u"+1234567890") << name;
+    EXPECT_EQ(typedInto->cursorPosition(), 11);
+}
+
+INSTANTIATE_TEST_SUITE_P(SendSms, MirrorTest,
+                         testing::Values("PhoneNumberSMS", "PhoneNumberRingTone",
+                                         "PhoneNumberPicMsg", "PhoneNumberLogo"));
+
+struct RefusalCase {
+    const char* label;
+    QString text;
+    QString number;
+    QString error;
+    const char* focus;
+};
+
+class RefusalTest : public SendSmsTest, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusalTest, SaysWhatToFixAndTouchesNoHandset) {
+    const RefusalCase& c = GetParam();
+    open();
+    text()->setPlainText(c.text);
+    form->recipient().setNumber(c.number);
+    QTest::mouseClick(child<QPushButton>("SendSMSButton"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.texts(Kind::Error), QStringList{c.error});
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>(c.focus));
+    EXPECT_FALSE(form->runner().isBusy());
+    EXPECT_EQ(sim, nullptr) << "the line was opened";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SendSms, RefusalTest,
+    testing::Values(
+        RefusalCase{"EmptyText", {}, u"+1234567890"_qs, u"Enter message text."_qs, "SMSText"},
+        RefusalCase{"EmptyNumber",
+                    u"Hi"_qs,
+                    {},
+                    u"Please enter the recipient's phone number (with \"+\" if needed)."_qs,
+                    "PhoneNumberSMS"},
+        RefusalCase{"OnlyPlus", u"Hi"_qs, u"+"_qs, u"the number \"+\" has no digits"_qs,
+                    "PhoneNumberSMS"}),
+    test::ByLabel());
+
+struct OutcomeCase {
+    const char* label;
+    const char* button;
+    const char* replyToSubmit;  // the handset's final answer instead of its own; "": its own
+    bool silent;                // the handset never answers the submit
+    QString panel;
+    QString error;     // shown in the error dialog; empty: none
+    const char* tpdu;  // what the handset sent or stored; "": nothing new
+};
+
+// "Привет, world" in UCS2 to +1234567890: one PDU, as the handset must receive it.
+constexpr const char* kPdu =
+    "11000A9121436587090008A71A041F04400438043204350442002C00200077006F0072006C0064";
+
+class OutcomeTest : public SendSmsTest, public testing::WithParamInterface<OutcomeCase> {};
+
+TEST_P(OutcomeTest, PanelAndDialogTellTheTruth) {
+    const OutcomeCase& c = GetParam();
+    SimOptions options;
+    for (const QByteArray& command : {QByteArrayLiteral("CMGS"), QByteArrayLiteral("CMGW")}) {
+        if (*c.replyToSubmit)
+            options.replies.insert(command, c.replyToSubmit);
+        if (c.silent)
+            options.silent.insert(command);
+    }
+    open(options);
+    form->runner().setLineTimeout(300ms);
+    child<QComboBox>("EncodingCombo")->setCurrentIndex(1);
+    text()->insertPlainText(u"Привет, world"_qs);
+    form->recipient().setNumber(u"+1234567890"_qs);
+    QTest::mouseClick(child<QPushButton>(c.button), Qt::LeftButton);
+    EXPECT_FALSE(form->pageControl()->isEnabled());
+    ASSERT_TRUE(finishes());
+    EXPECT_TRUE(form->pageControl()->isEnabled());
+    EXPECT_EQ(panel(), c.panel);
+    EXPECT_EQ(dialogs.texts(Kind::Error), c.error.isEmpty() ? QStringList() : QStringList{c.error});
+    EXPECT_EQ(child<QLabel>("PhoneIdentity")->text(), u"Pelmar Simulated Handset 100");
+    const SimState after = sim->state();
+    QByteArray got = after.sent.isEmpty() ? QByteArray() : after.sent.constLast().tpdu;
+    if (after.messages.size() > demoSimState().messages.size())
+        got = after.messages.last().tpdu;
+    EXPECT_EQ(got, c.tpdu);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SendSms, OutcomeTest,
+    testing::Values(
+        OutcomeCase{"Sent", "SendSMSButton", "", false, u"Done."_qs, {}, kPdu},
+        OutcomeCase{"Stored", "StoreSMBtn", "", false, u"Done."_qs, {}, kPdu},
+        OutcomeCase{"Cms300",
+                    "SendSMSButton",
+                    "+CMS ERROR: 300",
+                    false,
+                    u"Can not connect to phone."_qs,
+                    {},
+                    ""},
+        OutcomeCase{"Cms500",
+                    "SendSMSButton",
+                    "+CMS ERROR: 500",
+                    false,
+                    u"The handset answered \"+CMS ERROR: 500\" (unknown error)."_qs,
+                    {},
+                    ""},
+        OutcomeCase{"TimeOut", "SendSMSButton", "", true, u"The operation failed."_qs,
+                    u"Read timeout. Possibly simulated handset is not a valid port for Dovrel."_qs,
+                    ""}),
+    test::ByLabel());
+
+// A listing paced like a slow line: the window stays live (no gap of 50 ms in its event
+// loop), shows counted progress, and a Cancel ends it truthfully.
+struct ListingCase {
+    const char* label;
+    bool cancel;
+    QString panel;
+};
+
+class SlowListingTest : public SendSmsTest, public testing::WithParamInterface<ListingCase> {};
+
+TEST_P(SlowListingTest, WindowStaysLive) {
+    SimOptions options;
+    options.baud = 38400;
+    options.chunkSize = 64;
+    open(options, loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json")),
+         SimTransport::Timing::Real);
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestGap = qMax(longestGap, sinceTick.restart()); });
+    ticker.start(10);
+    sinceTick.start();
+    ASSERT_TRUE(form->runner().run([](AtChannel& channel, const Progress& progress,
+                                      std::stop_token) { return ReadMessages(channel, progress); },
+                                   std::function<void(MessageListing)>()));
+    auto* bar = child<QProgressBar>("OperationProgress");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->isVisible() && bar->value() >= 3; }, 20000));
+    EXPECT_FALSE(form->pageControl()->isEnabled());
+    if (GetParam().cancel)
+        QTest::mouseClick(child<QToolButton>("CancelOperationButton"), Qt::LeftButton);
+    ASSERT_TRUE(finishes());
+    EXPECT_LT(longestGap, 50);
+    EXPECT_EQ(panel(), GetParam().panel);
+    EXPECT_TRUE(dialogs.asked.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(SendSms, SlowListingTest,
+                         testing::Values(ListingCase{"ToTheEnd", false, u"Done."_qs},
+                                         ListingCase{"Cancelled", true, u"Cancelled."_qs}),
+                         test::ByLabel());
+
+}  // namespace
+}  // namespace pelmar
