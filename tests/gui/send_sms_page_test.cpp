@@ -213,7 +213,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {},
                     u"Please enter the recipient's phone number (with \"+\" if needed)."_qs,
                     "PhoneNumberSMS"},
-        RefusalCase{"OnlyPlus", u"Hi"_qs, u"+"_qs, u"the number \"+\" has no digits"_qs,
+        RefusalCase{"OnlyPlus", u"Hi"_qs, u"+"_qs, u"The number \"+\" has no digits"_qs,
                     "PhoneNumberSMS"}),
     test::ByLabel());
 

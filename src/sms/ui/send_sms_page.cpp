@@ -85,31 +85,30 @@ void SendSmsPage::StoreSMBtnClick() {
     SendOrStoreSMS(SubmitAction::Store);
 }
 
-void SendSmsPage::refuse(const QString& text, QWidget* field) {
-    m_context.dialogs.showError(window(), text);
+void SendSmsPage::refuse(const InputProblem& problem) {
+    m_context.dialogs.showError(window(), problem.text);
+    QWidget* field = problem.field == InputField::RecipientNumber
+                         ? static_cast<QWidget*>(ui->PhoneNumberSMS)
+                         : ui->SMSText;
     field->setFocus(Qt::OtherFocusReason);
 }
 
 void SendSmsPage::SendOrStoreSMS(SubmitAction action) {
     const TextMessage message{m_context.recipient.number(), ui->SMSText->toPlainText(), mode(),
                               smscFieldFor(m_context.dialect())};
-    if (message.text.isEmpty())
-        return refuse(QStringLiteral("Enter message text."), ui->SMSText);
-    if (const auto problem = numberProblem(message.number))
-        return refuse(*problem, ui->PhoneNumberSMS);
+    // The text is asked for first, then the number, as the boxes tell the user.
     if (const auto problem = textProblem(message.text, message.mode))
-        return refuse(*problem, ui->SMSText);
+        return refuse(*problem);
+    if (const auto problem = numberProblem(message.number))
+        return refuse(*problem);
 
     const auto job = [message, action](AtChannel& channel, const Progress& progress,
                                        std::stop_token) {
         return pelmar::SendOrStoreSMS(channel, message, action, progress);
     };
-    m_context.runner.run(identifiedJob(job), [this, message](const SubmitResult& result) {
-        if (result.outcome.kind == Outcome::Kind::InputRefused) {
-            refuse(result.outcome.text, numberProblem(message.number)
-                                            ? static_cast<QWidget*>(ui->PhoneNumberSMS)
-                                            : ui->SMSText);
-        }
+    m_context.runner.run(identifiedJob(job), [this](const SubmitResult& result) {
+        if (result.outcome.kind == Outcome::Kind::InputRefused)
+            refuse({result.outcome.field.value_or(InputField::MessageText), result.outcome.text});
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "link/input_problem.h"
 #include "sms/message_operations.h"
 
 namespace Ui {
@@ -33,7 +34,8 @@ class SendSmsPage : public QWidget {
     void StoreSMBtnClick();
     void SendOrStoreSMS(SubmitAction action);
     // Shows what to fix and puts the focus on the field it is about.
-    void refuse(const QString& text, QWidget* field);
+    // Shows why the input cannot go and puts the focus on the field it is about.
+    void refuse(const InputProblem& problem);
     void keepFitting();
 
     Ui::SendSmsPage* ui;
