@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
+
+#include "sms/message_table.h"
 
 namespace Ui {
 class ReadSmsPage;
@@ -8,16 +11,49 @@ class ReadSmsPage;
 
 namespace pelmar {
 
-// The "TabSheet5" tab of the main window; its controls join with the page's own work.
+struct PageContext;
+class MessageListModel;
+
+// The "TabSheet5" tab: the messages stored on the SIM card, sorted into Inbox, Outbox and Sent,
+// read with Refresh, replied to, sent from storage, deleted and exported. The messages live in
+// the shared MessageTable; this page only shows one folder of it at a time.
 class ReadSmsPage : public QWidget {
     Q_OBJECT
 
   public:
-    explicit ReadSmsPage(QWidget* parent = nullptr);
+    explicit ReadSmsPage(PageContext& context, QWidget* parent = nullptr);
     ~ReadSmsPage() override;
 
+  signals:
+    // Reply put the sender's number into the shared recipient number; the main window opens
+    // the Send SMS tab.
+    void replyRequested();
+
+  protected:
+    // The phonebooks may have changed on another tab: the "From" names and counts follow.
+    void showEvent(QShowEvent* event) override;
+
   private:
+    void ReadSMBtnClick();
+    void SMTreeViewChange();
+    void ReplySMBtnClick();
+    void DeleteSMBtnClick();
+    void ExportSMBtnClick();
+
+    void ShowFolder(MessageFolder folder);
+    // The text of the first selected row into ReadSMText; with nothing selected, the first
+    // row is selected when `selectFirst` is set, else the text stays as it is.
+    void ShowSelectedMessage(bool selectFirst);
+    void UpdateFolderCounts();
+    MessageFolder selectedFolder() const;
+    // The selected rows, top to bottom.
+    QList<int> selectedRows() const;
+    void sendStoredMessage(const DecodedMessage& message);
+    void replyTo(const DecodedMessage& message);
+
+    PageContext& m_context;
     Ui::ReadSmsPage* ui;
+    MessageListModel* m_model;
 };
 
 }  // namespace pelmar
