@@ -385,8 +385,8 @@ TEST_F(ReadSmsPageTest, ReplyPutsTheSenderIntoTheRecipientNumber) {
 
 struct SendCase {
     const char* label;
-    int row;  // in the Outbox
-    QByteArray command;
+    int row;                 // in the Outbox
+    QByteArray command;      // empty: refused before the line is used
     QByteArray destination;  // as the handset sent it
 };
 
@@ -396,10 +396,20 @@ TEST_P(SendStoredTest, StoredNumberGoesAsItIs) {
     const SendCase& c = GetParam();
     state.messages.insert(3, stored(QStringLiteral("5550199"), QStringLiteral("draft"), 2));
     state.messages.insert(4, stored(QStringLiteral("+12025550123"), QStringLiteral("d2"), 2));
+    state.messages.insert(5, stored(QString(), QStringLiteral("nowhere"), 2));
     open();
     ASSERT_EQ(press("ReadSMBtn").kind, Kind::Done);
     showFolder(1);
+    ASSERT_EQ(column(MessageListModel::FromColumn),
+              (QStringList{QStringLiteral("5550199"), QStringLiteral("Alice"), QString()}));
     selectRows({c.row});
+    if (c.command.isEmpty()) {
+        child<QPushButton>("ReplySMBtn")->click();
+        EXPECT_EQ(dialogs.texts(ScriptedDialogs::Kind::Error).size(), 1);
+        EXPECT_FALSE(runner.isBusy());
+        EXPECT_EQ(commands("at+cmss"), QList<QByteArray>{});
+        return;
+    }
     EXPECT_EQ(press("ReplySMBtn").kind, Kind::Done);
     EXPECT_EQ(commands("at+cmss"), QList<QByteArray>{c.command});
     ASSERT_EQ(sim->state().sent.size(), 1);
@@ -410,7 +420,8 @@ INSTANTIATE_TEST_SUITE_P(ReadSmsPage, SendStoredTest,
                          testing::Values(SendCase{"NationalStaysNational", 0,
                                                   "at+cmss=3,\"5550199\"", "5550199"},
                                          SendCase{"InternationalKeepsOnePlus", 1,
-                                                  "at+cmss=4,\"+12025550123\"", "+12025550123"}),
+                                                  "at+cmss=4,\"+12025550123\"", "+12025550123"},
+                                         SendCase{"NoDestinationRefused", 2, {}, {}}),
                          test::ByLabel());
 
 struct ExportCase {

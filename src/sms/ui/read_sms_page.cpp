@@ -13,6 +13,7 @@
 #include "phonebook/phone_books.h"
 #include "session/identified_job.h"
 #include "session/operation_runner.h"
+#include "sms/message_input.h"
 #include "sms/message_operations.h"
 #include "sms/recipient_number.h"
 #include "sms/ui/message_list_model.h"
@@ -157,10 +158,8 @@ void ReadSmsPage::ReplySMBtnClick() {
     const QList<int> rows = selectedRows();
     const DecodedMessage* m = rows.isEmpty() ? nullptr : m_model->message(rows.first());
     if (!m) {
-        m_context.dialogs.showError(this,
-                                    outbox ? QStringLiteral("Select the message to send first!")
-                                           : QStringLiteral("Select the message to reply first!"));
-        ui->SMListBox->setFocus();
+        refuse(outbox ? QStringLiteral("Select the message to send first!")
+                      : QStringLiteral("Select the message to reply first!"));
         return;
     }
     if (outbox)
@@ -170,11 +169,26 @@ void ReadSmsPage::ReplySMBtnClick() {
 }
 
 void ReadSmsPage::sendStoredMessage(const DecodedMessage& message) {
-    // The number goes as it was stored: a national number stays national.
-    m_context.runner.run([index = message.Index, number = message.Number](
-                             AtChannel& channel, const Progress& progress, std::stop_token) {
-        return SendStoredMessage(channel, index, number, progress);
-    });
+    // The number goes as it was stored (a national number stays national), once it is one the
+    // handset can dial: a sender's name or an empty destination is refused here.
+    if (const auto problem = numberProblem(message.Number)) {
+        refuse(*problem);
+        return;
+    }
+    m_context.runner.run(
+        [index = message.Index, number = message.Number](
+            AtChannel& channel, const Progress& progress, std::stop_token) {
+            return SendStoredMessage(channel, index, number, progress);
+        },
+        [page = QPointer(this)](SubmitResult result) {
+            if (page && result.outcome.kind == Outcome::Kind::InputRefused)
+                page->refuse(result.outcome.text);
+        });
+}
+
+void ReadSmsPage::refuse(const QString& text) {
+    m_context.dialogs.showError(this, text);
+    ui->SMListBox->setFocus();
 }
 
 void ReadSmsPage::replyTo(const DecodedMessage& message) {
@@ -189,8 +203,7 @@ void ReadSmsPage::DeleteSMBtnClick() {
             indexes.append(m->Index);
     }
     if (indexes.isEmpty()) {
-        m_context.dialogs.showError(this, QStringLiteral("Select the message to delete first!"));
-        ui->SMListBox->setFocus();
+        refuse(QStringLiteral("Select the message to delete first!"));
         return;
     }
     auto job = [indexes](AtChannel& channel, const Progress& progress, std::stop_token) {

@@ -30,7 +30,7 @@ class ReadSmsPage : public QWidget {
     void replyRequested();
 
   protected:
-    // The phonebooks may have changed on another tab: the "From" names and counts follow.
+    // The phonebooks may have changed on another tab: the "From" names follow.
     void showEvent(QShowEvent* event) override;
 
   private:
@@ -50,6 +50,8 @@ class ReadSmsPage : public QWidget {
     QList<int> selectedRows() const;
     void sendStoredMessage(const DecodedMessage& message);
     void replyTo(const DecodedMessage& message);
+    // The error box for what the user must do first; the focus goes to the list.
+    void refuse(const QString& text);
 
     PageContext& m_context;
     Ui::ReadSmsPage* ui;
