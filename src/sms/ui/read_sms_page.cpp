@@ -170,9 +170,9 @@ void ReadSmsPage::ReplySMBtnClick() {
 
 void ReadSmsPage::sendStoredMessage(const DecodedMessage& message) {
     // The number goes as it was stored (a national number stays national), once it is one the
-    // handset can dial: a sender's name or an empty destination is refused here.
-    if (const auto problem = numberProblem(message.Number)) {
-        refuse(*problem);
+    // handset can dial: a message stored without a destination is refused here.
+    if (numberProblem(message.Number)) {
+        refuse(QStringLiteral("This message holds no number the handset can send it to."));
         return;
     }
     m_context.runner.run(
