@@ -60,12 +60,17 @@ void TPelmarMainForm::composePages() {
         const char* caption;
     };
     m_settings = new SettingsPage;
+    auto* sendSms = new SendSmsPage(m_context);
+    auto* readSms = new ReadSmsPage(m_context);
+    // Reply put the sender's number into the shared recipient; the answer is typed there.
+    connect(readSms, &ReadSmsPage::replyRequested, this,
+            [this, sendSms] { ui->PageControl1->setCurrentWidget(sendSms); });
     const Page pages[] = {
         {m_settings, QStyle::SP_ComputerIcon, "Settings"},
         {new SendEmsPage(m_context), QStyle::SP_MediaVolume, "Send EMS"},
         {new SendLogoPage(m_context), QStyle::SP_DesktopIcon, "Send Logo"},
-        {new SendSmsPage(m_context), QStyle::SP_ArrowForward, "Send SMS"},
-        {new ReadSmsPage(m_context), QStyle::SP_DirOpenIcon, "Read SMS"},
+        {sendSms, QStyle::SP_ArrowForward, "Send SMS"},
+        {readSms, QStyle::SP_DirOpenIcon, "Read SMS"},
         {new PhoneBookPage(m_context), QStyle::SP_FileDialogDetailedView, "RudarOvov"},
     };
     for (const Page& page : pages) {

@@ -1,0 +1,427 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <memory>
+
+#include "base/hex_text.h"
+#include "link/ui/dialogs.h"
+#include "link/ui/page_context.h"
+#include "phonebook/phone_books.h"
+#include "session/operation_runner.h"
+#include "smart/smart_framing.h"
+#include "sms/recipient_number.h"
+#include "sms/submit_pdu.h"
+#include "sms/ui/message_list_model.h"
+#include "sms/ui/read_sms_page.h"
+#include "support/table.h"
+
+// Failures show texts as text.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace pelmar {
+namespace {
+
+using namespace std::chrono_literals;
+using Kind = Outcome::Kind;
+using Asked = ScriptedDialogs::Kind;
+
+class WidgetsEnvironment : public testing::Environment {
+  public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "pelmar-read-sms-test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+  private:
+    std::unique_ptr<QApplication> app_;
+};
+[[maybe_unused]] testing::Environment* const kEnvironment =
+    testing::AddGlobalTestEnvironment(new WidgetsEnvironment);
+
+// A received message as the SIM stores it (SMS-DELIVER, GSM 7-bit, sent 02.01.26 03:04), or
+// one the user stored (SMS-SUBMIT) when `status` is 2 or 3.
+SimMessage onSim(const QByteArray& number, const QString& text, int status) {
+    if (status >= 2)
+        return {status, "00", BuildSubmitPdu(QString::fromLatin1(number), text, SmsMode::Standard)};
+    const bool plus = number.startsWith('+');
+    const QByteArray digits = plus ? number.mid(1) : number;
+    return {status, "00",
+            "04" + ByteToHex(quint8(digits.size())) + (plus ? "91" : "81") +
+                SemiOctetEncode(digits) + "000062102030405000" + ByteToHex(quint8(text.size())) +
+                PackSeptets(text)};
+}
+
+QList<DecodedMessage> mixedTable() {
+    const QString date = QStringLiteral("02.01.26 03:04");
+    return {{1, 1, date, QStringLiteral("+12025550123"), QStringLiteral("first\nsecond")},
+            {2, 0, date, QStringLiteral("5550100"), QStringLiteral("unread")},
+            {3, 2, date, QStringLiteral("5550199"), QStringLiteral("draft")},
+            {4, 2, date, QStringLiteral("+12025550123"), QStringLiteral("draft 2")}};
+}
+
+// The page alone, on a simulated handset in memory, every box scripted, its model checked by
+// QAbstractItemModelTester throughout.
+class ReadSmsPageTest : public testing::Test {
+  protected:
+    ReadSmsPageTest() {
+        phoneBooks.PhoneBookSM.append(
+            PhoneBookEntry::fromUser(QStringLiteral("Alice"), QStringLiteral("+12025550123")));
+    }
+    void open() {
+        page = std::make_unique<ReadSmsPage>(context);
+        tester = std::make_unique<QAbstractItemModelTester>(
+            list()->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    }
+    template <class W = QWidget>
+    W* child(const char* name) {
+        return page->findChild<W*>(QLatin1StringView(name));
+    }
+    QTreeView* list() { return child<QTreeView>("SMListBox"); }
+    bool shown(const char* name) { return child(name)->isVisibleTo(page.get()); }
+    // Presses the button and waits for the operation it started.
+    Outcome press(const char* button) {
+        QSignalSpy finished(&runner, &OperationRunner::finished);
+        child<QPushButton>(button)->click();
+        EXPECT_TRUE(finished.count() > 0 || finished.wait(10000)) << button;
+        return finished.isEmpty() ? Outcome{} : finished.first().first().value<Outcome>();
+    }
+    void select(int node, QList<int> rows) {
+        auto* tree = child<QTreeWidget>("SMTreeView");
+        tree->setCurrentItem(tree->topLevelItem(node));
+        list()->clearSelection();
+        for (const int row : rows)
+            list()->selectionModel()->select(
+                list()->model()->index(row, 0),
+                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    QStringList from() {
+        QStringList texts;
+        for (int row = 0; row < list()->model()->rowCount(); ++row)
+            texts.append(list()->model()->index(row, 0).data().toString());
+        return texts;
+    }
+    QStringList folders() {
+        QStringList texts;
+        auto* tree = child<QTreeWidget>("SMTreeView");
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            texts.append(tree->topLevelItem(i)->text(0));
+        return texts;
+    }
+    QList<QByteArray> commands(const char* prefix) {
+        QList<QByteArray> found;
+        for (const QByteArray& line : sim ? sim->log() : QList<QByteArray>())
+            if (line.startsWith(QByteArray("CMD ") + prefix))
+                found.append(line.mid(4));
+        return found;
+    }
+
+    SimState state = emptySimState();
+    SimOptions options;
+    HandsetSim* sim = nullptr;  // made on the runner's thread with the first job
+    ScriptedDialogs dialogs;
+    PhoneBooks phoneBooks;
+    MessageTable table;
+    RecipientNumber recipient;
+    ConcatReference concat;
+    OperationRunner runner{
+        QStringLiteral("sim"), 2s, [this](const QString&, std::chrono::milliseconds timeout) {
+            auto made = std::make_unique<HandsetConnection>(
+                std::make_unique<HandsetSim>(state, options),
+                options.baud ? SimTransport::Timing::Real : SimTransport::Timing::Fast, timeout);
+            sim = made->sim();
+            return made;
+        }};
+    PageContext context{dialogs,
+                        runner,
+                        phoneBooks,
+                        table,
+                        recipient,
+                        concat,
+                        [] { return HandsetDialect::Standard; }};
+    std::unique_ptr<ReadSmsPage> page;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};
+
+struct RefreshCase {
+    const char* label;
+    int messages;                           // statuses 0 to 3 in turn
+    std::function<void(SimOptions&)> line;  // how the handset misbehaves
+    Kind kind;
+    QString tree;
+};
+
+class RefreshTest : public ReadSmsPageTest, public testing::WithParamInterface<RefreshCase> {};
+
+TEST_P(RefreshTest, FoldersShowTheLastCompleteListing) {
+    const RefreshCase& c = GetParam();
+    state.messageSlots = 50;
+    for (int i = 1; i <= c.messages; ++i)
+        state.messages.insert(i, onSim(i % 4 < 2 ? "+12025550123" : "5550199",
+                                       QStringLiteral("message %1").arg(i), i % 4));
+    if (c.line)
+        c.line(options);
+    table.replace(mixedTable());  // what the user saw before
+    open();
+    EXPECT_EQ(press("ReadSMBtn").kind, c.kind);
+    EXPECT_EQ(folders().join(u' '), c.tree);
+    const bool rows = !from().isEmpty();
+    EXPECT_EQ(shown("ReplySMBtn"), rows);
+    EXPECT_EQ(shown("ExportSMBtn"), rows);
+    // With rows, the first one is selected and its text shown.
+    EXPECT_EQ(child<QPlainTextEdit>("ReadSMText")->toPlainText().isEmpty(), !rows);
+}
+
+const QString kBefore = QStringLiteral("Inbox (2) Outbox (2) Sent (0)");
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadSmsPage, RefreshTest,
+    testing::Values(
+        RefreshCase{
+            "NoMessages", 0, {}, Kind::Done, QStringLiteral("Inbox (0) Outbox (0) Sent (0)")},
+        RefreshCase{"FortyMessages",
+                    40,
+                    {},
+                    Kind::Done,
+                    QStringLiteral("Inbox (20) Outbox (10) Sent (10)")},
+        RefreshCase{"ListingRefusedKeepsTheList", 4,
+                    [](SimOptions& o) { addReplyOverride(o, "CMGL=+CMS ERROR: 500"); },
+                    Kind::HandsetError, kBefore},
+        RefreshCase{"LineCutKeepsTheList", 40, [](SimOptions& o) { o.hangupAfter = 600; },
+                    Kind::Failed, kBefore}),
+    test::ByLabel());
+
+TEST_F(ReadSmsPageTest, CancelDuringAPacedListingKeepsTheOldList) {
+    state = loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json"));
+    options.baud = 38400;  // in pieces of 64 bytes: about a second for the listing
+    options.chunkSize = 64;
+    table.replace(mixedTable());
+    open();
+    QSignalSpy steps(&runner, &OperationRunner::progress);
+    QSignalSpy finished(&runner, &OperationRunner::finished);
+    child<QPushButton>("ReadSMBtn")->click();
+    const QDeadlineTimer deadline(10s);
+    while ((steps.isEmpty() || steps.last().first().value<ProgressStep>().done < 3) &&
+           !deadline.hasExpired())
+        steps.wait(100);
+    ASSERT_TRUE(runner.isBusy()) << "the listing ended before it could be cancelled";
+    runner.cancel();
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(finished.first().first().value<Outcome>().kind, Kind::Failed);
+    EXPECT_EQ(folders().join(u' '), kBefore);
+    EXPECT_EQ(from(), (QStringList{QStringLiteral("Alice"), QStringLiteral("5550100")}));
+}
+
+struct FolderCase {
+    const char* label;
+    int node;
+    QStringList from;
+    const char* replyText;  // empty: hidden
+    int textLines;          // of the first row's text in ReadSMText
+};
+
+class FolderTest : public ReadSmsPageTest, public testing::WithParamInterface<FolderCase> {};
+
+TEST_P(FolderTest, ListAndButtonsFollowTheFolder) {
+    const FolderCase& c = GetParam();
+    table.replace(mixedTable());
+    open();
+    select(c.node, {0});
+    EXPECT_EQ(from(), c.from);
+    EXPECT_EQ(shown("ReplySMBtn"), *c.replyText != 0);
+    if (*c.replyText) {
+        EXPECT_EQ(child<QPushButton>("ReplySMBtn")->text(), QLatin1StringView(c.replyText));
+    }
+    EXPECT_EQ(shown("ExportSMBtn"), !c.from.isEmpty());
+    EXPECT_EQ(child<QPlainTextEdit>("ReadSMText")->document()->blockCount(), c.textLines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadSmsPage, FolderTest,
+    testing::Values(
+        FolderCase{"InboxNamesKnownSenders",
+                   0,
+                   {QStringLiteral("Alice"), QStringLiteral("5550100")},
+                   "Reply",
+                   2},
+        FolderCase{
+            "OutboxSends", 1, {QStringLiteral("5550199"), QStringLiteral("Alice")}, "Send", 1},
+        FolderCase{"EmptySentHidesBoth", 2, {}, "", 1}),
+    test::ByLabel());
+
+// Reply in the Inbox, Send in the Outbox.
+struct ReplyCase {
+    const char* label;
+    int node;
+    QList<int> rows;
+    QByteArray command;  // at+cmss sent; empty when none
+    QString recipient;   // the shared number afterwards
+    const char* error;   // the box shown; empty when none
+};
+
+class ReplyTest : public ReadSmsPageTest, public testing::WithParamInterface<ReplyCase> {};
+
+TEST_P(ReplyTest, RepliesOrSendsTheStoredNumberAsItIs) {
+    const ReplyCase& c = GetParam();
+    state.messages.insert(2, onSim("5550100", QStringLiteral("hello"), 0));
+    state.messages.insert(3, onSim("5550199", QStringLiteral("draft"), 2));
+    state.messages.insert(4, onSim("+12025550123", QStringLiteral("d2"), 2));
+    state.messages.insert(5, onSim("", QStringLiteral("nowhere"), 2));
+    open();
+    ASSERT_EQ(press("ReadSMBtn").kind, Kind::Done);
+    QSignalSpy replied(page.get(), &ReadSmsPage::replyRequested);
+    select(c.node, c.rows);
+    if (c.command.isEmpty())
+        child<QPushButton>("ReplySMBtn")->click();
+    else
+        EXPECT_EQ(press("ReplySMBtn").kind, Kind::Done);
+    EXPECT_EQ(commands("at+cmss"),
+              c.command.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{c.command});
+    EXPECT_EQ(sim->state().sent.size(), c.command.isEmpty() ? 0 : 1);
+    EXPECT_EQ(recipient.number(), c.recipient);
+    EXPECT_EQ(replied.count(), c.recipient.isEmpty() ? 0 : 1);
+    EXPECT_EQ(dialogs.texts(Asked::Error).join(QString()), QLatin1StringView(c.error));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadSmsPage, ReplyTest,
+    testing::Values(
+        ReplyCase{"ReplyFillsTheRecipient", 0, {0}, {}, QStringLiteral("5550100"), ""},
+        ReplyCase{"ReplyWithoutRow", 0, {}, {}, {}, "Select the message to reply first!"},
+        ReplyCase{"NationalStaysNational", 1, {0}, "at+cmss=3,\"5550199\"", {}, ""},
+        ReplyCase{"InternationalKeepsOnePlus", 1, {1}, "at+cmss=4,\"+12025550123\"", {}, ""},
+        ReplyCase{"NoDestinationRefused",
+                  1,
+                  {2},
+                  {},
+                  {},
+                  "This message holds no number the handset can send it to."},
+        ReplyCase{"SendWithoutRow", 1, {}, {}, {}, "Select the message to send first!"}),
+    test::ByLabel());
+
+struct DeleteCase {
+    const char* label;
+    QList<int> rows;  // selected in the Inbox
+    QList<QByteArray> commands;
+    const char* says;  // in the outcome's text, or the box shown
+    QString tree;
+};
+
+class DeleteTest : public ReadSmsPageTest, public testing::WithParamInterface<DeleteCase> {};
+
+TEST_P(DeleteTest, OnlyWhatTheHandsetDeletedLeaves) {
+    const DeleteCase& c = GetParam();
+    state.messageSlots = 4;  // index 5 lies beyond the storage: the handset refuses it
+    for (const int index : {1, 2, 3, 5})
+        state.messages.insert(index, onSim("5550100", QStringLiteral("m%1").arg(index), 1));
+    open();
+    ASSERT_EQ(press("ReadSMBtn").kind, Kind::Done);
+    select(0, c.rows);
+    const QString says = c.commands.isEmpty() ? (child<QPushButton>("DeleteSMBtn")->click(),
+                                                 dialogs.texts(Asked::Error).join(QString()))
+                                              : press("DeleteSMBtn").text;
+    EXPECT_TRUE(says.contains(QLatin1StringView(c.says))) << says.toStdString();
+    EXPECT_EQ(commands("at+cmgd"), c.commands);
+    EXPECT_EQ(folders().join(u' '), c.tree);
+    EXPECT_EQ(from().size(), table.count(MessageFolder::Inbox));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadSmsPage, DeleteTest,
+    testing::Values(DeleteCase{"RowsOneAndThreeOfFour",
+                               {0, 2},
+                               {"at+cmgd=1", "at+cmgd=3"},
+                               "Done.",
+                               QStringLiteral("Inbox (2) Outbox (0) Sent (0)")},
+                    DeleteCase{"RefusedOneStays",
+                               {1, 3},
+                               {"at+cmgd=2", "at+cmgd=5"},
+                               "1 of 2 messages could not be deleted",
+                               QStringLiteral("Inbox (3) Outbox (0) Sent (0)")},
+                    DeleteCase{"NoRowSelected",
+                               {},
+                               {},
+                               "Select the message to delete first!",
+                               QStringLiteral("Inbox (4) Outbox (0) Sent (0)")}),
+    test::ByLabel());
+
+struct ExportCase {
+    const char* label;
+    int node;
+    QByteArray before;  // the file's content; a directory stands there when "DIR"
+    bool cancelled;
+    QByteArray after;
+    int errors;
+};
+
+class ExportTest : public ReadSmsPageTest, public testing::WithParamInterface<ExportCase> {};
+
+TEST_P(ExportTest, FolderIsAppendedToTheFile) {
+    const ExportCase& c = GetParam();
+    QList<DecodedMessage> messages = mixedTable();
+    messages.append({5, 0, QStringLiteral("02.01.26 03:04"), QStringLiteral("5550111"),
+                     QStringLiteral("Привет")});
+    table.replace(messages);
+    open();
+    select(c.node, {});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.txt"));
+    QFile file(path);
+    if (c.before == "DIR") {
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("out.txt")));
+    } else if (!c.before.isNull()) {
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(c.before) && file.flush());
+    }
+    file.close();
+    if (!c.cancelled)
+        dialogs.fileAnswers.append(path);
+    child<QPushButton>("ExportSMBtn")->click();
+    EXPECT_EQ(dialogs.texts(Asked::Save), QStringList{QStringLiteral("text files (*.txt)")});
+    EXPECT_EQ(dialogs.texts(Asked::Error).size(), c.errors);
+    EXPECT_EQ(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadSmsPage, ExportTest,
+    testing::Values(
+        ExportCase{"InboxUnreadFirstAppended", 0, "old\r\n", false,
+                   "old\r\n5550100 02.01.26 03:04\r\nunread\r\n"
+                   "5550111 02.01.26 03:04\r\n\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\r\n"
+                   "Alice 02.01.26 03:04\r\nfirst\nsecond\r\n",
+                   0},
+        ExportCase{"OutboxIntoNewFile",
+                   1,
+                   {},
+                   false,
+                   "5550199 02.01.26 03:04\r\ndraft\r\nAlice 02.01.26 03:04\r\ndraft 2\r\n",
+                   0},
+        ExportCase{"CancelledWritesNothing", 0, {}, true, {}, 0},
+        ExportCase{"UnwritableSaysWhy", 0, "DIR", false, {}, 1}),
+    test::ByLabel());
+
+TEST_F(ReadSmsPageTest, FieldsAreLabelledAndSeveralRowsSelectable) {
+    open();
+    for (const char* field : {"SMTreeView", "SMListBox", "ReadSMText"}) {
+        bool labelled = false;
+        for (const QLabel* label : page->findChildren<QLabel*>())
+            labelled = labelled || label->buddy() == child(field);
+        EXPECT_TRUE(labelled) << field;
+    }
+    EXPECT_EQ(list()->selectionMode(), QAbstractItemView::ExtendedSelection);
+}
+
+}  // namespace
+}  // namespace pelmar
