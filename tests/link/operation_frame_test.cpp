@@ -30,15 +30,16 @@ TEST_P(FrameTest, JudgesTheLastReplyAndClosesThePort) {
         line.answer(answer);
     }
     AtChannel channel(line, 200ms);
-    const Outcome outcome = RunOperation(channel, [&] {
+    const Outcome outcome = RunOperation(channel, [&]() -> std::optional<Outcome> {
         if (!channel.command("at+cmgf=0").isOk()) {
-            return;
+            return std::nullopt;
         }
         if (c.command.startsWith("at+cmgs")) {
             channel.submitPdu(c.command, "0011");
         } else {
             channel.command(c.command);
         }
+        return std::nullopt;
     });
     EXPECT_EQ(outcome.kind, c.kind);
     EXPECT_EQ(outcome.text, QString::fromLatin1(c.text));
@@ -107,7 +108,10 @@ TEST(FrameTest, SubmissionResultIsJudged) {
     line.answer("\r\n> ");
     line.answer("\r\n+CMS ERROR: 300\r\n");
     AtChannel channel(line, 200ms);
-    const Outcome outcome = RunOperation(channel, [&] { channel.submitPdu("at+cmgs=2", "0011"); });
+    const Outcome outcome = RunOperation(channel, [&] {
+        channel.submitPdu("at+cmgs=2", "0011");
+        return std::nullopt;
+    });
     EXPECT_EQ(outcome.kind, Kind::PhoneRefused);
     EXPECT_EQ(line.written, "at+cmgs=2\r0011\x1A");
 }
@@ -116,7 +120,7 @@ TEST(FrameTest, FailuresCloseThePortAndNameTheError) {
     ScriptedTransport line;
     line.answer("\r\nOK\r\n");
     AtChannel channel(line, 200ms);
-    Outcome outcome = RunOperation(channel, [&] {
+    Outcome outcome = RunOperation(channel, [&]() -> std::optional<Outcome> {
         channel.command("at");
         throw Error(QStringLiteral("bad number"));
     });
@@ -125,14 +129,20 @@ TEST(FrameTest, FailuresCloseThePortAndNameTheError) {
     EXPECT_FALSE(line.isOpen());
 
     line.hangUpAtEnd();
-    outcome = RunOperation(channel, [&] { channel.command("at"); });
+    outcome = RunOperation(channel, [&] {
+        channel.command("at");
+        return std::nullopt;
+    });
     EXPECT_EQ(outcome.text, QStringLiteral("line gone"));
     EXPECT_FALSE(line.isOpen());
 
     ScriptedTransport missing;
     missing.refuseOpen();
     AtChannel nowhere(missing, 200ms);
-    outcome = RunOperation(nowhere, [] { FAIL() << "exchange ran without a port"; });
+    outcome = RunOperation(nowhere, []() -> std::optional<Outcome> {
+        ADD_FAILURE() << "exchange ran without a port";
+        return std::nullopt;
+    });
     EXPECT_EQ(outcome.kind, Kind::Failed);
     EXPECT_EQ(outcome.text, QStringLiteral("no such port"));
 }
@@ -141,9 +151,14 @@ TEST(FrameTest, LastReplyOfAnEarlierOperationIsNotJudgedAgain) {
     ScriptedTransport line;
     line.answer("\r\n+CMS ERROR: 300\r\n");
     AtChannel channel(line, 200ms);
-    EXPECT_EQ(RunOperation(channel, [&] { channel.command("at+cmss=1"); }).kind,
+    EXPECT_EQ(RunOperation(channel,
+                           [&] {
+                               channel.command("at+cmss=1");
+                               return std::nullopt;
+                           })
+                  .kind,
               Kind::PhoneRefused);
-    EXPECT_EQ(RunOperation(channel, [] {}).kind, Kind::Done);
+    EXPECT_EQ(RunOperation(channel, [] { return std::nullopt; }).kind, Kind::Done);
 }
 
 struct IdentityCase {
