@@ -9,6 +9,7 @@
 #include <atomic>
 #include <thread>
 
+#include "session/identified_job.h"
 #include "sim/sim_state.h"
 #include "sms/message_operations.h"
 #include "support/qt_application.h"
@@ -54,9 +55,11 @@ QList<ProgressStep> stepsOf(const QSignalSpy& spy) {
     return steps;
 }
 
-MessageListing listMessages(AtChannel& channel, const Progress& progress, std::stop_token stop) {
-    return ReadMessages(channel, progress, std::move(stop));
-}
+// As the message page lists: the identification first, then the listing.
+const auto listMessages =
+    identifiedJob([](AtChannel& channel, const Progress& progress, std::stop_token stop) {
+        return ReadMessages(channel, progress, std::move(stop));
+    });
 
 class RunnerTest : public testing::Test {
   protected:
