@@ -117,16 +117,15 @@ Outcome writeVerdict(const PhoneBookWriteResult& r, const PhoneBookStore& store)
                              QString::fromLatin1(r.refusedAnswers.first()));
     }
     if (!r.notFitting.isEmpty()) {
-        problems
-            << QStringLiteral(
-                   "%1 entries did not fit into the handset's %2 slotCount and were not written "
-                   "(from %3 on).")
-                   .arg(r.notFitting.size())
-                   .arg(r.slotCount)
-                   .arg(entryLabel(store, r.notFitting.first()));
+        problems << QStringLiteral(
+                        "%1 entries did not fit into the handset's %2 slots and were not written "
+                        "(from %3 on).")
+                        .arg(r.notFitting.size())
+                        .arg(r.slotCount)
+                        .arg(entryLabel(store, r.notFitting.first()));
     }
     if (!r.notEmptied.isEmpty()) {
-        problems << QStringLiteral("The handset did not empty %1 slotCount (the first is slot %2).")
+        problems << QStringLiteral("The handset did not empty %1 slots (the first is slot %2).")
                         .arg(r.notEmptied.size())
                         .arg(r.notEmptied.first());
     }
