@@ -48,13 +48,15 @@ void reportReading(const Progress& progress, int index, int expected) {
 
 // The verdict of a listing that came whole: the user learns that some entries need a look.
 Outcome listingVerdict(int unreadable) {
-    if (unreadable == 0)
-        return Outcome::done();
-    return {Outcome::Kind::Done,
+    Outcome verdict = Outcome::done();
+    if (unreadable > 0) {
+        verdict.text =
             QStringLiteral("Done. %1 listed %2 could not be read (shown as \"%3\").")
                 .arg(unreadable)
                 .arg(unreadable == 1 ? QStringLiteral("message") : QStringLiteral("messages"))
-                .arg(DecodedMessage::UnreadableText)};
+                .arg(DecodedMessage::UnreadableText);
+    }
+    return verdict;
 }
 
 // The verdict of a deletion run that reached its end: the count, not the last answer, which may
