@@ -114,16 +114,12 @@ void TPelmarMainForm::showOutcome(const Outcome& outcome) {
         case Outcome::Kind::Done:
         case Outcome::Kind::PhoneRefused:
         case Outcome::Kind::HandsetError:
+        case Outcome::Kind::Cancelled:  // the user's own doing: said in the panel, not as an error
             m_status->showResult(outcome.text);
             return;
         case Outcome::Kind::InputRefused:
             return;  // the page shows what to fix and where
         case Outcome::Kind::Failed:
-            // A cancel is the user's own doing: said in the panel, not as an error.
-            if (outcome.text == Cancelled().message()) {
-                m_status->showResult(outcome.text);
-                return;
-            }
             m_status->showResult(QStringLiteral("The operation failed."));
             m_dialogs.showError(this, outcome.text);
             return;

@@ -17,6 +17,7 @@ constexpr int kExitDone = 0;
 constexpr int kExitRefused = 1;      // the handset refused or failed the operation
 constexpr int kExitBadInput = 2;     // bad arguments or unreadable input
 constexpr int kExitLinkFailure = 3;  // time-out, port error
+constexpr int kExitCancelled = 4;    // the operation was cancelled before it ended
 
 // Text goes out as UTF-8. printErr shows control characters escaped (escapedText): its
 // messages quote arguments, files and handset replies, which must not drive the terminal.

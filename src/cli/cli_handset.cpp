@@ -293,7 +293,8 @@ int usage(int exitCode) {
         "--older-handset (or --no-smsc): a handset that takes PDUs without the SMSC field and\n"
         "\",1\" after the slot in phonebook writes.\n"
         "Progress goes to stderr; the outcome (\"Done.\", or what went wrong) is the last line\n"
-        "on stdout. Exit codes: 0 done, 1 refused by the handset, 2 bad input, 3 link failure."));
+        "on stdout. Exit codes: 0 done, 1 refused by the handset, 2 bad input, 3 link failure,\n"
+        "4 cancelled."));
     return exitCode;
 }
 
@@ -331,7 +332,7 @@ HandsetSession::HandsetSession(const QString& port, std::chrono::milliseconds li
     : connection_(port, lineTimeout) {}
 
 Progress HandsetSession::progress() const {
-    return [](const QString& text) { printErr(text); };
+    return [](const ProgressStep& step) { printErr(step.text); };
 }
 
 int exitCodeFor(const Outcome& outcome) {
@@ -345,6 +346,8 @@ int exitCodeFor(const Outcome& outcome) {
             return kExitBadInput;
         case Outcome::Kind::Failed:
             return kExitLinkFailure;
+        case Outcome::Kind::Cancelled:
+            return kExitCancelled;
     }
     return kExitLinkFailure;
 }

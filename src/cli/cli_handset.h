@@ -21,10 +21,10 @@ class HandsetSession {
     HandsetSession& operator=(const HandsetSession&) = delete;
 
     AtChannel& channel() { return connection_.channel(); }
-    // Shows each activity text on stderr.
+    // Shows the text of each step on stderr.
     Progress progress() const;
     // Prints the outcome's text last (stdout; stderr for refused input) and returns the exit
-    // code: 0 done, 1 refused by the handset, 2 bad input, 3 link failure.
+    // code: 0 done, 1 refused by the handset, 2 bad input, 3 link failure, 4 cancelled.
     int finish(const Outcome& outcome) const;
 
   private:

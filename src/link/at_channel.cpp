@@ -62,12 +62,12 @@ void AtChannel::OpenPort() {
     if (!portName_.isEmpty()) {
         transport_.setPortName(portName_);
     }
+    lastReply_ = AtReply();
     if (transport_.isOpen()) {
         return;
     }
     parser_.clear();
     typed_.clear();
-    cancelRequested_ = false;
     transport_.open();
 }
 
@@ -93,6 +93,7 @@ void AtChannel::SendCommand(QByteArrayView text, bool appendCR) {
     if (appendCR) {
         if (const auto problem = commandLineProblem(text))
             throw Error(*problem);
+        throwIfStopped();
     }
     QByteArray bytes = text.toByteArray();
     typed_ += bytes;
@@ -155,9 +156,7 @@ AtReply AtChannel::WaitReply(const LineObserver& onLine, int expectedEntries) {
             parser_.clear();
             throw ReplyTooLong(PortName(), cap);
         }
-        if (cancelRequested_) {
-            throw Cancelled();
-        }
+        throwIfStopped();
         const auto left = std::chrono::ceil<milliseconds>(std::min(idleEnd, end) - Clock::now());
         if (left <= milliseconds::zero()) {
             throwNoReply();
@@ -171,6 +170,12 @@ void AtChannel::throwNoReply() const {
         throw ReplyMismatch(PortName(), command_, parser_.strayLine());
     }
     throw ReadTimeout(PortName());
+}
+
+void AtChannel::throwIfStopped() const {
+    if (stop_.stop_requested()) {
+        throw Cancelled();
+    }
 }
 
 AtReply AtChannel::SendCtrlZ() {

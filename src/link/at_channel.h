@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-#include <atomic>
 #include <chrono>
+#include <stop_token>
 
 #include "base/error.h"
 #include "link/at_reply.h"
@@ -33,7 +33,8 @@ class ReplyMismatch : public Error {
     ReplyMismatch(const QString& portName, const QByteArray& command, const QByteArray& stray);
 };
 
-// The user cancelled the operation (AtChannel::requestCancel) while it waited for the handset.
+// The user cancelled the operation (its stop token, AtChannel::setStopToken) before a command
+// was written or while the channel waited for the handset.
 class Cancelled : public Error {
   public:
     Cancelled();
@@ -43,8 +44,8 @@ class Cancelled : public Error {
 //
 // Calling order inside an operation: OpenPort (or TogglePort), any number of commands, then
 // ClosePort; RunOperation (operation_frame.h) does the opening and closing. Every call is
-// synchronous and happens on the thread that runs the handset operation; only requestCancel
-// may be called from another thread.
+// synchronous and happens on the thread that runs the handset operation; only the stop token's
+// source may be used from another thread.
 //
 // Replies are framed: WaitReply returns one complete reply, up to and including its final result
 // line (or the "> " prompt of a message submission), whatever pieces the bytes arrived in.
@@ -89,9 +90,9 @@ class AtChannel {
     // The chosen name, or the transport's own name while none was chosen.
     QString PortName() const;
 
-    // Gives PortName to the transport and opens it if it is closed. Bytes left from an earlier
-    // session are dropped: they answer nothing that will be asked now. Throws the transport's
-    // error (EComPort for the serial port).
+    // Gives PortName to the transport and opens it if it is closed, and forgets lastReply().
+    // Bytes left from an earlier session are dropped: they answer nothing that will be asked
+    // now. A pending stop is kept. Throws the transport's error (EComPort for the serial port).
     void OpenPort();
     // Closes the port if it is open, opens it (as OpenPort) otherwise.
     void TogglePort();
@@ -101,9 +102,10 @@ class AtChannel {
 
     // Writes `text` and, if appendCR, one CR. A command line (appendCR) that commandLineProblem
     // (command_text.h) finds fault with could edit, end or chain commands on the handset; it is
-    // refused with an Error before anything is written. Before a command line is written, what
-    // has arrived and was not taken is read (without waiting) and dropped, but for its
-    // unsolicited codes.
+    // refused with an Error before anything is written. A command line is not written once a
+    // stop was requested (Cancelled): the handset does not start what nobody waits for. Before a
+    // command line is written, what has arrived and was not taken is read (without waiting) and
+    // dropped, but for its unsolicited codes.
     void SendCommand(QByteArrayView text, bool appendCR = true);
     // Waits for and returns the reply to what was written last; it also becomes lastReply().
     // `expectedEntries` is the number of entries a listing should hold (-1: not a listing); it
@@ -126,9 +128,9 @@ class AtChannel {
     // sent when the wait for the prompt fails, before the error is passed on.
     AtReply submitPdu(QByteArrayView command, QByteArrayView pduHex);
 
-    // The last reply taken by WaitReply (empty before the first); the operation frame judges it.
+    // The last reply taken by WaitReply since the port was opened (empty before the first); the
+    // operation frame judges it when the exchange gave no verdict of its own.
     const AtReply& lastReply() const { return lastReply_; }
-    void clearLastReply() { lastReply_ = AtReply(); }
 
     // Maker and model of the handset, joined by one space; empty until identification
     // succeeded, then unchanged for the life of the channel.
@@ -139,8 +141,11 @@ class AtChannel {
     // first reply that is not OK (lastReply() then holds it). Errors propagate.
     QString IdentifyPhone();
 
-    // Makes the running or next wait throw Cancelled; safe from any thread. Cleared by OpenPort.
-    void requestCancel() { cancelRequested_ = true; }
+    // The running operation's cancel request: once stop is requested (from any thread), the
+    // running or next wait and the next command line throw Cancelled. RunOperation sets it for
+    // the duration of the exchange.
+    void setStopToken(std::stop_token stop) { stop_ = std::move(stop); }
+    const std::stop_token& stopToken() const { return stop_; }
 
     void setLineTimeout(std::chrono::milliseconds timeout) { lineTimeout_ = timeout; }
     std::chrono::milliseconds lineTimeout() const { return lineTimeout_; }
@@ -154,6 +159,7 @@ class AtChannel {
     void writeEscape() noexcept;
     void dropUnanswered();
     [[noreturn]] void throwNoReply() const;
+    void throwIfStopped() const;
 
     Transport& transport_;
     std::chrono::milliseconds lineTimeout_;
@@ -166,7 +172,7 @@ class AtChannel {
     Clock::time_point writtenAt_{};
     bool waitedSinceWrite_ = true;
     AtReply lastReply_;
-    std::atomic<bool> cancelRequested_{false};
+    std::stop_token stop_;
 };
 
 // The text of an identification reply: its first information line, without a "+CGMI:" /

@@ -20,6 +20,22 @@ class PortCloser {
     AtChannel& channel_;
 };
 
+// Hands the operation's stop token to the channel for the exchange, and takes it back.
+class StopWatch {
+  public:
+    StopWatch(AtChannel& channel, std::stop_token stop)
+        : channel_(channel), before_(channel.stopToken()) {
+        channel_.setStopToken(std::move(stop));
+    }
+    ~StopWatch() { channel_.setStopToken(std::move(before_)); }
+    StopWatch(const StopWatch&) = delete;
+    StopWatch& operator=(const StopWatch&) = delete;
+
+  private:
+    AtChannel& channel_;
+    std::stop_token before_;
+};
+
 }  // namespace
 
 Outcome judgeReply(const AtReply& reply) {
@@ -43,31 +59,41 @@ Outcome judgeReply(const AtReply& reply) {
     return Outcome::done();
 }
 
-Outcome RunOperation(AtChannel& channel, const Exchange& exchange) {
-    channel.clearLastReply();
+Outcome RunOperation(AtChannel& channel, const Exchange& exchange, std::stop_token stop) {
+    // A cancel that came before the port opened ends the operation before it starts.
+    if (stop.stop_requested())
+        return Outcome::cancelled();
+    StopWatch watch(channel, std::move(stop));
     PortCloser closer(channel);
+    std::optional<Outcome> verdict;
     try {
         channel.OpenPort();
-        exchange();
+        verdict = exchange();
+    } catch (const Cancelled&) {
+        return Outcome::cancelled();
     } catch (const Error& e) {
         return Outcome::failed(e.message());
     } catch (const std::exception& e) {
         // Not expected from the exchange, but a worker thread must not die of it.
         return Outcome::failed(QString::fromLocal8Bit(e.what()));
     }
-    return judgeReply(channel.lastReply());
+    return verdict ? *verdict : judgeReply(channel.lastReply());
 }
 
-Outcome IdentifyHandset(AtChannel& channel) {
+Outcome IdentifyHandset(AtChannel& channel, std::stop_token stop) {
     if (!channel.PhoneIdentity().isEmpty()) {
         return Outcome::done();
     }
-    Outcome outcome = RunOperation(channel, [&channel] { channel.IdentifyPhone(); });
-    if (outcome.isDone() && channel.PhoneIdentity().isEmpty()) {
+    const auto exchange = [&channel]() -> std::optional<Outcome> {
+        if (!channel.IdentifyPhone().isEmpty())
+            return Outcome::done();
+        const Outcome refusal = judgeReply(channel.lastReply());
+        if (!refusal.isDone())
+            return refusal;
         return Outcome::handsetError(
             QStringLiteral("The handset did not tell its maker and model."));
-    }
-    return outcome;
+    };
+    return RunOperation(channel, exchange, std::move(stop));
 }
 
 }  // namespace pelmar

@@ -3,10 +3,12 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <stop_token>
 
 #include "link/at_channel.h"
 #include "link/at_reply.h"
 #include "link/input_problem.h"
+#include "link/progress_step.h"
 
 namespace pelmar {
 
@@ -22,6 +24,7 @@ struct Outcome {
                        // message, for the error dialog
         InputRefused,  // the user's input was refused before the port was touched; the text
                        // says what to fix
+        Cancelled,     // the user cancelled the operation: "Cancelled.", no error to show
     };
 
     Kind kind = Kind::Done;
@@ -43,34 +46,38 @@ struct Outcome {
     static Outcome inputRefused(const InputProblem& problem) {
         return {Kind::InputRefused, problem.text, problem.field};
     }
+    static Outcome cancelled() { return {Kind::Cancelled, Cancelled().message(), {}}; }
 };
 
-// Receives the activity texts of a running operation ("Reading message 3 from 12").
-using Progress = std::function<void(const QString&)>;
+// Receives the steps of a running operation ("Reading message 3 from 12", 3 of 12).
+using Progress = std::function<void(const ProgressStep&)>;
 
-// Shows `text` through `progress` unless no receiver was given.
-inline void reportProgress(const Progress& progress, const QString& text) {
+// Shows the step through `progress` unless no receiver was given; total 0: no count known.
+inline void reportProgress(const Progress& progress, const QString& text, int done = 0,
+                           int total = 0) {
     if (progress)
-        progress(text);
+        progress(ProgressStep{text, done, total});
 }
 
-// The commands of one operation, run between opening and closing the port. It ends early by
-// returning (the frame then judges the last reply taken) or by throwing pelmar::Error.
-using Exchange = std::function<void()>;
+// The commands of one operation, run between opening and closing the port. Its value is the
+// operation's verdict; nothing means "judge the last reply taken" (judgeReply). It may also end
+// by throwing pelmar::Error.
+using Exchange = std::function<std::optional<Outcome>()>;
 
 // What the handset's answer means for the operation: PhoneRefused when "+CMS ERROR: 300" is in
 // the reply, HandsetError for any other error result or a missing prompt, Done otherwise.
 Outcome judgeReply(const AtReply& reply);
 
 // The common frame of every handset operation: opens the port, runs the exchange, closes the
-// port whatever happened, and returns judgeReply(channel.lastReply()) or, when an error ended
-// the exchange, Failed with its message. An operation with its own verdict (how many deletions
-// the handset refused) refines a Done outcome afterwards.
-Outcome RunOperation(AtChannel& channel, const Exchange& exchange);
+// port whatever happened, and returns the exchange's verdict (or judgeReply of the last reply
+// taken when it gave none). An error that ended the exchange gives Failed with its message; a
+// stop requested through `stop` gives Cancelled, and when it came before the port opened, the
+// port is not touched. The channel watches `stop` while the exchange runs.
+Outcome RunOperation(AtChannel& channel, const Exchange& exchange, std::stop_token stop = {});
 
 // The identification operation: asks the handset for maker and model unless
 // channel.PhoneIdentity() is already known (then the port is not touched). Done when
 // PhoneIdentity is set afterwards.
-Outcome IdentifyHandset(AtChannel& channel);
+Outcome IdentifyHandset(AtChannel& channel, std::stop_token stop = {});
 
 }  // namespace pelmar

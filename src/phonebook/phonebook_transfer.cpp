@@ -1,6 +1,7 @@
 #include "phonebook/phonebook_transfer.h"
 
 #include <algorithm>
+#include <variant>
 
 #include "link/command_text.h"
 #include "phonebook/phonebook_reply.h"
@@ -20,23 +21,20 @@ QString kindName(PhoneBookKind kind) {
     return QString(phoneBookKindInfo(kind).storage);
 }
 
-// Chooses the phonebook and returns its slot count; nothing when the handset refused the choice
-// or did not tell the count (then `verdict` may say why).
-std::optional<int> selectPhoneBook(AtChannel& channel, PhoneBookKind kind,
-                                   std::optional<Outcome>& verdict) {
-    if (!channel.command(selectCommand(kind)).isOk())
-        return std::nullopt;
+// The prologue of a read and a write: chooses the phonebook and gives its slot count, or the
+// outcome that ends the operation (the handset refused the choice or did not tell the count).
+std::variant<int, Outcome> selectPhoneBook(AtChannel& channel, PhoneBookKind kind) {
+    const AtReply choice = channel.command(selectCommand(kind));
+    if (!choice.isOk())
+        return judgeReply(choice);
     const AtReply selection = channel.command("at+cpbs?");
     if (!selection.isOk())
-        return std::nullopt;
-    const std::optional<int> slotCount = ParsePhoneBookSlotCount(selection.text());
-    if (!slotCount) {
-        verdict = Outcome::handsetError(
-            QStringLiteral("The handset did not tell the size of its %1 phonebook.")
-                .arg(kindName(kind)));
-        return std::nullopt;
-    }
-    return slotCount;
+        return judgeReply(selection);
+    if (const std::optional<int> slotCount = ParsePhoneBookSlotCount(selection.text()))
+        return *slotCount;
+    return Outcome::handsetError(
+        QStringLiteral("The handset did not tell the size of its %1 phonebook.")
+            .arg(kindName(kind)));
 }
 
 // The verdict of a read that got the whole reply: lines skipped make it no success; entries
@@ -63,6 +61,21 @@ Outcome readVerdict(const PhoneBookReadResult& r, qsizetype entries) {
     if (r.cut > 0)
         return {Outcome::Kind::Done, QStringLiteral("Done. ") + cut, {}};
     return Outcome::done();
+}
+
+// Hands the entries of a whole reply to the result and gives the read's verdict. With lines
+// skipped the entries go to `partial`, so that no caller takes them for the phonebook unawares.
+Outcome takeEntries(PhoneBookReadResult& r, PhoneBookEntries read) {
+    for (const QByteArray& line : read.unreadable)
+        r.unreadableLines.append(escapedBytes(line));
+    r.cut = read.cut;
+    const Outcome verdict = readVerdict(r, read.store.count());
+    if (r.unreadableLines.isEmpty()) {
+        r.store = std::move(read.store);
+    } else {
+        r.partial = std::move(read.store);
+    }
+    return verdict;
 }
 
 // Why the entry cannot go into "at+cpbw=...": its number and name are written there as they
@@ -122,53 +135,36 @@ Outcome writeVerdict(const PhoneBookWriteResult& r, const PhoneBookStore& store)
 
 }  // namespace
 
-PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind,
-                                  const Progress& progress) {
+PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind, const Progress& progress,
+                                  std::stop_token stop) {
     reportProgress(progress, QStringLiteral("Reading phonebook..."));
     PhoneBookReadResult result;
-    PhoneBookEntries read;
-    std::optional<Outcome> verdict;
-    bool complete = false;
-    result.outcome = RunOperation(channel, [&] {
-        const std::optional<int> slotCount = selectPhoneBook(channel, kind, verdict);
-        if (!slotCount)
-            return;
-        result.slotCount = *slotCount;
-        if (*slotCount == 0) {
-            complete = true;
-            return;
+    const auto exchange = [&]() -> std::optional<Outcome> {
+        const auto selected = selectPhoneBook(channel, kind);
+        if (const Outcome* ended = std::get_if<Outcome>(&selected))
+            return *ended;
+        result.slotCount = std::get<int>(selected);
+        PhoneBookEntries read;
+        if (result.slotCount > 0) {
+            const AtReply reply = channel.command(
+                QByteArrayLiteral("at+cpbr=1,") + QByteArray::number(result.slotCount), {},
+                result.slotCount);
+            // Some handsets answer the read of an empty phonebook with "not found".
+            const bool empty = reply.result == AtResult::CmeError && reply.errorCode() == kNotFound;
+            if (!reply.isOk() && !empty)
+                return judgeReply(reply);
+            if (!empty)
+                read = ParsePhoneBookEntries(reply.text());
         }
-        const AtReply reply = channel.command(
-            QByteArrayLiteral("at+cpbr=1,") + QByteArray::number(*slotCount), {}, *slotCount);
-        if (reply.result == AtResult::CmeError && reply.errorCode() == kNotFound) {
-            channel.clearLastReply();  // an empty phonebook, not a failure
-            complete = true;
-            return;
-        }
-        if (!reply.isOk())
-            return;
-        read = ParsePhoneBookEntries(reply.text());
-        complete = true;
-    });
-    if (result.outcome.isDone() && verdict)
-        result.outcome = *verdict;
-    if (!result.outcome.isDone() || !complete)
-        return result;
-    for (const QByteArray& line : read.unreadable)
-        result.unreadableLines.append(escapedBytes(line));
-    result.cut = read.cut;
-    result.outcome = readVerdict(result, read.store.count());
-    if (result.unreadableLines.isEmpty()) {
-        result.store = std::move(read.store);
-    } else {
-        result.partial = std::move(read.store);
-    }
+        return takeEntries(result, std::move(read));
+    };
+    result.outcome = RunOperation(channel, exchange, std::move(stop));
     return result;
 }
 
 PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
                                     const PhoneBookStore& store, HandsetDialect dialect,
-                                    const Progress& progress) {
+                                    const Progress& progress, std::stop_token stop) {
     PhoneBookWriteResult result;
     if (kind == PhoneBookKind::LD) {
         result.outcome = Outcome::inputRefused(
@@ -185,44 +181,38 @@ PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
     }
 
     reportProgress(progress, QStringLiteral("Writing phonebook..."));
-    std::optional<Outcome> verdict;
-    bool complete = false;
-    result.outcome = RunOperation(channel, [&] {
-        const std::optional<int> slotCount = selectPhoneBook(channel, kind, verdict);
-        if (!slotCount)
-            return;
-        result.slotCount = *slotCount;
-        for (int k = 1; k <= *slotCount; ++k) {
+    const auto exchange = [&]() -> std::optional<Outcome> {
+        const auto selected = selectPhoneBook(channel, kind);
+        if (const Outcome* ended = std::get_if<Outcome>(&selected))
+            return *ended;
+        const int slotCount = result.slotCount = std::get<int>(selected);
+        for (int k = 1; k <= slotCount; ++k) {
             reportProgress(progress,
-                           QStringLiteral("Writing phonebook (%1 from %2)").arg(k).arg(*slotCount));
+                           QStringLiteral("Writing phonebook (%1 from %2)").arg(k).arg(slotCount),
+                           k, slotCount);
             const bool withEntry = k <= store.count();
             const AtReply reply =
                 channel.command(writeCommand(k, withEntry ? &store.at(k - 1) : nullptr, dialect));
             if (reply.isOk()) {
                 result.written += withEntry ? 1 : 0;
-            } else if (judgeReply(reply).kind == Outcome::Kind::PhoneRefused) {
-                // The phone part failed: no later slot would be written either.
-                if (withEntry) {
-                    result.refused.append(k - 1);
-                    result.refusedAnswers.append(reply.resultLine);
-                }
-                return;
-            } else if (withEntry) {
+                continue;
+            }
+            if (withEntry) {
                 result.refused.append(k - 1);
                 result.refusedAnswers.append(reply.resultLine);
             } else {
                 result.notEmptied.append(k);
             }
+            // The phone part failed: no later slot would be written either.
+            if (const Outcome judged = judgeReply(reply);
+                judged.kind == Outcome::Kind::PhoneRefused)
+                return judged;
         }
-        complete = true;
-    });
-    for (qsizetype i = result.slotCount; complete && i < store.count(); ++i)
-        result.notFitting.append(i);
-    if (complete) {
-        result.outcome = writeVerdict(result, store);
-    } else if (result.outcome.isDone() && verdict) {
-        result.outcome = *verdict;
-    }
+        for (qsizetype i = slotCount; i < store.count(); ++i)
+            result.notFitting.append(i);
+        return writeVerdict(result, store);
+    };
+    result.outcome = RunOperation(channel, exchange, std::move(stop));
     return result;
 }
 

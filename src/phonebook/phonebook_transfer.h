@@ -4,6 +4,7 @@
 #include <QList>
 #include <QStringList>
 #include <optional>
+#include <stop_token>
 
 #include "link/at_channel.h"
 #include "link/handset_dialect.h"
@@ -12,7 +13,8 @@
 #include "phonebook/phone_books.h"
 
 // Moving a whole phonebook between the handset and its local copy (3GPP TS 27.007 +CPBS, +CPBR,
-// +CPBW). Names and numbers travel byte for byte: no character set is chosen or converted.
+// +CPBW). Names and numbers travel byte for byte: no character set is chosen or converted. Both
+// end with Outcome::Cancelled once `stop` is requested, and then leave the caller's copy alone.
 namespace pelmar {
 
 struct PhoneBookReadResult {
@@ -34,7 +36,7 @@ struct PhoneBookReadResult {
 // reply, line by line. Entries cut to the record's room are counted and named in the outcome,
 // which stays Done. Progress: "Reading phonebook...".
 PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind,
-                                  const Progress& progress = {});
+                                  const Progress& progress = {}, std::stop_token stop = {});
 
 struct PhoneBookWriteResult {
     Outcome outcome;    // Done only when every entry was written and every other slot emptied
@@ -54,10 +56,10 @@ struct PhoneBookWriteResult {
 // slot beyond the store; an older handset gets ",1" after k in both. Each answer is checked.
 // Refused before the port is opened: LD (not writable), and a name or number holding a double
 // quote, CR, LF, Ctrl-Z or ESC, which would end the command early. Progress: "Writing
-// phonebook...", then "Writing phonebook (k from n)".
+// phonebook...", then "Writing phonebook (k from n)" (k of n).
 PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
                                     const PhoneBookStore& store,
                                     HandsetDialect dialect = HandsetDialect::Standard,
-                                    const Progress& progress = {});
+                                    const Progress& progress = {}, std::stop_token stop = {});
 
 }  // namespace pelmar

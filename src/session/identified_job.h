@@ -19,8 +19,9 @@ auto identifiedJob(F job) {
     return [job = std::move(job)](AtChannel& channel, const Progress& progress,
                                   std::stop_token stop) mutable {
         using R = std::invoke_result_t<F&, AtChannel&, const Progress&, std::stop_token>;
-        const Outcome identified = IdentifyHandset(channel);
-        if (identified.kind == Outcome::Kind::Failed) {
+        const Outcome identified = IdentifyHandset(channel, stop);
+        if (identified.kind == Outcome::Kind::Failed ||
+            identified.kind == Outcome::Kind::Cancelled) {
             R result{};
             if constexpr (std::is_same_v<R, Outcome>)
                 result = identified;

@@ -46,12 +46,14 @@ class OperationRunner : public QObject {
     // Starts `job` on the worker and hands its result to `done` on this thread. The result is
     // an Outcome or a struct with an `outcome` member (MessageListing, SubmitResult, ...);
     // when the job could not run (no connection, cancelled before it started) `done` gets a
-    // default result with the failed outcome. Refused (false, nothing queued) while busy.
+    // default result with the failed or cancelled outcome. Refused (false, nothing queued) while
+    // busy.
     template <class F>
     bool run(F job, std::function<void(ResultOf<F>)> done = {});
 
     bool isBusy() const { return busy_; }
-    // Asks the running job to stop; it ends with the cancelled outcome at its next wait.
+    // Asks the running job to stop; it ends with the cancelled outcome before its next command
+    // or at its next wait, and a job that has not opened the port yet does not open it.
     void cancel();
     // Take effect from the next job on; a new port name means a new connection.
     void setPortName(const QString& portName);

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <stop_token>
 
 #include "link/at_channel.h"
 #include "link/operation_frame.h"
@@ -16,7 +17,8 @@
 // Sending smart messages (ringtone, picture message, operator logo) through the handset. The
 // PDUs are built and checked before the port is touched (Outcome::InputRefused with the
 // builder's text and the field it names); then "at+cmgf=0" and each PDU as one "at+cmgs"
-// submission, each part's final result awaited before the next part goes.
+// submission, each part's final result awaited before the next part goes. A requested `stop`
+// ends the send with Outcome::Cancelled before the next command.
 namespace pelmar {
 
 struct SmartSendResult {
@@ -29,30 +31,30 @@ struct SmartSendResult {
     ConcatReference nextReference;
 };
 
-// Sends already built PDUs. `progressText(n, m)` gives the text shown before part n of m (empty
-// for none). Stops at the first part the handset does not accept.
+// Sends already built PDUs. `stepOf(n, m)` gives the step shown before part n of m (none when
+// empty). Stops at the first part the handset does not accept.
 SmartSendResult SendSmartPdus(AtChannel& channel, const QList<WrittenPdu>& pdus,
-                              const std::function<QString(int, int)>& progressText,
-                              const Progress& progress = {});
+                              const std::function<ProgressStep(int, int)>& stepOf,
+                              const Progress& progress = {}, std::stop_token stop = {});
 
 // An RTTTL ringtone to port 0x1581; refused when empty or over 133 octets ("The Ringtone is too
 // big to send."). Progress: "Sending ringtone...".
 SmartSendResult SendRingtone(AtChannel& channel, const QString& number, const QString& rtttl,
-                             SmscField smsc = SmscField::DefaultSmsc,
-                             const Progress& progress = {});
+                             SmscField smsc = SmscField::DefaultSmsc, const Progress& progress = {},
+                             std::stop_token stop = {});
 
 // A picture message in its parts, all under `reference`; the result's nextReference is the one
-// for the next picture message. Progress: "Sending part n from m".
+// for the next picture message. Progress: "Sending part n from m" (n of m).
 SmartSendResult SendPictureMessage(AtChannel& channel, const QString& number, const QString& text,
                                    PictureCoding coding, const MonoBitmap& picture,
                                    ConcatReference reference,
                                    SmscField smsc = SmscField::DefaultSmsc,
-                                   const Progress& progress = {});
+                                   const Progress& progress = {}, std::stop_token stop = {});
 
 // An operator logo for `network` to port 0x1582. Progress: "Sending logo...".
 SmartSendResult SendOperatorLogo(AtChannel& channel, const QString& number,
                                  const NetworkCode& network, const MonoBitmap& logo,
                                  SmscField smsc = SmscField::DefaultSmsc,
-                                 const Progress& progress = {});
+                                 const Progress& progress = {}, std::stop_token stop = {});
 
 }  // namespace pelmar

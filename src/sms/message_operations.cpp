@@ -34,10 +34,44 @@ int storedMessageCount(const AtReply& reply) {
     return good ? count : -1;
 }
 
-QString readingText(int index, int expected) {
-    if (expected < index)
-        return QStringLiteral("Reading message %1").arg(index);
-    return QStringLiteral("Reading message %1 from %2").arg(index).arg(expected);
+// Entry `index` of a listing the handset counted `expected` (-1: did not say); past the count
+// the step has no total, so that a progress bar never runs over.
+void reportReading(const Progress& progress, int index, int expected) {
+    if (expected < index) {
+        reportProgress(progress, QStringLiteral("Reading message %1").arg(index), index);
+    } else {
+        reportProgress(progress,
+                       QStringLiteral("Reading message %1 from %2").arg(index).arg(expected), index,
+                       expected);
+    }
+}
+
+// The verdict of a listing that came whole: the user learns that some entries need a look.
+Outcome listingVerdict(int unreadable) {
+    Outcome verdict = Outcome::done();
+    if (unreadable > 0) {
+        verdict.text =
+            QStringLiteral("Done. %1 listed %2 could not be read (shown as \"%3\").")
+                .arg(unreadable)
+                .arg(unreadable == 1 ? QStringLiteral("message") : QStringLiteral("messages"))
+                .arg(DecodedMessage::UnreadableText);
+    }
+    return verdict;
+}
+
+// The verdict of a deletion run that reached its end: the count, not the last answer, which may
+// be an OK after a refused deletion.
+Outcome deletionVerdict(const DeleteResult& r, qsizetype asked,
+                        const std::optional<AtReply>& refusal) {
+    if (r.deleted.size() == asked)
+        return Outcome::done();
+    if (refusal && judgeReply(*refusal).kind == Outcome::Kind::PhoneRefused)
+        return Outcome::phoneRefused();
+    return Outcome::handsetError(
+        QStringLiteral("%1 of %2 messages could not be deleted (the handset answered \"%3\").")
+            .arg(asked - r.deleted.size())
+            .arg(asked)
+            .arg(QString::fromLatin1(refusal ? refusal->resultLine : QByteArray())));
 }
 
 // The destination of "at+cmss": the digits, with one "+" in front when the number was given as
@@ -60,7 +94,7 @@ bool SelectPduMode(AtChannel& channel) {
 }
 
 SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, SubmitAction action,
-                            const Progress& progress) {
+                            const Progress& progress, std::stop_token stop) {
     // The text first, then the number, as the Send SMS page asks for them.
     if (const auto problem = textProblem(message.text, message.mode))
         return {Outcome::inputRefused(*problem), std::nullopt};
@@ -78,27 +112,29 @@ SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, Subm
     reportProgress(progress, send ? QStringLiteral("Sending message...")
                                   : QStringLiteral("Storing message..."));
     SubmitResult result;
-    result.outcome = RunOperation(channel, [&] {
-        if (!SelectPduMode(channel))
-            return;
-        const QByteArray command =
-            (send ? QByteArrayLiteral("at+cmgs=") : QByteArrayLiteral("at+cmgw=")) +
-            QByteArray::number(pdu.length);
-        const AtReply reply = channel.submitPdu(command, pdu.hex);
-        if (reply.isOk())
-            result.reference = numberAfter(reply, send ? "+CMGS:" : "+CMGW:");
-    });
+    result.outcome = RunOperation(
+        channel,
+        [&]() -> std::optional<Outcome> {
+            if (!SelectPduMode(channel))
+                return std::nullopt;
+            const QByteArray command =
+                (send ? QByteArrayLiteral("at+cmgs=") : QByteArrayLiteral("at+cmgw=")) +
+                QByteArray::number(pdu.length);
+            const AtReply reply = channel.submitPdu(command, pdu.hex);
+            if (reply.isOk())
+                result.reference = numberAfter(reply, send ? "+CMGS:" : "+CMGW:");
+            return std::nullopt;
+        },
+        std::move(stop));
     return result;
 }
 
-MessageListing ReadMessages(AtChannel& channel, const Progress& progress) {
+MessageListing ReadMessages(AtChannel& channel, const Progress& progress, std::stop_token stop) {
     reportProgress(progress, QStringLiteral("Reading messages..."));
-    QByteArray listingText;
-    bool listed = false;
     MessageListing listing;
-    listing.outcome = RunOperation(channel, [&] {
+    const auto exchange = [&]() -> std::optional<Outcome> {
         if (!SelectPduMode(channel))
-            return;
+            return std::nullopt;
         // A storage that cannot be chosen or counted still lists: the count is for progress.
         const int expected = storedMessageCount(channel.command("at+cpms=\"SM\""));
         int seen = 0;
@@ -108,37 +144,22 @@ MessageListing ReadMessages(AtChannel& channel, const Progress& progress) {
             "at+cmgl=4",
             [&](const QByteArray& line) {
                 if (line.startsWith("+CMGL:"))
-                    reportProgress(progress, readingText(++seen, expected));
+                    reportReading(progress, ++seen, expected);
             },
             expected >= 0 ? expected : 1000);
-        if (reply.isOk()) {
-            listingText = reply.text();
-            listed = true;
-        }
-    });
-    if (!listing.outcome.isDone() || !listed)
-        return listing;
-    try {
-        DecodedListing decoded = DecodeListing(listingText);
+        if (!reply.isOk())
+            return std::nullopt;
+        DecodedListing decoded = DecodeListing(reply.text());
         listing.messages = std::move(decoded.messages);
         listing.unreadable = decoded.unreadable;
-        // The listing itself came whole; the user still learns that some entries need a look.
-        if (listing.unreadable > 0) {
-            listing.outcome.text =
-                QStringLiteral("Done. %1 listed %2 could not be read (shown as \"%3\").")
-                    .arg(listing.unreadable)
-                    .arg(listing.unreadable == 1 ? QStringLiteral("message")
-                                                 : QStringLiteral("messages"))
-                    .arg(DecodedMessage::UnreadableText);
-        }
-    } catch (const Error& e) {
-        listing.outcome = Outcome::failed(e.message());
-    }
+        return listingVerdict(listing.unreadable);
+    };
+    listing.outcome = RunOperation(channel, exchange, std::move(stop));
     return listing;
 }
 
 SubmitResult SendStoredMessage(AtChannel& channel, quint32 index, const QString& number,
-                               const Progress& progress) {
+                               const Progress& progress, std::stop_token stop) {
     QByteArray command = QByteArrayLiteral("at+cmss=") + QByteArray::number(index);
     if (!number.isEmpty()) {
         if (const auto problem = numberProblem(number))
@@ -147,18 +168,22 @@ SubmitResult SendStoredMessage(AtChannel& channel, quint32 index, const QString&
     }
     reportProgress(progress, QStringLiteral("Sending message..."));
     SubmitResult result;
-    result.outcome = RunOperation(channel, [&] {
-        if (!SelectPduMode(channel))
-            return;
-        const AtReply reply = channel.command(command);
-        if (reply.isOk())
-            result.reference = numberAfter(reply, "+CMSS:");
-    });
+    result.outcome = RunOperation(
+        channel,
+        [&]() -> std::optional<Outcome> {
+            if (!SelectPduMode(channel))
+                return std::nullopt;
+            const AtReply reply = channel.command(command);
+            if (reply.isOk())
+                result.reference = numberAfter(reply, "+CMSS:");
+            return std::nullopt;
+        },
+        std::move(stop));
     return result;
 }
 
 DeleteResult DeleteMessages(AtChannel& channel, const QList<quint32>& indexes,
-                            const Progress& progress) {
+                            const Progress& progress, std::stop_token stop) {
     QList<quint32> wanted;
     for (const quint32 index : indexes) {
         if (!wanted.contains(index))
@@ -172,12 +197,13 @@ DeleteResult DeleteMessages(AtChannel& channel, const QList<quint32>& indexes,
     }
 
     reportProgress(progress, QStringLiteral("Deleting messages..."));
-    std::optional<AtReply> refusal;  // the first answer that was not OK
-    result.outcome = RunOperation(channel, [&] {
-        for (qsizetype k = 0; k < wanted.size(); ++k) {
-            reportProgress(
-                progress,
-                QStringLiteral("Deleting message %1 from %2").arg(k + 1).arg(wanted.size()));
+    const auto exchange = [&]() -> std::optional<Outcome> {
+        std::optional<AtReply> refusal;  // the first answer that was not OK
+        const int count = int(wanted.size());
+        for (int k = 0; k < count; ++k) {
+            reportProgress(progress,
+                           QStringLiteral("Deleting message %1 from %2").arg(k + 1).arg(count),
+                           k + 1, count);
             const AtReply reply =
                 channel.command(QByteArrayLiteral("at+cmgd=") + QByteArray::number(wanted[k]));
             if (reply.isOk()) {
@@ -186,25 +212,13 @@ DeleteResult DeleteMessages(AtChannel& channel, const QList<quint32>& indexes,
                 refusal = reply;
             }
         }
-    });
+        return deletionVerdict(result, count, refusal);
+    };
+    // An error or a cancel that ended the exchange keeps its own outcome.
+    result.outcome = RunOperation(channel, exchange, std::move(stop));
     for (const quint32 index : wanted) {
         if (!result.deleted.contains(index))
             result.failed.append(index);
-    }
-    // An error that ended the exchange keeps its own text; otherwise the verdict is the count,
-    // not the last answer, which may be an OK after a refused deletion.
-    if (result.outcome.kind == Outcome::Kind::Failed)
-        return result;
-    if (result.failed.isEmpty()) {
-        result.outcome = Outcome::done();
-    } else if (refusal && judgeReply(*refusal).kind == Outcome::Kind::PhoneRefused) {
-        result.outcome = Outcome::phoneRefused();
-    } else {
-        result.outcome = Outcome::handsetError(
-            QStringLiteral("%1 of %2 messages could not be deleted (the handset answered \"%3\").")
-                .arg(result.failed.size())
-                .arg(wanted.size())
-                .arg(QString::fromLatin1(refusal ? refusal->resultLine : QByteArray())));
     }
     return result;
 }

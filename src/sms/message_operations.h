@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <optional>
+#include <stop_token>
 
 #include "link/at_channel.h"
 #include "link/operation_frame.h"
@@ -12,7 +13,8 @@
 // The text-message operations on the handset (3GPP TS 27.005, PDU mode): send or store a
 // message, list the SIM's messages, send a stored one, delete. Each checks its input before the
 // port is touched (Outcome::InputRefused), runs inside RunOperation (the port is closed
-// afterwards, whatever happened) and reports its activity through `progress`, which may be empty.
+// afterwards, whatever happened), reports its steps through `progress`, which may be empty, and
+// ends with Outcome::Cancelled once `stop` is requested.
 namespace pelmar {
 
 // One text message as the user typed it.
@@ -39,7 +41,7 @@ struct SubmitResult {
 // "at+cmgf=0", then "at+cmgs=n" (Send) or "at+cmgw=n" (Store), the PDU after the prompt, Ctrl-Z
 // and the handset's final result. Progress: "Sending message..." / "Storing message...".
 SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, SubmitAction action,
-                            const Progress& progress = {});
+                            const Progress& progress = {}, std::stop_token stop = {});
 
 struct MessageListing {
     Outcome outcome;
@@ -52,16 +54,17 @@ struct MessageListing {
 };
 
 // "at+cmgf=0", "at+cpms=\"SM\"" (its count only sizes the progress), "at+cmgl=4", and the whole
-// listing decoded. Progress: "Reading messages...", then "Reading message i from n" as each
-// entry arrives. Any number of messages.
-MessageListing ReadMessages(AtChannel& channel, const Progress& progress = {});
+// listing decoded. Progress: "Reading messages...", then "Reading message i from n" (i of n; no
+// total when the count is unknown or passed) as each entry arrives. Any number of messages.
+MessageListing ReadMessages(AtChannel& channel, const Progress& progress = {},
+                            std::stop_token stop = {});
 
 // "at+cmgf=0" and "at+cmss=index" with ",\"number\"" when a number is given: the stored message
 // goes to that number, else to the destination stored with it. The number goes as typed (digits,
 // "+" in front only when it holds one): a national number stays national. Progress: "Sending
 // message...".
 SubmitResult SendStoredMessage(AtChannel& channel, quint32 index, const QString& number = {},
-                               const Progress& progress = {});
+                               const Progress& progress = {}, std::stop_token stop = {});
 
 struct DeleteResult {
     Outcome outcome;         // Done only when every message was deleted
@@ -71,8 +74,8 @@ struct DeleteResult {
 
 // "at+cmgd=index" for each index in turn; a message counts as deleted only when the handset
 // answered OK, and a refusal does not stop the others. Progress: "Deleting messages...", then
-// "Deleting message k from n".
+// "Deleting message k from n" (k of n).
 DeleteResult DeleteMessages(AtChannel& channel, const QList<quint32>& indexes,
-                            const Progress& progress = {});
+                            const Progress& progress = {}, std::stop_token stop = {});
 
 }  // namespace pelmar

@@ -308,9 +308,11 @@ TEST_P(SlowListingTest, WindowStaysLive) {
                      [&] { longestGap = qMax(longestGap, sinceTick.restart()); });
     ticker.start(10);
     sinceTick.start();
-    ASSERT_TRUE(form->runner().run([](AtChannel& channel, const Progress& progress,
-                                      std::stop_token) { return ReadMessages(channel, progress); },
-                                   std::function<void(MessageListing)>()));
+    ASSERT_TRUE(form->runner().run(
+        [](AtChannel& channel, const Progress& progress, std::stop_token stop) {
+            return ReadMessages(channel, progress, std::move(stop));
+        },
+        std::function<void(MessageListing)>()));
     auto* bar = child<QProgressBar>("OperationProgress");
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar->isVisible() && bar->value() >= 3; }, 20000));
     EXPECT_FALSE(form->pageControl()->isEnabled());

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <atomic>
+#include <stop_token>
 #include <string>
 #include <thread>
 
@@ -351,18 +352,22 @@ TEST(AtChannelTest, WaitForPromptThatNeverComesSendsEscape) {
     EXPECT_EQ(line.written, "at+cmgs=17\r\x1B");
 }
 
-TEST(AtChannelTest, CancelEndsTheWaitAtOnce) {
+TEST(AtChannelTest, CancelEndsTheWaitAtOnceAndWritesNoFurtherCommand) {
     ScriptedTransport line;
     AtChannel channel(line, 10s);
+    std::stop_source stop;
+    channel.setStopToken(stop.get_token());
     channel.OpenPort();
     std::thread canceller([&] {
         std::this_thread::sleep_for(100ms);
-        channel.requestCancel();
+        stop.request_stop();
     });
     const auto start = Clock::now();
     EXPECT_THROW(channel.command("at+cmgl=4"), Cancelled);
     canceller.join();
     EXPECT_LT(Clock::now() - start, 1s);
+    EXPECT_THROW(channel.command("at+cmgd=1"), Cancelled);
+    EXPECT_EQ(line.written, "at+cmgl=4\r");
 }
 
 }  // namespace

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <stop_token>
+
 #include "link/scripted_transport.h"
+#include "phonebook/phonebook_transfer.h"
+#include "sms/message_operations.h"
+#include "support/sim_line.h"
 #include "support/table.h"
 
 namespace pelmar {
@@ -30,15 +35,16 @@ TEST_P(FrameTest, JudgesTheLastReplyAndClosesThePort) {
         line.answer(answer);
     }
     AtChannel channel(line, 200ms);
-    const Outcome outcome = RunOperation(channel, [&] {
+    const Outcome outcome = RunOperation(channel, [&]() -> std::optional<Outcome> {
         if (!channel.command("at+cmgf=0").isOk()) {
-            return;
+            return std::nullopt;
         }
         if (c.command.startsWith("at+cmgs")) {
             channel.submitPdu(c.command, "0011");
         } else {
             channel.command(c.command);
         }
+        return std::nullopt;
     });
     EXPECT_EQ(outcome.kind, c.kind);
     EXPECT_EQ(outcome.text, QString::fromLatin1(c.text));
@@ -107,7 +113,10 @@ TEST(FrameTest, SubmissionResultIsJudged) {
     line.answer("\r\n> ");
     line.answer("\r\n+CMS ERROR: 300\r\n");
     AtChannel channel(line, 200ms);
-    const Outcome outcome = RunOperation(channel, [&] { channel.submitPdu("at+cmgs=2", "0011"); });
+    const Outcome outcome = RunOperation(channel, [&] {
+        channel.submitPdu("at+cmgs=2", "0011");
+        return std::nullopt;
+    });
     EXPECT_EQ(outcome.kind, Kind::PhoneRefused);
     EXPECT_EQ(line.written, "at+cmgs=2\r0011\x1A");
 }
@@ -116,7 +125,7 @@ TEST(FrameTest, FailuresCloseThePortAndNameTheError) {
     ScriptedTransport line;
     line.answer("\r\nOK\r\n");
     AtChannel channel(line, 200ms);
-    Outcome outcome = RunOperation(channel, [&] {
+    Outcome outcome = RunOperation(channel, [&]() -> std::optional<Outcome> {
         channel.command("at");
         throw Error(QStringLiteral("bad number"));
     });
@@ -125,14 +134,20 @@ TEST(FrameTest, FailuresCloseThePortAndNameTheError) {
     EXPECT_FALSE(line.isOpen());
 
     line.hangUpAtEnd();
-    outcome = RunOperation(channel, [&] { channel.command("at"); });
+    outcome = RunOperation(channel, [&] {
+        channel.command("at");
+        return std::nullopt;
+    });
     EXPECT_EQ(outcome.text, QStringLiteral("line gone"));
     EXPECT_FALSE(line.isOpen());
 
     ScriptedTransport missing;
     missing.refuseOpen();
     AtChannel nowhere(missing, 200ms);
-    outcome = RunOperation(nowhere, [] { FAIL() << "exchange ran without a port"; });
+    outcome = RunOperation(nowhere, []() -> std::optional<Outcome> {
+        ADD_FAILURE() << "exchange ran without a port";
+        return std::nullopt;
+    });
     EXPECT_EQ(outcome.kind, Kind::Failed);
     EXPECT_EQ(outcome.text, QStringLiteral("no such port"));
 }
@@ -141,10 +156,87 @@ TEST(FrameTest, LastReplyOfAnEarlierOperationIsNotJudgedAgain) {
     ScriptedTransport line;
     line.answer("\r\n+CMS ERROR: 300\r\n");
     AtChannel channel(line, 200ms);
-    EXPECT_EQ(RunOperation(channel, [&] { channel.command("at+cmss=1"); }).kind,
+    EXPECT_EQ(RunOperation(channel,
+                           [&] {
+                               channel.command("at+cmss=1");
+                               return std::nullopt;
+                           })
+                  .kind,
               Kind::PhoneRefused);
-    EXPECT_EQ(RunOperation(channel, [] {}).kind, Kind::Done);
+    EXPECT_EQ(RunOperation(channel, [] { return std::nullopt; }).kind, Kind::Done);
 }
+
+// What an operation that was stopped gave back: its outcome, and whether it handed the caller
+// anything to replace its own copy with (a listing, a phonebook).
+struct Stopped {
+    Outcome outcome;
+    bool handedBack;
+};
+using Stoppable = Stopped (*)(AtChannel&, const Progress&, std::stop_token);
+
+Stopped listing(AtChannel& channel, const Progress& progress, std::stop_token stop) {
+    const MessageListing r = ReadMessages(channel, progress, std::move(stop));
+    return {r.outcome, r.messages.has_value()};
+}
+
+Stopped phonebookRead(AtChannel& channel, const Progress& progress, std::stop_token stop) {
+    const PhoneBookReadResult r =
+        ReadPhoneBook(channel, PhoneBookKind::SM, progress, std::move(stop));
+    return {r.outcome, r.store || r.partial};
+}
+
+Stopped phonebookWrite(AtChannel& channel, const Progress& progress, std::stop_token stop) {
+    PhoneBookStore store;
+    store.append(PhoneBookEntry("5550100", 129, "first"));
+    return {WritePhoneBook(channel, PhoneBookKind::SM, store, HandsetDialect::Standard, progress,
+                           std::move(stop))
+                .outcome,
+            false};
+}
+
+struct CancelCase {
+    const char* label;
+    const char* stateFile;
+    Stoppable run;
+    int stopAtStep;  // the stop is requested as this step (counted from 1) is reported
+    int commands;    // command lines the handset received
+};
+
+class CancelTest : public testing::TestWithParam<CancelCase> {};
+
+TEST_P(CancelTest, EndsCancelledWithThePortClosedAndTheCallersCopyKept) {
+    const CancelCase& c = GetParam();
+    SimOptions options;
+    options.think = 5ms;
+    options.chunkSize = 64;  // a listing arrives in pieces, as over a line
+    test::SimLine line(
+        loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(c.stateFile)),
+        options);
+    std::stop_source stop;
+    int steps = 0;
+    const Progress progress = [&](const ProgressStep&) {
+        if (++steps == c.stopAtStep)
+            stop.request_stop();
+    };
+    const Stopped stopped = c.run(line.channel, progress, stop.get_token());
+    EXPECT_EQ(stopped.outcome.kind, Kind::Cancelled) << stopped.outcome.text.toStdString();
+    EXPECT_EQ(stopped.outcome.text, QStringLiteral("Cancelled."));
+    EXPECT_FALSE(stopped.handedBack);
+    EXPECT_FALSE(line.channel.isOpen());
+    EXPECT_EQ(line.commands().size(), c.commands) << line.commands().join(" / ").constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stops, CancelTest,
+    testing::Values(
+        // The first step is reported before the port opens: nothing reaches the handset.
+        CancelCase{"ListingBeforeThePortOpens", "sim-30-messages.json", listing, 1, 0},
+        // Steps 2.. are "Reading message i from 30": the stop comes inside the listing's reply.
+        CancelCase{"DuringAListing", "sim-30-messages.json", listing, 4, 3},
+        CancelCase{"PhonebookReadBeforeThePortOpens", "sim-basic.json", phonebookRead, 1, 0},
+        // Step 4 is "Writing phonebook (3 from 10)": slots 1 and 2 were written, 3 is not.
+        CancelCase{"DuringAPhonebookWrite", "sim-basic.json", phonebookWrite, 4, 4}),
+    test::ByLabel());
 
 struct IdentityCase {
     const char* label;

@@ -192,8 +192,10 @@ TEST_P(WriteTest, EveryAnswerChecked) {
     EXPECT_EQ(r.refused, c.refused);
     EXPECT_EQ(r.notFitting, c.notFitting);
     EXPECT_TRUE(r.notEmptied.isEmpty());
-    EXPECT_EQ(line.texts.size(), 11);
-    EXPECT_EQ(line.texts.last(), QStringLiteral("Writing phonebook (10 from 10)"));
+    ASSERT_EQ(line.steps.size(), 11);
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_EQ(line.steps[k],
+                  (ProgressStep{QStringLiteral("Writing phonebook (%1 from 10)").arg(k), k, 10}));
     EXPECT_FALSE(line.channel.isOpen());
 
     // Slot k holds entry k - 1 unless the handset refused it; no other slot holds anything.

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <thread>
 
+#include "session/identified_job.h"
 #include "sim/sim_state.h"
 #include "sms/message_operations.h"
 #include "support/qt_application.h"
@@ -54,9 +55,11 @@ QList<ProgressStep> stepsOf(const QSignalSpy& spy) {
     return steps;
 }
 
-MessageListing listMessages(AtChannel& channel, const Progress& progress, std::stop_token) {
-    return ReadMessages(channel, progress);
-}
+// As the message page lists: the identification first, then the listing.
+const auto listMessages =
+    identifiedJob([](AtChannel& channel, const Progress& progress, std::stop_token stop) {
+        return ReadMessages(channel, progress, std::move(stop));
+    });
 
 class RunnerTest : public testing::Test {
   protected:
@@ -89,6 +92,7 @@ enum class Interrupt { None, CancelBeforeStart, CancelMidListing, DestroyMidList
 struct ListingRow {
     const char* label;
     Interrupt interrupt;
+    Outcome::Kind kind;
     QString outcome;  // what the caller gets; empty: nothing is delivered
     int messages;     // listed messages delivered, -1: none (the caller keeps its table)
 };
@@ -137,6 +141,7 @@ TEST_P(ListingRun, DeliversOneResultOnTheCallersThread) {
 
     ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
     EXPECT_EQ(deliveredOn, QThread::currentThread());
+    EXPECT_EQ(result->outcome.kind, row.kind);
     EXPECT_EQ(result->outcome.text, row.outcome);
     EXPECT_EQ(result->messages ? result->messages->size() : -1, row.messages);
     ASSERT_EQ(finished.size(), 1);
@@ -165,13 +170,14 @@ TEST_P(ListingRun, DeliversOneResultOnTheCallersThread) {
 
 INSTANTIATE_TEST_SUITE_P(
     Runner, ListingRun,
-    testing::Values(ListingRow{"RunsToTheEnd", Interrupt::None, QStringLiteral("Done."), 30},
+    testing::Values(ListingRow{"RunsToTheEnd", Interrupt::None, Outcome::Kind::Done,
+                               QStringLiteral("Done."), 30},
                     ListingRow{"CancelledBeforeThePortOpens", Interrupt::CancelBeforeStart,
-                               QStringLiteral("Cancelled."), -1},
+                               Outcome::Kind::Cancelled, QStringLiteral("Cancelled."), -1},
                     ListingRow{"CancelledMidListing", Interrupt::CancelMidListing,
-                               QStringLiteral("Cancelled."), -1},
-                    ListingRow{"RunnerDestroyedMidListing", Interrupt::DestroyMidListing, QString(),
-                               -1}),
+                               Outcome::Kind::Cancelled, QStringLiteral("Cancelled."), -1},
+                    ListingRow{"RunnerDestroyedMidListing", Interrupt::DestroyMidListing,
+                               Outcome::Kind::Done, QString(), -1}),
     test::ByLabel());
 
 TEST_F(RunnerTest, TheLastOfStepsMergedTogetherComesBeforeTheResult) {
@@ -180,7 +186,7 @@ TEST_F(RunnerTest, TheLastOfStepsMergedTogetherComesBeforeTheResult) {
     bool done = false;
     const auto burst = [](AtChannel&, const Progress& report, std::stop_token) {
         for (int i = 1; i <= 5; ++i)
-            report(QStringLiteral("Deleting message %1 from 5").arg(i));
+            reportProgress(report, QStringLiteral("Deleting message %1 from 5").arg(i), i, 5);
         return Outcome::done();
     };
     ASSERT_TRUE(runner.run(burst, [&](const Outcome&) { done = true; }));
@@ -221,29 +227,6 @@ TEST_F(RunnerTest, NewPortNameMeansNewConnectionAndForgetsTheIdentity) {
     EXPECT_EQ(lastPortName, QStringLiteral("second"));
     EXPECT_EQ(timeout, 700ms);
 }
-
-struct StepRow {
-    const char* label;
-    QString text;
-    int done;
-    int total;
-};
-
-class StepOfText : public testing::TestWithParam<StepRow> {};
-
-TEST_P(StepOfText, TakesTheCountFromTheText) {
-    const StepRow& row = GetParam();
-    EXPECT_EQ(progressStepOf(row.text), (ProgressStep{row.text, row.done, row.total}));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Runner, StepOfText,
-    testing::Values(StepRow{"Listing", QStringLiteral("Reading message 3 from 12"), 3, 12},
-                    StepRow{"Phonebook", QStringLiteral("Writing phonebook (12 from 250)"), 12,
-                            250},
-                    StepRow{"Parts", QStringLiteral("Sending part 2 from 3"), 2, 3},
-                    StepRow{"NoCount", QStringLiteral("Reading messages..."), 0, 0}),
-    test::ByLabel());
 
 struct PortRow {
     const char* label;

@@ -76,9 +76,9 @@ TEST_F(PtyOperationsTest, ListsThirtyMessagesArrivingOneByteAtATime) {
     SimOptions options;
     options.chunkSize = 1;
     serve(load("sim-30-messages.json"), options);
-    QString lastProgress;
+    ProgressStep lastProgress;
     const MessageListing listing =
-        ReadMessages(*channel_, [&](const QString& text) { lastProgress = text; });
+        ReadMessages(*channel_, [&](const ProgressStep& step) { lastProgress = step; });
     ASSERT_TRUE(listing.outcome.isDone()) << listing.outcome.text.toStdString();
     ASSERT_TRUE(listing.messages.has_value());
     ASSERT_EQ(listing.messages->size(), 30);
@@ -87,7 +87,7 @@ TEST_F(PtyOperationsTest, ListsThirtyMessagesArrivingOneByteAtATime) {
         EXPECT_EQ(listing.messages->at(i).Index, static_cast<quint32>(i + 1));
         EXPECT_FALSE(listing.messages->at(i).Text.isEmpty());
     }
-    EXPECT_EQ(lastProgress, QStringLiteral("Reading message 30 from 30"));
+    EXPECT_EQ(lastProgress, (ProgressStep{QStringLiteral("Reading message 30 from 30"), 30, 30}));
 }
 
 TEST_F(PtyOperationsTest, PhonebookReadAndWrittenBackUnchanged) {
@@ -109,11 +109,11 @@ TEST_F(PtyOperationsTest, PhonebookReadAndWrittenBackUnchanged) {
 
 TEST_F(PtyOperationsTest, SendsAThreePartPicture) {
     serve(load("sim-basic.json"));
-    QStringList progress;
+    QList<ProgressStep> progress;
     const SmartSendResult result = SendPictureMessage(
         *channel_, kNumber, QStringLiteral("Over the line"), PictureCoding::Standard,
         BuiltInPicture(), ConcatReference(42), SmscField::DefaultSmsc,
-        [&](const QString& text) { progress.append(text); });
+        [&](const ProgressStep& step) { progress.append(step); });
     EXPECT_TRUE(result.outcome.isDone()) << result.outcome.text.toStdString();
     EXPECT_EQ(result.partsSent, 3);
     EXPECT_EQ(result.nextReference.value(), 43);
@@ -125,7 +125,7 @@ TEST_F(PtyOperationsTest, SendsAThreePartPicture) {
                                                  QByteArray::number(part)))
             << sent[part - 1].tpdu.constData();
     }
-    EXPECT_TRUE(progress.contains(QStringLiteral("Sending part 3 from 3")));
+    EXPECT_TRUE(progress.contains(ProgressStep{QStringLiteral("Sending part 3 from 3"), 3, 3}));
 }
 
 TEST_F(PtyOperationsTest, HandsetHangingUpMidListingFailsAtOnce) {

@@ -23,12 +23,12 @@ struct PictureCase {
     Kind kind;
     int partsSent;
     int nextReference;
-    QStringList progress;
+    QList<ProgressStep> progress;
 };
 
-const QStringList kAllParts = {QStringLiteral("Sending part 1 from 3"),
-                               QStringLiteral("Sending part 2 from 3"),
-                               QStringLiteral("Sending part 3 from 3")};
+const QList<ProgressStep> kAllParts = {{QStringLiteral("Sending part 1 from 3"), 1, 3},
+                                       {QStringLiteral("Sending part 2 from 3"), 2, 3},
+                                       {QStringLiteral("Sending part 3 from 3"), 3, 3}};
 
 class PictureTest : public testing::TestWithParam<PictureCase> {};
 
@@ -44,7 +44,7 @@ TEST_P(PictureTest, ReferenceAdvancesOnlyWhenEveryPartWasAccepted) {
     EXPECT_EQ(r.partsSent, c.partsSent);
     EXPECT_EQ(r.partsTotal, 3);
     EXPECT_EQ(r.nextReference.value(), c.nextReference);
-    EXPECT_EQ(line.texts, c.progress);
+    EXPECT_EQ(line.steps, c.progress);
     // A cut-off line may hide the handset's acceptance of the last part, never invent one.
     EXPECT_GE(line.sim.state().sent.size(), c.partsSent);
     EXPECT_FALSE(line.channel.isOpen());

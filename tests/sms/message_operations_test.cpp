@@ -140,7 +140,7 @@ struct ListingCase {
     void (*configure)(SimOptions&);
     Kind kind;
     int messages;  // -1: no list comes back
-    const char* lastProgress;
+    ProgressStep lastStep;
 };
 
 class ListingTest : public testing::TestWithParam<ListingCase> {};
@@ -155,38 +155,61 @@ TEST_P(ListingTest, WholeListingOrNone) {
     EXPECT_EQ(listing.outcome.kind, c.kind) << listing.outcome.text.toStdString();
     EXPECT_EQ(listing.messages ? listing.messages->size() : -1, c.messages);
     EXPECT_EQ(listing.unreadable, 0);
-    ASSERT_FALSE(line.texts.isEmpty());
-    EXPECT_EQ(line.texts.first(), QStringLiteral("Reading messages..."));
-    EXPECT_EQ(line.texts.last(), QLatin1StringView(c.lastProgress));
+    ASSERT_FALSE(line.steps.isEmpty());
+    EXPECT_EQ(line.steps.first(), ProgressStep{QStringLiteral("Reading messages...")});
+    for (qsizetype i = 1; i < line.steps.size(); ++i)
+        EXPECT_EQ(line.steps[i].done, i) << line.texts[i].toStdString();
+    EXPECT_EQ(line.steps.last(), c.lastStep) << line.texts.last().toStdString();
     EXPECT_FALSE(line.channel.isOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Handsets, ListingTest,
-    testing::Values(ListingCase{"ThirtyOneByteAtATime", "sim-30-messages.json",
-                                [](SimOptions& o) { o.chunkSize = 1; }, Kind::Done, 30,
-                                "Reading message 30 from 30"},
-                    ListingCase{"RandomPiecesWithUnsolicitedCodes", "sim-30-messages.json",
+    testing::Values(ListingCase{"ThirtyOneByteAtATime",
+                                "sim-30-messages.json",
+                                [](SimOptions& o) { o.chunkSize = 1; },
+                                Kind::Done,
+                                30,
+                                {QStringLiteral("Reading message 30 from 30"), 30, 30}},
+                    ListingCase{"RandomPiecesWithUnsolicitedCodes",
+                                "sim-30-messages.json",
                                 [](SimOptions& o) {
                                     o.randomChunks = true;
                                     o.urc = "+CMTI: \"SM\",7";
                                 },
-                                Kind::Done, 30, "Reading message 30 from 30"},
-                    ListingCase{"LegacyListingWithoutSmscField", "sim-basic.json",
+                                Kind::Done,
+                                30,
+                                {QStringLiteral("Reading message 30 from 30"), 30, 30}},
+                    ListingCase{"LegacyListingWithoutSmscField",
+                                "sim-basic.json",
                                 [](SimOptions& o) { o.dialect = HandsetDialect::Older; },
-                                Kind::Done, 2, "Reading message 2 from 2"},
-                    ListingCase{"StorageNotCountedStillLists", "sim-basic.json",
+                                Kind::Done,
+                                2,
+                                {QStringLiteral("Reading message 2 from 2"), 2, 2}},
+                    ListingCase{"StorageNotCountedStillLists",
+                                "sim-basic.json",
                                 [](SimOptions& o) { addReplyOverride(o, "CPMS=ERROR"); },
-                                Kind::Done, 2, "Reading message 2"},
-                    ListingCase{"ListingRefused", "sim-basic.json",
+                                Kind::Done,
+                                2,
+                                {QStringLiteral("Reading message 2"), 2, 0}},
+                    ListingCase{"ListingRefused",
+                                "sim-basic.json",
                                 [](SimOptions& o) { addReplyOverride(o, "CMGL=+CMS ERROR: 500"); },
-                                Kind::HandsetError, -1, "Reading messages..."},
-                    ListingCase{"CutOffMidListing", "sim-30-messages.json",
-                                [](SimOptions& o) { o.hangupAfter = 1500; }, Kind::Failed, -1,
-                                "Reading message 12 from 30"},
-                    ListingCase{"SilentListing", "sim-basic.json",
-                                [](SimOptions& o) { o.silent.insert("CMGL"); }, Kind::Failed, -1,
-                                "Reading messages..."}),
+                                Kind::HandsetError,
+                                -1,
+                                {QStringLiteral("Reading messages...")}},
+                    ListingCase{"CutOffMidListing",
+                                "sim-30-messages.json",
+                                [](SimOptions& o) { o.hangupAfter = 1500; },
+                                Kind::Failed,
+                                -1,
+                                {QStringLiteral("Reading message 12 from 30"), 12, 30}},
+                    ListingCase{"SilentListing",
+                                "sim-basic.json",
+                                [](SimOptions& o) { o.silent.insert("CMGL"); },
+                                Kind::Failed,
+                                -1,
+                                {QStringLiteral("Reading messages...")}}),
     test::ByLabel());
 
 TEST(ListingTest, MoreMessagesThanTheOldTableHeld) {
@@ -282,6 +305,12 @@ TEST_P(DeleteTest, OnlyConfirmedDeletionsCount) {
     EXPECT_EQ(r.outcome.kind, c.kind) << r.outcome.text.toStdString();
     EXPECT_EQ(r.deleted, c.deleted);
     EXPECT_EQ(r.failed, c.failed);
+    // "Deleting messages...", then message k of n as each command goes.
+    for (qsizetype k = 1; k < line.steps.size(); ++k)
+        EXPECT_EQ(line.steps[k],
+                  (ProgressStep{
+                      QStringLiteral("Deleting message %1 from %2").arg(k).arg(c.indexes.size()),
+                      int(k), int(c.indexes.size())}));
     const SimState after = line.sim.state();
     for (const quint32 index : c.deleted)
         EXPECT_FALSE(after.messages.contains(index)) << index;

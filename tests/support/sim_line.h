@@ -11,7 +11,7 @@
 namespace pelmar::test {
 
 // A simulated handset on an in-memory line with a short line time-out, so that a silent handset
-// costs a fraction of a second, and the progress texts an operation reported.
+// costs a fraction of a second, and the progress steps an operation reported.
 struct SimLine {
     explicit SimLine(SimState state, SimOptions options = {})
         : sim(std::move(state), std::move(options)), transport(sim), channel(transport, kTimeout) {}
@@ -19,7 +19,10 @@ struct SimLine {
     static constexpr std::chrono::milliseconds kTimeout{300};
 
     Progress progress() {
-        return [this](const QString& text) { texts.append(text); };
+        return [this](const ProgressStep& step) {
+            steps.append(step);
+            texts.append(step.text);
+        };
     }
     // The command lines the handset received, "at+cmgs=16", in order.
     QList<QByteArray> commands() const {
@@ -34,7 +37,8 @@ struct SimLine {
     HandsetSim sim;
     SimTransport transport;
     AtChannel channel;
-    QStringList texts;
+    QList<ProgressStep> steps;
+    QStringList texts;  // the steps' texts
 };
 
 }  // namespace pelmar::test

@@ -86,8 +86,8 @@ void ReadSmsPage::showEvent(QShowEvent* event) {
 }
 
 void ReadSmsPage::ReadSMBtnClick() {
-    auto job = [](AtChannel& channel, const Progress& progress, std::stop_token) {
-        return ReadMessages(channel, progress);
+    auto job = [](AtChannel& channel, const Progress& progress, std::stop_token stop) {
+        return ReadMessages(channel, progress, std::move(stop));
     };
     m_context.runner.run(identifiedJob(job), [page = QPointer(this)](MessageListing listing) {
         // A listing that did not end keeps the messages the user was looking at.
@@ -177,8 +177,8 @@ void ReadSmsPage::sendStoredMessage(const DecodedMessage& message) {
     }
     m_context.runner.run(
         [index = message.Index, number = message.Number](
-            AtChannel& channel, const Progress& progress, std::stop_token) {
-            return SendStoredMessage(channel, index, number, progress);
+            AtChannel& channel, const Progress& progress, std::stop_token stop) {
+            return SendStoredMessage(channel, index, number, progress, std::move(stop));
         },
         [page = QPointer(this)](SubmitResult result) {
             if (page && result.outcome.kind == Outcome::Kind::InputRefused)
@@ -206,8 +206,8 @@ void ReadSmsPage::DeleteSMBtnClick() {
         refuse(QStringLiteral("Select the message to delete first!"));
         return;
     }
-    auto job = [indexes](AtChannel& channel, const Progress& progress, std::stop_token) {
-        return DeleteMessages(channel, indexes, progress);
+    auto job = [indexes](AtChannel& channel, const Progress& progress, std::stop_token stop) {
+        return DeleteMessages(channel, indexes, progress, std::move(stop));
     };
     m_context.runner.run(job, [page = QPointer(this)](DeleteResult result) {
         if (!page)

@@ -103,8 +103,8 @@ void SendSmsPage::SendOrStoreSMS(SubmitAction action) {
         return refuse(*problem);
 
     const auto job = [message, action](AtChannel& channel, const Progress& progress,
-                                       std::stop_token) {
-        return pelmar::SendOrStoreSMS(channel, message, action, progress);
+                                       std::stop_token stop) {
+        return pelmar::SendOrStoreSMS(channel, message, action, progress, std::move(stop));
     };
     m_context.runner.run(identifiedJob(job), [this](const SubmitResult& result) {
         if (result.outcome.kind == Outcome::Kind::InputRefused)
