@@ -52,42 +52,42 @@ microseconds lineTime(qint64 bytes, int baud) {
 // for as long as its bytes take at that rate, which a pseudo-terminal does not do by itself.
 class CountingTransport final : public Transport {
   public:
-    CountingTransport(Transport& inner, int paceBaud) : inner_(inner), paceBaud_(paceBaud) {}
+    CountingTransport(Transport& inner, int paceBaud) : m_inner(inner), m_paceBaud(paceBaud) {}
 
-    void open() override { inner_.open(); }
-    void close() override { inner_.close(); }
-    bool isOpen() const override { return inner_.isOpen(); }
+    void open() override { m_inner.open(); }
+    void close() override { m_inner.close(); }
+    bool isOpen() const override { return m_inner.isOpen(); }
     void write(QByteArrayView bytes) override {
-        count_.bytesOut += bytes.size();
+        m_count.bytesOut += bytes.size();
         for (const char c : bytes) {
-            ++typing_;
+            ++m_typing;
             if (c == '\r' || c == kCtrlZ) {
-                count_.typed.append(typing_);
-                typing_ = 0;
+                m_count.typed.append(m_typing);
+                m_typing = 0;
             }
         }
-        if (paceBaud_ > 0)
-            std::this_thread::sleep_for(lineTime(bytes.size(), paceBaud_));
-        inner_.write(bytes);
+        if (m_paceBaud > 0)
+            std::this_thread::sleep_for(lineTime(bytes.size(), m_paceBaud));
+        m_inner.write(bytes);
     }
     QByteArray read(milliseconds timeout) override {
-        QByteArray bytes = inner_.read(timeout);
-        count_.bytesIn += bytes.size();
+        QByteArray bytes = m_inner.read(timeout);
+        m_count.bytesIn += bytes.size();
         return bytes;
     }
-    QString portName() const override { return inner_.portName(); }
-    void setPortName(const QString& name) override { inner_.setPortName(name); }
+    QString deviceName() const override { return m_inner.deviceName(); }
+    void setDeviceName(const QString& name) override { m_inner.setDeviceName(name); }
 
     LineCount take() {
-        typing_ = 0;
-        return std::exchange(count_, LineCount{});
+        m_typing = 0;
+        return std::exchange(m_count, LineCount{});
     }
 
   private:
-    Transport& inner_;
-    int paceBaud_;
-    LineCount count_;
-    qint64 typing_ = 0;
+    Transport& m_inner;
+    int m_paceBaud;
+    LineCount m_count;
+    qint64 m_typing = 0;
 };
 
 struct Settings {

@@ -192,7 +192,7 @@ void TPelmarMainForm::SetPortName(const QString& name) {
     if (name == m_portName)
         return;
     m_portName = name;
-    m_runner.setPortName(name);
+    m_runner.SetPortName(name);
     emit portNameChanged(name);
 }
 

@@ -279,11 +279,11 @@ constexpr RussianRange kRussianRanges[] = {
 class PatternTranslator {
   public:
     PatternTranslator(QByteArrayView expression, bool russianRanges)
-        : src_(expression), russian_{russianRanges} {}
+        : m_src(expression), m_russian{russianRanges} {}
 
     Translation run() {
-        while (pos_ < src_.size()) {
-            switch (src_[pos_]) {
+        while (m_pos < m_src.size()) {
+            switch (m_src[m_pos]) {
                 case '\\':
                     escape(false);
                     break;
@@ -294,8 +294,8 @@ class PatternTranslator {
                     openParenthesis();
                     break;
                 case ')':
-                    if (russian_.size() > 1) {
-                        russian_.pop_back();
+                    if (m_russian.size() > 1) {
+                        m_russian.pop_back();
                     }
                     copy(1);
                     break;
@@ -303,21 +303,21 @@ class PatternTranslator {
                     copy(1);
             }
         }
-        return std::move(out_);
+        return std::move(m_out);
     }
 
   private:
-    bool at(qsizetype i, char c) const { return i < src_.size() && src_[i] == c; }
+    bool at(qsizetype i, char c) const { return i < m_src.size() && m_src[i] == c; }
 
     void put(QByteArrayView bytes, qsizetype from) {
-        out_.pattern += bytes;
-        out_.origin.insert(out_.origin.end(), static_cast<size_t>(bytes.size()), from);
+        m_out.pattern += bytes;
+        m_out.origin.insert(m_out.origin.end(), static_cast<size_t>(bytes.size()), from);
     }
 
     void copy(qsizetype n) {
-        n = std::min(n, src_.size() - pos_);
-        put(src_.sliced(pos_, n), pos_);
-        pos_ += n;
+        n = std::min(n, m_src.size() - m_pos);
+        put(m_src.sliced(m_pos, n), m_pos);
+        m_pos += n;
     }
 
     [[noreturn]] static void fail(int code, qsizetype index) { throw CompileError{code, index}; }
@@ -325,16 +325,16 @@ class PatternTranslator {
     // At a backslash. Returns the byte it stands for when it is a literal or "\x" code, so that
     // a bracket range can see its ends.
     std::optional<quint8> escape(bool inSet) {
-        if (pos_ + 1 >= src_.size()) {
-            fail(inSet ? kTrailingBackslashInSet : kTrailingBackslashInAtom, pos_);
+        if (m_pos + 1 >= m_src.size()) {
+            fail(inSet ? kTrailingBackslashInSet : kTrailingBackslashInAtom, m_pos);
         }
-        const char next = src_[pos_ + 1];
+        const char next = m_src[m_pos + 1];
         if (next == 'Q') {  // quoted text runs to "\E" or the end
-            qsizetype end = pos_ + 2;
-            while (end < src_.size() && !(src_[end] == '\\' && at(end + 1, 'E'))) {
+            qsizetype end = m_pos + 2;
+            while (end < m_src.size() && !(m_src[end] == '\\' && at(end + 1, 'E'))) {
                 ++end;
             }
-            copy(std::min(end + 2, src_.size()) - pos_);
+            copy(std::min(end + 2, m_src.size()) - m_pos);
             return std::nullopt;
         }
         if (next == 'c') {  // control character: the byte after it is taken whatever it is
@@ -352,55 +352,55 @@ class PatternTranslator {
     }
 
     std::optional<quint8> hexEscape() {
-        const qsizetype digits = pos_ + 2;
+        const qsizetype digits = m_pos + 2;
         if (at(digits, '{')) {
             qsizetype end = digits + 1;
             int value = 0;
-            while (end < src_.size() && isHexDigit(src_[end]) && value <= 0xFF) {
-                value = value * 16 + hexValue(src_[end++]);
+            while (end < m_src.size() && isHexDigit(m_src[end]) && value <= 0xFF) {
+                value = value * 16 + hexValue(m_src[end++]);
             }
             if (end == digits + 1 || !at(end, '}') || value > 0xFF) {
                 copy(2);  // PCRE2 names what is wrong with the braces
                 return std::nullopt;
             }
-            copy(end + 1 - pos_);
+            copy(end + 1 - m_pos);
             return static_cast<quint8>(value);
         }
-        if (digits >= src_.size() || !isHexDigit(src_[digits])) {
+        if (digits >= m_src.size() || !isHexDigit(m_src[digits])) {
             fail(kNoHexCode, digits);
         }
-        const bool two = digits + 1 < src_.size() && isHexDigit(src_[digits + 1]);
-        const int value =
-            two ? hexValue(src_[digits]) * 16 + hexValue(src_[digits + 1]) : hexValue(src_[digits]);
+        const bool two = digits + 1 < m_src.size() && isHexDigit(m_src[digits + 1]);
+        const int value = two ? hexValue(m_src[digits]) * 16 + hexValue(m_src[digits + 1])
+                              : hexValue(m_src[digits]);
         copy(two ? 4 : 3);
         return static_cast<quint8>(value);
     }
 
     void bracketSet() {
         copy(1);
-        if (at(pos_, '^')) {
+        if (at(m_pos, '^')) {
             copy(1);
         }
-        if (at(pos_, ']')) {  // a leading "]" is a member
+        if (at(m_pos, ']')) {  // a leading "]" is a member
             copy(1);
         }
-        while (pos_ < src_.size()) {
-            if (src_[pos_] == ']') {
+        while (m_pos < m_src.size()) {
+            if (m_src[m_pos] == ']') {
                 copy(1);
                 return;
             }
             if (posixClass()) {
                 continue;
             }
-            const qsizetype memberStart = out_.pattern.size();
+            const qsizetype memberStart = m_out.pattern.size();
             const std::optional<quint8> low = setMember();
-            if (at(pos_, '-') && pos_ + 1 < src_.size() && src_[pos_ + 1] != ']') {
+            if (at(m_pos, '-') && m_pos + 1 < m_src.size() && m_src[m_pos + 1] != ']') {
                 copy(1);
                 if (posixClass()) {
                     continue;
                 }
                 const std::optional<quint8> high = setMember();
-                if (low && high && russian_.back()) {
+                if (low && high && m_russian.back()) {
                     addRussianLetters(memberStart, *low, *high);
                 }
             }
@@ -408,31 +408,31 @@ class PatternTranslator {
     }
 
     std::optional<quint8> setMember() {
-        if (src_[pos_] == '\\') {
+        if (m_src[m_pos] == '\\') {
             return escape(true);
         }
-        const auto c = static_cast<quint8>(src_[pos_]);
+        const auto c = static_cast<quint8>(m_src[m_pos]);
         copy(1);
         return c;
     }
 
     // "[:name:]", "[.x.]" or "[=x=]" inside a set, found the way PCRE2 finds it.
     bool posixClass() {
-        if (src_[pos_] != '[' || pos_ + 1 >= src_.size()) {
+        if (m_src[m_pos] != '[' || m_pos + 1 >= m_src.size()) {
             return false;
         }
-        const char terminator = src_[pos_ + 1];
+        const char terminator = m_src[m_pos + 1];
         if (terminator != ':' && terminator != '.' && terminator != '=') {
             return false;
         }
-        for (qsizetype i = pos_ + 2; i + 1 < src_.size(); ++i) {
-            const char c = src_[i], after = src_[i + 1];
+        for (qsizetype i = m_pos + 2; i + 1 < m_src.size(); ++i) {
+            const char c = m_src[i], after = m_src[i + 1];
             if (c == '\\' && (after == ']' || after == '\\')) {
                 ++i;
             } else if ((c == '[' && after == terminator) || c == ']') {
                 return false;
             } else if (c == terminator && after == ']') {
-                copy(i + 2 - pos_);
+                copy(i + 2 - m_pos);
                 return true;
             }
         }
@@ -444,16 +444,16 @@ class PatternTranslator {
         for (const RussianRange& range : kRussianRanges) {
             if (range.low == low && range.high == high) {
                 const QByteArrayView extra(range.extra);
-                out_.pattern.insert(at, extra);
-                out_.origin.insert(out_.origin.begin() + at, static_cast<size_t>(extra.size()),
-                                   out_.origin[static_cast<size_t>(at)]);
+                m_out.pattern.insert(at, extra);
+                m_out.origin.insert(m_out.origin.begin() + at, static_cast<size_t>(extra.size()),
+                                    m_out.origin[static_cast<size_t>(at)]);
             }
         }
     }
 
     void openParenthesis() {
-        if (at(pos_ + 1, '?')) {
-            if (at(pos_ + 2, '#')) {
+        if (at(m_pos + 1, '?')) {
+            if (at(m_pos + 2, '#')) {
                 comment();
                 return;
             }
@@ -461,38 +461,38 @@ class PatternTranslator {
                 return;
             }
         }
-        russian_.push_back(russian_.back());
+        m_russian.push_back(m_russian.back());
         copy(1);
     }
 
     void comment() {  // ends at the first ")", as in PCRE2
-        qsizetype end = pos_ + 3;
-        while (end < src_.size() && src_[end] != ')') {
+        qsizetype end = m_pos + 3;
+        while (end < m_src.size() && m_src[end] != ')') {
             ++end;
         }
-        if (end >= src_.size()) {
-            fail(kUnclosedComment, pos_);
+        if (end >= m_src.size()) {
+            fail(kUnclosedComment, m_pos);
         }
-        copy(end + 1 - pos_);
+        copy(end + 1 - m_pos);
     }
 
     // "(?ig-m)" sets modifiers for the rest of the enclosing group, "(?ig-m:...)" for its own.
     bool modifierGroup() {
-        const qsizetype first = pos_ + 2;
+        const qsizetype first = m_pos + 2;
         qsizetype end = first;
-        while (end < src_.size() &&
-               (isAsciiLetter(src_[end]) || src_[end] == '-' || src_[end] == '^')) {
+        while (end < m_src.size() &&
+               (isAsciiLetter(m_src[end]) || m_src[end] == '-' || m_src[end] == '^')) {
             ++end;
         }
-        if (end == first || end >= src_.size() || (src_[end] != ')' && src_[end] != ':')) {
+        if (end == first || end >= m_src.size() || (m_src[end] != ')' && m_src[end] != ':')) {
             return false;  // a lookaround, named group, back reference or the like
         }
         QByteArray on, off;
         bool negated = false;
-        bool russian = russian_.back();
+        bool russian = m_russian.back();
         for (qsizetype i = first; i < end; ++i) {
-            const char letter = static_cast<char>(src_[i] | 0x20);
-            if (src_[i] == '-' && !negated) {
+            const char letter = static_cast<char>(m_src[i] | 0x20);
+            if (m_src[i] == '-' && !negated) {
                 negated = true;
             } else if (letter == 'i' || letter == 's' || letter == 'm') {
                 (negated ? off : on) += letter;
@@ -504,26 +504,26 @@ class PatternTranslator {
                 fail(kUnknownModifier, i);
             }
         }
-        const bool scoped = src_[end] == ':';
+        const bool scoped = m_src[end] == ':';
         QByteArray text = "(?" + on;
         if (!off.isEmpty()) {
             text += '-' + off;
         }
-        text += src_[end];
-        put(text, pos_);
+        text += m_src[end];
+        put(text, m_pos);
         if (scoped) {
-            russian_.push_back(russian);
+            m_russian.push_back(russian);
         } else {
-            russian_.back() = russian;
+            m_russian.back() = russian;
         }
-        pos_ = end + 1;
+        m_pos = end + 1;
         return true;
     }
 
-    QByteArrayView src_;
-    qsizetype pos_ = 0;
-    Translation out_;
-    std::vector<bool> russian_;  // `r` in each open group, outermost first
+    QByteArrayView m_src;
+    qsizetype m_pos = 0;
+    Translation m_out;
+    std::vector<bool> m_russian;  // `r` in each open group, outermost first
 };
 
 }  // namespace

@@ -329,7 +329,7 @@ std::optional<std::chrono::milliseconds> takeTimeout(QStringList& args, int& exi
 }  // namespace
 
 HandsetSession::HandsetSession(const QString& port, std::chrono::milliseconds lineTimeout)
-    : connection_(port, lineTimeout) {}
+    : m_connection(port, lineTimeout) {}
 
 Progress HandsetSession::progress() const {
     return [](const ProgressStep& step) { printErr(step.text); };

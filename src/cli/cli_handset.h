@@ -20,7 +20,7 @@ class HandsetSession {
     HandsetSession(const HandsetSession&) = delete;
     HandsetSession& operator=(const HandsetSession&) = delete;
 
-    AtChannel& channel() { return connection_.channel(); }
+    AtChannel& channel() { return m_connection.channel(); }
     // Shows the text of each step on stderr.
     Progress progress() const;
     // Prints the outcome's text last (stdout; stderr for refused input) and returns the exit
@@ -28,7 +28,7 @@ class HandsetSession {
     int finish(const Outcome& outcome) const;
 
   private:
-    HandsetConnection connection_;
+    HandsetConnection m_connection;
 };
 
 // The exit code that stands for an outcome.

@@ -48,31 +48,31 @@ ReplyMismatch::ReplyMismatch(const QString& portName, const QByteArray& command,
 Cancelled::Cancelled() : Error(QStringLiteral("Cancelled.")) {}
 
 AtChannel::AtChannel(Transport& transport, std::chrono::milliseconds lineTimeout)
-    : transport_(transport), lineTimeout_(lineTimeout) {}
+    : m_transport(transport), m_lineTimeout(lineTimeout) {}
 
 void AtChannel::SetPortName(const QString& name) {
-    portName_ = name;
+    m_portName = name;
 }
 
 QString AtChannel::PortName() const {
-    return portName_.isEmpty() ? transport_.portName() : portName_;
+    return m_portName.isEmpty() ? m_transport.deviceName() : m_portName;
 }
 
 void AtChannel::OpenPort() {
-    if (!portName_.isEmpty()) {
-        transport_.setPortName(portName_);
+    if (!m_portName.isEmpty()) {
+        m_transport.setDeviceName(m_portName);
     }
-    lastReply_ = AtReply();
-    if (transport_.isOpen()) {
+    m_lastReply = AtReply();
+    if (m_transport.isOpen()) {
         return;
     }
-    parser_.clear();
-    typed_.clear();
-    transport_.open();
+    m_parser.clear();
+    m_typed.clear();
+    m_transport.open();
 }
 
 void AtChannel::TogglePort() {
-    if (transport_.isOpen()) {
+    if (m_transport.isOpen()) {
         ClosePort();
     } else {
         OpenPort();
@@ -80,13 +80,13 @@ void AtChannel::TogglePort() {
 }
 
 void AtChannel::ClosePort() {
-    if (transport_.isOpen()) {
-        transport_.close();
+    if (m_transport.isOpen()) {
+        m_transport.close();
     }
 }
 
 bool AtChannel::isOpen() const {
-    return transport_.isOpen();
+    return m_transport.isOpen();
 }
 
 void AtChannel::SendCommand(QByteArrayView text, bool appendCR) {
@@ -96,64 +96,64 @@ void AtChannel::SendCommand(QByteArrayView text, bool appendCR) {
         throwIfStopped();
     }
     QByteArray bytes = text.toByteArray();
-    typed_ += bytes;
+    m_typed += bytes;
     if (appendCR) {
         dropUnanswered();
         bytes += '\r';
-        parser_.startCommand(typed_);
-        command_ = typed_;
-        typed_.clear();
+        m_parser.startCommand(m_typed);
+        m_command = m_typed;
+        m_typed.clear();
     }
     write(bytes);
 }
 
 void AtChannel::write(QByteArrayView bytes) {
-    transport_.write(bytes);
-    writtenAt_ = Clock::now();
-    waitedSinceWrite_ = false;
+    m_transport.write(bytes);
+    m_writtenAt = Clock::now();
+    m_waitedSinceWrite = false;
 }
 
 void AtChannel::dropUnanswered() {
-    if (!transport_.isOpen()) {
+    if (!m_transport.isOpen()) {
         return;  // the write reports the closed line
     }
     // Bounded, in case a device talks faster than it can be read.
     for (qsizetype taken = 0; taken <= kMaxReplySize;) {
-        const QByteArray bytes = transport_.read(milliseconds::zero());
+        const QByteArray bytes = m_transport.read(milliseconds::zero());
         if (bytes.isEmpty()) {
             break;
         }
-        parser_.feed(bytes);
+        m_parser.feed(bytes);
         taken += bytes.size();
     }
-    parser_.discardUnanswered();
+    m_parser.discardUnanswered();
 }
 
 AtReply AtChannel::WaitReply(const LineObserver& onLine, int expectedEntries) {
     // A second wait after one write counts from now.
-    const Clock::time_point start = waitedSinceWrite_ ? Clock::now() : writtenAt_;
-    waitedSinceWrite_ = true;
+    const Clock::time_point start = m_waitedSinceWrite ? Clock::now() : m_writtenAt;
+    m_waitedSinceWrite = true;
     const bool listing = expectedEntries >= 0;
     const int entries = listing ? std::min(expectedEntries, kMaxListingEntries) : 0;
     const Clock::time_point end =
-        start + lineTimeout_ +
-        (listing ? entries * allowance_.perEntry + allowance_.margin : milliseconds::zero());
+        start + m_lineTimeout +
+        (listing ? entries * m_allowance.perEntry + m_allowance.margin : milliseconds::zero());
     const qsizetype cap = kMaxReplySize + qsizetype(entries) * kEntryBytes;
-    Clock::time_point idleEnd = start + lineTimeout_;
+    Clock::time_point idleEnd = start + m_lineTimeout;
     for (;;) {
-        const quint64 progressBefore = parser_.progressLines();
-        if (std::optional<AtReply> reply = parser_.takeReply(onLine)) {
+        const quint64 progressBefore = m_parser.progressLines();
+        if (std::optional<AtReply> reply = m_parser.takeReply(onLine)) {
             if (reply->raw.size() > cap) {
                 throw ReplyTooLong(PortName(), cap);
             }
-            lastReply_ = *reply;
+            m_lastReply = *reply;
             return std::move(*reply);
         }
-        if (parser_.progressLines() != progressBefore) {
-            idleEnd = Clock::now() + lineTimeout_;
+        if (m_parser.progressLines() != progressBefore) {
+            idleEnd = Clock::now() + m_lineTimeout;
         }
-        if (parser_.pendingBytes() > cap) {
-            parser_.clear();
+        if (m_parser.pendingBytes() > cap) {
+            m_parser.clear();
             throw ReplyTooLong(PortName(), cap);
         }
         throwIfStopped();
@@ -161,37 +161,38 @@ AtReply AtChannel::WaitReply(const LineObserver& onLine, int expectedEntries) {
         if (left <= milliseconds::zero()) {
             throwNoReply();
         }
-        parser_.feed(transport_.read(std::min(left, kCancelSlice)));
+        m_parser.feed(m_transport.read(std::min(left, kCancelSlice)));
     }
 }
 
 void AtChannel::throwNoReply() const {
-    if (!parser_.strayLine().isEmpty()) {
-        throw ReplyMismatch(PortName(), command_, parser_.strayLine());
+    if (!m_parser.strayLine().isEmpty()) {
+        throw ReplyMismatch(PortName(), m_command, m_parser.strayLine());
     }
     throw ReadTimeout(PortName());
 }
 
 void AtChannel::throwIfStopped() const {
-    if (stop_.stop_requested()) {
+    if (m_stop.stop_requested()) {
         throw Cancelled();
     }
 }
 
 AtReply AtChannel::SendCtrlZ() {
     // The PDU typed since the prompt is what an echoing handset repeats.
-    parser_.expectEcho(typed_);
-    typed_.clear();
+    m_parser.expectEcho(m_typed);
+    m_typed.clear();
     write(QByteArrayView(&kCtrlZ, 1));
     return WaitReply();
 }
 
-AtReply AtChannel::command(QByteArrayView text, const LineObserver& onLine, int expectedEntries) {
+AtReply AtChannel::SendAndWait(QByteArrayView text, const LineObserver& onLine,
+                               int expectedEntries) {
     SendCommand(text, true);
     return WaitReply(onLine, expectedEntries);
 }
 
-AtReply AtChannel::submitPdu(QByteArrayView text, QByteArrayView pduHex) {
+AtReply AtChannel::SendPdu(QByteArrayView text, QByteArrayView pduHex) {
     SendCommand(text, true);
     AtReply reply;
     try {
@@ -203,7 +204,7 @@ AtReply AtChannel::submitPdu(QByteArrayView text, QByteArrayView pduHex) {
     if (!reply.prompt) {
         writeEscape();
         reply.promptMissing = true;
-        lastReply_ = reply;
+        m_lastReply = reply;
         return reply;
     }
     SendCommand(pduHex, false);
@@ -213,17 +214,17 @@ AtReply AtChannel::submitPdu(QByteArrayView text, QByteArrayView pduHex) {
 void AtChannel::writeEscape() noexcept {
     // Best effort on a line that already failed: the first error is the one worth reporting.
     try {
-        if (transport_.isOpen()) {
-            transport_.write(QByteArrayView(&kEscape, 1));
+        if (m_transport.isOpen()) {
+            m_transport.write(QByteArrayView(&kEscape, 1));
         }
     } catch (const std::exception&) {
     }
-    typed_.clear();
+    m_typed.clear();
 }
 
 QString AtChannel::IdentifyPhone() {
-    if (!phoneIdentity_.isEmpty()) {
-        return phoneIdentity_;
+    if (!m_phoneIdentity.isEmpty()) {
+        return m_phoneIdentity;
     }
     const bool openedHere = !isOpen();
     OpenPort();
@@ -236,18 +237,18 @@ QString AtChannel::IdentifyPhone() {
         }
     } closeAfter{openedHere ? this : nullptr};
 
-    const AtReply maker = command("at+cgmi");
+    const AtReply maker = SendAndWait("at+cgmi");
     if (!maker.isOk()) {
-        return phoneIdentity_;
+        return m_phoneIdentity;
     }
-    const AtReply model = command("at+cgmm");
+    const AtReply model = SendAndWait("at+cgmm");
     if (!model.isOk()) {
-        return phoneIdentity_;
+        return m_phoneIdentity;
     }
     QStringList parts{identityLineOf(maker), identityLineOf(model)};
     parts.removeAll(QString());
-    phoneIdentity_ = parts.join(QLatin1Char(' '));
-    return phoneIdentity_;
+    m_phoneIdentity = parts.join(QLatin1Char(' '));
+    return m_phoneIdentity;
 }
 
 QString identityLineOf(const AtReply& reply) {

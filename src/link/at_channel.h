@@ -119,22 +119,22 @@ class AtChannel {
     AtReply SendCtrlZ();
 
     // SendCommand(command, CR) and WaitReply.
-    AtReply command(QByteArrayView command, const LineObserver& onLine = {},
-                    int expectedEntries = -1);
+    AtReply SendAndWait(QByteArrayView command, const LineObserver& onLine = {},
+                        int expectedEntries = -1);
     // Submits one message: `command` ("at+cmgs=23" or "at+cmgw=23"), the prompt, the PDU as
     // hex text, Ctrl-Z; returns the final result of the submission. When the handset answers
     // the command without the prompt, the PDU is not written, ESC cancels whatever input the
     // handset may still wait for, and the reply is returned with promptMissing set. ESC is also
     // sent when the wait for the prompt fails, before the error is passed on.
-    AtReply submitPdu(QByteArrayView command, QByteArrayView pduHex);
+    AtReply SendPdu(QByteArrayView command, QByteArrayView pduHex);
 
     // The last reply taken by WaitReply since the port was opened (empty before the first); the
     // operation frame judges it when the exchange gave no verdict of its own.
-    const AtReply& lastReply() const { return lastReply_; }
+    const AtReply& lastReply() const { return m_lastReply; }
 
     // Maker and model of the handset, joined by one space; empty until identification
     // succeeded, then unchanged for the life of the channel.
-    QString PhoneIdentity() const { return phoneIdentity_; }
+    QString PhoneIdentity() const { return m_phoneIdentity; }
     // Asks the handset for its maker ("at+cgmi") and model ("at+cgmm") unless PhoneIdentity is
     // already known, and returns PhoneIdentity. Opens the port for the exchange and closes it
     // again if it was closed; with PhoneIdentity known the port is not touched. Stops at the
@@ -144,13 +144,13 @@ class AtChannel {
     // The running operation's cancel request: once stop is requested (from any thread), the
     // running or next wait and the next command line throw Cancelled. RunOperation sets it for
     // the duration of the exchange.
-    void setStopToken(std::stop_token stop) { stop_ = std::move(stop); }
-    const std::stop_token& stopToken() const { return stop_; }
+    void setStopToken(std::stop_token stop) { m_stop = std::move(stop); }
+    const std::stop_token& stopToken() const { return m_stop; }
 
-    void setLineTimeout(std::chrono::milliseconds timeout) { lineTimeout_ = timeout; }
-    std::chrono::milliseconds lineTimeout() const { return lineTimeout_; }
-    void setListingAllowance(ListingAllowance allowance) { allowance_ = allowance; }
-    Transport& transport() { return transport_; }
+    void setLineTimeout(std::chrono::milliseconds timeout) { m_lineTimeout = timeout; }
+    std::chrono::milliseconds lineTimeout() const { return m_lineTimeout; }
+    void setListingAllowance(ListingAllowance allowance) { m_allowance = allowance; }
+    Transport& transport() { return m_transport; }
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -161,18 +161,18 @@ class AtChannel {
     [[noreturn]] void throwNoReply() const;
     void throwIfStopped() const;
 
-    Transport& transport_;
-    std::chrono::milliseconds lineTimeout_;
-    ListingAllowance allowance_;
-    QString portName_;
-    QString phoneIdentity_;
-    AtReplyParser parser_;
-    QByteArray typed_;    // bytes written since the last line end: the text the handset may echo
-    QByteArray command_;  // the last command line written
-    Clock::time_point writtenAt_{};
-    bool waitedSinceWrite_ = true;
-    AtReply lastReply_;
-    std::stop_token stop_;
+    Transport& m_transport;
+    std::chrono::milliseconds m_lineTimeout;
+    ListingAllowance m_allowance;
+    QString m_portName;
+    QString m_phoneIdentity;
+    AtReplyParser m_parser;
+    QByteArray m_typed;    // bytes written since the last line end: the text the handset may echo
+    QByteArray m_command;  // the last command line written
+    Clock::time_point m_writtenAt{};
+    bool m_waitedSinceWrite = true;
+    AtReply m_lastReply;
+    std::stop_token m_stop;
 };
 
 // The text of an identification reply: its first information line, without a "+CGMI:" /

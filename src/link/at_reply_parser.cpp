@@ -60,72 +60,74 @@ bool resetsEcho(QByteArrayView name) {
 void AtReplyParser::startCommand(QByteArrayView commandLine) {
     const QByteArray name = commandNameOf(commandLine);
     setPendingCommand(name, commandTakesPrompt(name));
-    commandEcho_ = core(commandLine).toByteArray();
-    echoSeen_ = false;
-    stray_.clear();
+    m_commandEcho = core(commandLine).toByteArray();
+    m_echoSeen = false;
+    m_stray.clear();
 }
 
 void AtReplyParser::expectEcho(QByteArrayView text) {
     const QByteArrayView echo = core(text);
     if (!echo.isEmpty()) {
-        echoes_.append(echo.toByteArray());
+        m_echoes.append(echo.toByteArray());
     }
 }
 
 void AtReplyParser::setPendingCommand(QByteArrayView name, bool takesPrompt) {
-    command_ = name.toByteArray();
-    promptExpected_ = takesPrompt;
+    m_command = name.toByteArray();
+    m_promptExpected = takesPrompt;
 }
 
 void AtReplyParser::feed(QByteArrayView bytes) {
-    buffer_.append(bytes);
+    m_buffer.append(bytes);
 }
 
 void AtReplyParser::discardUnanswered() {
-    qsizetype at = pos_;
-    for (qsizetype end = indexOfLineEnd(buffer_, at); end >= 0; end = indexOfLineEnd(buffer_, at)) {
-        const QByteArrayView text = QByteArrayView(buffer_).sliced(at, end - at).trimmed();
-        at = nextLineStart(buffer_, end);
+    qsizetype at = m_pos;
+    for (qsizetype end = indexOfLineEnd(m_buffer, at); end >= 0;
+         end = indexOfLineEnd(m_buffer, at)) {
+        const QByteArrayView text = QByteArrayView(m_buffer).sliced(at, end - at).trimmed();
+        at = nextLineStart(m_buffer, end);
         if (text.isEmpty()) {
             continue;
         }
-        if (unsolicitedContinues_ && finalResultOf(text) == AtResult::None) {
-            reply_.unsolicited.last() += "\r\n" + text.toByteArray();
-            unsolicitedContinues_ = false;
+        if (m_unsolicitedContinues && finalResultOf(text) == AtResult::None) {
+            m_reply.unsolicited.last() += "\r\n" + text.toByteArray();
+            m_unsolicitedContinues = false;
         } else if (isUnsolicited(text, {})) {
             takeUnsolicited(text);
         } else {
-            unsolicitedContinues_ = false;
+            m_unsolicitedContinues = false;
         }
     }
     // An unfinished line is dropped too, unless it is the PDU of a code still arriving.
-    buffer_.remove(0, unsolicitedContinues_ ? at : buffer_.size());
-    pos_ = 0;
-    scanFrom_ = 0;
+    m_buffer.remove(0, m_unsolicitedContinues ? at : m_buffer.size());
+    m_pos = 0;
+    m_scanFrom = 0;
     AtReply kept;
-    kept.unsolicited = std::move(reply_.unsolicited);
-    reply_ = std::move(kept);
-    echoes_.clear();
+    kept.unsolicited = std::move(m_reply.unsolicited);
+    m_reply = std::move(kept);
+    m_echoes.clear();
 }
 
 std::optional<AtReply> AtReplyParser::takeReply(const LineObserver& onLine) {
     for (;;) {
-        const qsizetype end = indexOfLineEnd(buffer_, scanFrom_);
+        const qsizetype end = indexOfLineEnd(m_buffer, m_scanFrom);
         if (end < 0) {
-            scanFrom_ = buffer_.size();
+            m_scanFrom = m_buffer.size();
             break;
         }
-        const QByteArray line = buffer_.sliced(pos_, end - pos_);
-        pos_ = nextLineStart(buffer_, end);
-        scanFrom_ = pos_;
+        const QByteArray line = m_buffer.sliced(m_pos, end - m_pos);
+        m_pos = nextLineStart(m_buffer, end);
+        m_scanFrom = m_pos;
         if (takeLine(line, onLine)) {
             return finishReply();
         }
     }
     // The prompt comes without a line end: it is the unfinished last line.
-    if (promptExpected_ && !echoAwaited() && isPromptText(QByteArrayView(buffer_).sliced(pos_))) {
-        pos_ = buffer_.size();
-        reply_.prompt = true;
+    if (m_promptExpected && !echoAwaited() &&
+        isPromptText(QByteArrayView(m_buffer).sliced(m_pos))) {
+        m_pos = m_buffer.size();
+        m_reply.prompt = true;
         return finishReply();
     }
     return std::nullopt;
@@ -137,37 +139,37 @@ bool AtReplyParser::takeLine(const QByteArray& line, const LineObserver& onLine)
         return false;
     }
     const AtResult result = finalResultOf(text);
-    if (unsolicitedContinues_ && result == AtResult::None) {
-        reply_.unsolicited.last() += "\r\n" + text.toByteArray();
-        unsolicitedContinues_ = false;
+    if (m_unsolicitedContinues && result == AtResult::None) {
+        m_reply.unsolicited.last() += "\r\n" + text.toByteArray();
+        m_unsolicitedContinues = false;
         return false;
     }
-    unsolicitedContinues_ = false;
+    m_unsolicitedContinues = false;
     if (takeEcho(text)) {
         return false;
     }
-    if (isUnsolicited(text, command_)) {
+    if (isUnsolicited(text, m_command)) {
         takeUnsolicited(text);
         return false;
     }
     if (!belongsToCommand(text)) {
-        if (stray_.isEmpty()) {
-            stray_ = text.toByteArray();
+        if (m_stray.isEmpty()) {
+            m_stray = text.toByteArray();
         }
-        reply_.lines.clear();
+        m_reply.lines.clear();
         return false;
     }
     if (result != AtResult::None) {
-        reply_.result = result;
-        reply_.resultLine = text.toByteArray();
+        m_reply.result = result;
+        m_reply.resultLine = text.toByteArray();
         return true;
     }
-    if (promptExpected_ && isPromptText(text)) {
-        reply_.prompt = true;
+    if (m_promptExpected && isPromptText(text)) {
+        m_reply.prompt = true;
         return true;
     }
-    reply_.lines.append(line);
-    ++progressLines_;
+    m_reply.lines.append(line);
+    ++m_progressLines;
     if (onLine) {
         onLine(line);
     }
@@ -175,33 +177,33 @@ bool AtReplyParser::takeLine(const QByteArray& line, const LineObserver& onLine)
 }
 
 void AtReplyParser::takeUnsolicited(QByteArrayView text) {
-    reply_.unsolicited.append(text.toByteArray());
-    unsolicitedContinues_ = unsolicitedTakesNextLine(text);
+    m_reply.unsolicited.append(text.toByteArray());
+    m_unsolicitedContinues = unsolicitedTakesNextLine(text);
 }
 
 bool AtReplyParser::belongsToCommand(QByteArrayView line) {
-    if (commandEcho_.isEmpty() || echoSeen_) {
+    if (m_commandEcho.isEmpty() || m_echoSeen) {
         return true;
     }
-    if (looksLikeCommand(line, echoOn_)) {
-        echoOn_ = true;  // the echo of a command we did not write: it answers that one
+    if (looksLikeCommand(line, m_echoOn)) {
+        m_echoOn = true;  // the echo of a command we did not write: it answers that one
         return false;
     }
-    return !echoOn_;
+    return !m_echoOn;
 }
 
 bool AtReplyParser::takeEcho(QByteArrayView line) {
     const QByteArrayView text = core(line);
-    if (!echoSeen_ && !commandEcho_.isEmpty() &&
-        text.compare(commandEcho_, Qt::CaseInsensitive) == 0) {
-        echoSeen_ = true;
-        echoOn_ = true;
-        reply_.lines.clear();  // what came before the echo answered something else
+    if (!m_echoSeen && !m_commandEcho.isEmpty() &&
+        text.compare(m_commandEcho, Qt::CaseInsensitive) == 0) {
+        m_echoSeen = true;
+        m_echoOn = true;
+        m_reply.lines.clear();  // what came before the echo answered something else
         return true;
     }
-    for (qsizetype i = 0; i < echoes_.size(); ++i) {
-        if (text.compare(echoes_[i], Qt::CaseInsensitive) == 0) {
-            echoes_.remove(i);
+    for (qsizetype i = 0; i < m_echoes.size(); ++i) {
+        if (text.compare(m_echoes[i], Qt::CaseInsensitive) == 0) {
+            m_echoes.remove(i);
             return true;
         }
     }
@@ -209,36 +211,36 @@ bool AtReplyParser::takeEcho(QByteArrayView line) {
 }
 
 AtReply AtReplyParser::finishReply() {
-    AtReply reply = std::exchange(reply_, AtReply());
-    reply.raw = buffer_.first(pos_);
-    buffer_.remove(0, pos_);
-    pos_ = 0;
-    scanFrom_ = 0;
-    echoes_.clear();
-    commandEcho_.clear();
-    echoSeen_ = false;
-    stray_.clear();
-    if (resetsEcho(command_)) {
-        echoOn_ = false;  // not known again until the next echo
+    AtReply reply = std::exchange(m_reply, AtReply());
+    reply.raw = m_buffer.first(m_pos);
+    m_buffer.remove(0, m_pos);
+    m_pos = 0;
+    m_scanFrom = 0;
+    m_echoes.clear();
+    m_commandEcho.clear();
+    m_echoSeen = false;
+    m_stray.clear();
+    if (resetsEcho(m_command)) {
+        m_echoOn = false;  // not known again until the next echo
     }
-    promptExpected_ = false;
-    unsolicitedContinues_ = false;
+    m_promptExpected = false;
+    m_unsolicitedContinues = false;
     return reply;
 }
 
 void AtReplyParser::clear() {
-    buffer_.clear();
-    pos_ = 0;
-    scanFrom_ = 0;
-    reply_ = AtReply();
-    echoes_.clear();
-    commandEcho_.clear();
-    command_.clear();
-    stray_.clear();
-    echoSeen_ = false;
-    echoOn_ = false;
-    promptExpected_ = false;
-    unsolicitedContinues_ = false;
+    m_buffer.clear();
+    m_pos = 0;
+    m_scanFrom = 0;
+    m_reply = AtReply();
+    m_echoes.clear();
+    m_commandEcho.clear();
+    m_command.clear();
+    m_stray.clear();
+    m_echoSeen = false;
+    m_echoOn = false;
+    m_promptExpected = false;
+    m_unsolicitedContinues = false;
 }
 
 }  // namespace pelmar

@@ -42,15 +42,15 @@ class AtReplyParser {
     std::optional<AtReply> takeReply(const LineObserver& onLine = {});
 
     // Bytes received for the reply that is not complete yet.
-    qsizetype pendingBytes() const { return buffer_.size(); }
+    qsizetype pendingBytes() const { return m_buffer.size(); }
     // Number of information lines taken so far: the reply's own progress. Echoes, blank lines,
     // unsolicited codes and dropped lines do not count.
-    quint64 progressLines() const { return progressLines_; }
+    quint64 progressLines() const { return m_progressLines; }
     // The first line dropped as the answer to another command since the command was written,
     // or empty.
-    const QByteArray& strayLine() const { return stray_; }
+    const QByteArray& strayLine() const { return m_stray; }
     // The handset has echoed one of our commands in this session.
-    bool echoOn() const { return echoOn_; }
+    bool echoOn() const { return m_echoOn; }
 
     // Forgets every received byte and the pending command (a new session on the line).
     void clear();
@@ -61,23 +61,23 @@ class AtReplyParser {
     bool takeEcho(QByteArrayView line);
     // False for a line that cannot be part of the pending command's reply.
     bool belongsToCommand(QByteArrayView line);
-    bool echoAwaited() const { return !commandEcho_.isEmpty() && !echoSeen_ && echoOn_; }
+    bool echoAwaited() const { return !m_commandEcho.isEmpty() && !m_echoSeen && m_echoOn; }
     void takeUnsolicited(QByteArrayView text);
     AtReply finishReply();
 
-    QByteArray buffer_;       // received bytes from the start of the reply in progress
-    qsizetype pos_ = 0;       // start of the first line not taken yet
-    qsizetype scanFrom_ = 0;  // no line end lies between pos_ and here
-    AtReply reply_;
-    QByteArrayList echoes_;   // PDU text typed after the prompt
-    QByteArray commandEcho_;  // the command line whose echo is awaited
-    QByteArray command_;
-    QByteArray stray_;
-    bool echoSeen_ = false;
-    bool echoOn_ = false;
-    bool promptExpected_ = false;
-    bool unsolicitedContinues_ = false;
-    quint64 progressLines_ = 0;
+    QByteArray m_buffer;       // received bytes from the start of the reply in progress
+    qsizetype m_pos = 0;       // start of the first line not taken yet
+    qsizetype m_scanFrom = 0;  // no line end lies between m_pos and here
+    AtReply m_reply;
+    QByteArrayList m_echoes;   // PDU text typed after the prompt
+    QByteArray m_commandEcho;  // the command line whose echo is awaited
+    QByteArray m_command;
+    QByteArray m_stray;
+    bool m_echoSeen = false;
+    bool m_echoOn = false;
+    bool m_promptExpected = false;
+    bool m_unsolicitedContinues = false;
+    quint64 m_progressLines = 0;
 };
 
 }  // namespace pelmar

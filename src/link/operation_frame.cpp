@@ -11,29 +11,29 @@ namespace {
 // Closes the port on every way out of the frame, exceptions the frame does not catch included.
 class PortCloser {
   public:
-    explicit PortCloser(AtChannel& channel) : channel_(channel) {}
-    ~PortCloser() { channel_.ClosePort(); }
+    explicit PortCloser(AtChannel& channel) : m_channel(channel) {}
+    ~PortCloser() { m_channel.ClosePort(); }
     PortCloser(const PortCloser&) = delete;
     PortCloser& operator=(const PortCloser&) = delete;
 
   private:
-    AtChannel& channel_;
+    AtChannel& m_channel;
 };
 
 // Hands the operation's stop token to the channel for the exchange, and takes it back.
 class StopWatch {
   public:
     StopWatch(AtChannel& channel, std::stop_token stop)
-        : channel_(channel), before_(channel.stopToken()) {
-        channel_.setStopToken(std::move(stop));
+        : m_channel(channel), m_before(channel.stopToken()) {
+        m_channel.setStopToken(std::move(stop));
     }
-    ~StopWatch() { channel_.setStopToken(std::move(before_)); }
+    ~StopWatch() { m_channel.setStopToken(std::move(m_before)); }
     StopWatch(const StopWatch&) = delete;
     StopWatch& operator=(const StopWatch&) = delete;
 
   private:
-    AtChannel& channel_;
-    std::stop_token before_;
+    AtChannel& m_channel;
+    std::stop_token m_before;
 };
 
 }  // namespace

@@ -26,8 +26,8 @@ class Transport {
     virtual QByteArray read(std::chrono::milliseconds timeout) = 0;
 
     // The name the user chose ("/dev/ttyUSB0", "COM3", "simulated handset"), for messages.
-    virtual QString portName() const = 0;
-    virtual void setPortName(const QString& name) = 0;
+    virtual QString deviceName() const = 0;
+    virtual void setDeviceName(const QString& name) = 0;
 };
 
 }  // namespace pelmar

@@ -24,10 +24,10 @@ QString kindName(PhoneBookKind kind) {
 // The prologue of a read and a write: chooses the phonebook and gives its slot count, or the
 // outcome that ends the operation (the handset refused the choice or did not tell the count).
 std::variant<int, Outcome> selectPhoneBook(AtChannel& channel, PhoneBookKind kind) {
-    const AtReply choice = channel.command(selectCommand(kind));
+    const AtReply choice = channel.SendAndWait(selectCommand(kind));
     if (!choice.isOk())
         return judgeReply(choice);
-    const AtReply selection = channel.command("at+cpbs?");
+    const AtReply selection = channel.SendAndWait("at+cpbs?");
     if (!selection.isOk())
         return judgeReply(selection);
     if (const std::optional<int> slotCount = ParsePhoneBookSlotCount(selection.text()))
@@ -146,7 +146,7 @@ PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind, const 
         result.slotCount = std::get<int>(selected);
         PhoneBookEntries read;
         if (result.slotCount > 0) {
-            const AtReply reply = channel.command(
+            const AtReply reply = channel.SendAndWait(
                 QByteArrayLiteral("at+cpbr=1,") + QByteArray::number(result.slotCount), {},
                 result.slotCount);
             // Some handsets answer the read of an empty phonebook with "not found".
@@ -191,8 +191,8 @@ PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
                            QStringLiteral("Writing phonebook (%1 from %2)").arg(k).arg(slotCount),
                            k, slotCount);
             const bool withEntry = k <= store.count();
-            const AtReply reply =
-                channel.command(writeCommand(k, withEntry ? &store.at(k - 1) : nullptr, dialect));
+            const AtReply reply = channel.SendAndWait(
+                writeCommand(k, withEntry ? &store.at(k - 1) : nullptr, dialect));
             if (reply.isOk()) {
                 result.written += withEntry ? 1 : 0;
                 continue;

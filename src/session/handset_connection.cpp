@@ -27,24 +27,24 @@ const QString HandsetConnection::kDemoPort = QStringLiteral("Demo handset");
 HandsetConnection::HandsetConnection(const QString& portName,
                                      std::chrono::milliseconds lineTimeout) {
     if (portName == kDemoPort) {
-        sim_ = demoSim();
-        transport_ = std::make_unique<SimTransport>(*sim_, SimTransport::Timing::Real, kDemoPort);
+        m_sim = demoSim();
+        m_transport = std::make_unique<SimTransport>(*m_sim, SimTransport::Timing::Real, kDemoPort);
     } else if (isSimPort(portName)) {
         const QString statePath = portName.mid(kSimPort.size() + 1);
-        sim_ = std::make_unique<HandsetSim>(statePath.isEmpty() ? demoSimState()
-                                                                : loadSimState(statePath));
-        transport_ = std::make_unique<SimTransport>(*sim_, SimTransport::Timing::Fast);
+        m_sim = std::make_unique<HandsetSim>(statePath.isEmpty() ? demoSimState()
+                                                                 : loadSimState(statePath));
+        m_transport = std::make_unique<SimTransport>(*m_sim, SimTransport::Timing::Fast);
     } else {
-        transport_ = std::make_unique<TComPort>(portName);
+        m_transport = std::make_unique<TComPort>(portName);
     }
-    channel_ = std::make_unique<AtChannel>(*transport_, lineTimeout);
+    m_channel = std::make_unique<AtChannel>(*m_transport, lineTimeout);
 }
 
 HandsetConnection::HandsetConnection(std::unique_ptr<HandsetSim> sim, SimTransport::Timing timing,
                                      std::chrono::milliseconds lineTimeout)
-    : sim_(std::move(sim)),
-      transport_(std::make_unique<SimTransport>(*sim_, timing)),
-      channel_(std::make_unique<AtChannel>(*transport_, lineTimeout)) {}
+    : m_sim(std::move(sim)),
+      m_transport(std::make_unique<SimTransport>(*m_sim, timing)),
+      m_channel(std::make_unique<AtChannel>(*m_transport, lineTimeout)) {}
 
 HandsetConnection::~HandsetConnection() = default;
 

@@ -46,15 +46,15 @@ class HandsetConnection {
     // True for the names served by a simulated handset ("sim...", kDemoPort).
     static bool isSimulatedPort(const QString& portName);
 
-    AtChannel& channel() { return *channel_; }
+    AtChannel& channel() { return *m_channel; }
     // The simulated handset, or nullptr on a serial device.
-    HandsetSim* sim() { return sim_.get(); }
+    HandsetSim* sim() { return m_sim.get(); }
 
   private:
     // Declared in the order of use: the channel goes first, then its transport, then the handset.
-    std::unique_ptr<HandsetSim> sim_;
-    std::unique_ptr<Transport> transport_;
-    std::unique_ptr<AtChannel> channel_;
+    std::unique_ptr<HandsetSim> m_sim;
+    std::unique_ptr<Transport> m_transport;
+    std::unique_ptr<AtChannel> m_channel;
 };
 
 }  // namespace pelmar

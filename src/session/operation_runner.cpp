@@ -16,47 +16,47 @@ struct OperationRunner::Line {
 
 OperationRunner::OperationRunner(const QString& portName, std::chrono::milliseconds lineTimeout,
                                  ConnectionFactory factory, QObject* parent)
-    : QObject(parent), line_(std::make_unique<Line>()) {
-    line_->portName = portName;
-    line_->lineTimeout = lineTimeout;
-    line_->factory = factory ? std::move(factory) : [](const QString& name, auto timeout) {
+    : QObject(parent), m_line(std::make_unique<Line>()) {
+    m_line->portName = portName;
+    m_line->lineTimeout = lineTimeout;
+    m_line->factory = factory ? std::move(factory) : [](const QString& name, auto timeout) {
         return std::make_unique<HandsetConnection>(name, timeout);
     };
-    stepTimer_.setSingleShot(true);
-    connect(&stepTimer_, &QTimer::timeout, this, &OperationRunner::emitPendingStep);
-    thread_.setObjectName(QStringLiteral("handset line"));
-    line_->context.moveToThread(&thread_);
-    thread_.start();
+    m_stepTimer.setSingleShot(true);
+    connect(&m_stepTimer, &QTimer::timeout, this, &OperationRunner::emitPendingStep);
+    m_thread.setObjectName(QStringLiteral("handset line"));
+    m_line->context.moveToThread(&m_thread);
+    m_thread.start();
 }
 
 OperationRunner::~OperationRunner() {
-    stop_.request_stop();
+    m_stop.request_stop();
     // Queued behind the running job: the connection closes on the thread that used it.
     QMetaObject::invokeMethod(
-        &line_->context,
+        &m_line->context,
         [this] {
-            line_->connection.reset();
-            thread_.quit();
+            m_line->connection.reset();
+            m_thread.quit();
         },
         Qt::QueuedConnection);
-    thread_.wait();
+    m_thread.wait();
     // What the worker posted to this object is dropped with it: no result reaches a caller
     // that is going away.
 }
 
 void OperationRunner::cancel() {
-    if (busy_)
-        stop_.request_stop();
+    if (m_busy)
+        m_stop.request_stop();
 }
 
-void OperationRunner::setPortName(const QString& portName) {
+void OperationRunner::SetPortName(const QString& portName) {
     QMetaObject::invokeMethod(
-        &line_->context,
+        &m_line->context,
         [this, portName] {
-            if (portName == line_->portName)
+            if (portName == m_line->portName)
                 return;
-            line_->portName = portName;
-            line_->connection.reset();
+            m_line->portName = portName;
+            m_line->connection.reset();
             noteIdentity(QString());
         },
         Qt::QueuedConnection);
@@ -64,25 +64,25 @@ void OperationRunner::setPortName(const QString& portName) {
 
 void OperationRunner::setLineTimeout(std::chrono::milliseconds timeout) {
     QMetaObject::invokeMethod(
-        &line_->context,
+        &m_line->context,
         [this, timeout] {
-            line_->lineTimeout = timeout;
-            if (line_->connection)
-                line_->connection->channel().setLineTimeout(timeout);
+            m_line->lineTimeout = timeout;
+            if (m_line->connection)
+                m_line->connection->channel().setLineTimeout(timeout);
         },
         Qt::QueuedConnection);
 }
 
 bool OperationRunner::start(Job job, Deliver deliver) {
-    if (busy_)
+    if (m_busy)
         return false;
-    busy_ = true;
-    stop_ = std::stop_source();
-    sinceStep_.invalidate();
+    m_busy = true;
+    m_stop = std::stop_source();
+    m_sinceStep.invalidate();
     emit busyChanged(true);
     QMetaObject::invokeMethod(
-        &line_->context,
-        [this, job = std::move(job), stop = stop_.get_token(), deliver = std::move(deliver)] {
+        &m_line->context,
+        [this, job = std::move(job), stop = m_stop.get_token(), deliver = std::move(deliver)] {
             work(job, stop, deliver);
         },
         Qt::QueuedConnection);
@@ -92,9 +92,9 @@ bool OperationRunner::start(Job job, Deliver deliver) {
 void OperationRunner::work(const Job& job, std::stop_token stop, const Deliver& deliver) {
     Outcome outcome;
     try {
-        if (!line_->connection)
-            line_->connection = line_->factory(line_->portName, line_->lineTimeout);
-        outcome = RunJob(line_->connection->channel(), job, stop, [this](const ProgressStep& s) {
+        if (!m_line->connection)
+            m_line->connection = m_line->factory(m_line->portName, m_line->lineTimeout);
+        outcome = RunJob(m_line->connection->channel(), job, stop, [this](const ProgressStep& s) {
             QMetaObject::invokeMethod(
                 this, [this, s] { takeStep(s); }, Qt::QueuedConnection);
         });
@@ -104,42 +104,42 @@ void OperationRunner::work(const Job& job, std::stop_token stop, const Deliver& 
         // Not expected from a job, but the worker thread must not die of it.
         outcome = Outcome::failed(QString::fromLocal8Bit(e.what()));
     }
-    if (line_->connection)
-        noteIdentity(line_->connection->channel().PhoneIdentity());
+    if (m_line->connection)
+        noteIdentity(m_line->connection->channel().PhoneIdentity());
     QMetaObject::invokeMethod(
         this, [this, outcome, deliver] { jobDone(outcome, deliver); }, Qt::QueuedConnection);
 }
 
 void OperationRunner::noteIdentity(const QString& identity) {
-    if (identity == line_->identity)
+    if (identity == m_line->identity)
         return;
-    line_->identity = identity;
+    m_line->identity = identity;
     QMetaObject::invokeMethod(
         this, [this, identity] { emit phoneIdentityChanged(identity); }, Qt::QueuedConnection);
 }
 
 void OperationRunner::takeStep(const ProgressStep& step) {
-    pendingStep_ = step;
+    m_pendingStep = step;
     const auto interval = qint64(kStepInterval.count());
-    if (!sinceStep_.isValid() || sinceStep_.elapsed() >= interval)
+    if (!m_sinceStep.isValid() || m_sinceStep.elapsed() >= interval)
         emitPendingStep();
-    else if (!stepTimer_.isActive())
-        stepTimer_.start(int(interval - sinceStep_.elapsed()));
+    else if (!m_stepTimer.isActive())
+        m_stepTimer.start(int(interval - m_sinceStep.elapsed()));
 }
 
 void OperationRunner::emitPendingStep() {
-    stepTimer_.stop();
-    if (!pendingStep_)
+    m_stepTimer.stop();
+    if (!m_pendingStep)
         return;
-    const ProgressStep step = std::move(*pendingStep_);
-    pendingStep_.reset();
-    sinceStep_.start();
+    const ProgressStep step = std::move(*m_pendingStep);
+    m_pendingStep.reset();
+    m_sinceStep.start();
     emit progress(step);
 }
 
 void OperationRunner::jobDone(const Outcome& outcome, const Deliver& deliver) {
     emitPendingStep();  // the last step is shown before the result
-    busy_ = false;
+    m_busy = false;
     emit busyChanged(false);
     emit finished(outcome);
     if (deliver)

@@ -51,12 +51,12 @@ class OperationRunner : public QObject {
     template <class F>
     bool run(F job, std::function<void(ResultOf<F>)> done = {});
 
-    bool isBusy() const { return busy_; }
+    bool isBusy() const { return m_busy; }
     // Asks the running job to stop; it ends with the cancelled outcome before its next command
     // or at its next wait, and a job that has not opened the port yet does not open it.
     void cancel();
     // Take effect from the next job on; a new port name means a new connection.
-    void setPortName(const QString& portName);
+    void SetPortName(const QString& portName);
     void setLineTimeout(std::chrono::milliseconds timeout);
 
   signals:
@@ -85,13 +85,13 @@ class OperationRunner : public QObject {
     void emitPendingStep();
     void jobDone(const Outcome& outcome, const Deliver& deliver);
 
-    std::unique_ptr<Line> line_;  // touched on the worker thread only
-    QThread thread_;
-    std::stop_source stop_;
-    bool busy_ = false;
-    std::optional<ProgressStep> pendingStep_;
-    QElapsedTimer sinceStep_;
-    QTimer stepTimer_;
+    std::unique_ptr<Line> m_line;  // touched on the worker thread only
+    QThread m_thread;
+    std::stop_source m_stop;
+    bool m_busy = false;
+    std::optional<ProgressStep> m_pendingStep;
+    QElapsedTimer m_sinceStep;
+    QTimer m_stepTimer;
 };
 
 template <class F>

@@ -132,7 +132,7 @@ bool deletedBy(int flag, int status) {
 }  // namespace
 
 HandsetModel::HandsetModel(SimState state, HandsetDialect dialect)
-    : state_(std::move(state)), dialect_(dialect) {}
+    : m_state(std::move(state)), m_dialect(dialect) {}
 
 const QHash<QByteArray, HandsetModel::Handler>& HandsetModel::handlers() {
     static const QHash<QByteArray, Handler> table = {
@@ -184,16 +184,16 @@ const QHash<QByteArray, HandsetModel::Handler>& HandsetModel::handlers() {
 
 SimAnswer HandsetModel::execute(const AtCommand& command) {
     const Handler handler = handlers().value(command.key);
-    if (handler == nullptr || pending_.active)
+    if (handler == nullptr || m_pending.active)
         return error();
     return (this->*handler)(command);
 }
 
 SimAnswer HandsetModel::cmeError(int code) const {
-    if (cmee_ == 0)
+    if (m_cmee == 0)
         return error();
-    const QByteArray detail =
-        cmee_ == 2 && cmeTexts().contains(code) ? cmeTexts().value(code) : QByteArray::number(code);
+    const QByteArray detail = m_cmee == 2 && cmeTexts().contains(code) ? cmeTexts().value(code)
+                                                                       : QByteArray::number(code);
     return {{}, QByteArrayLiteral("+CME ERROR: ") + detail, false};
 }
 
@@ -204,7 +204,7 @@ SimAnswer HandsetModel::basicOk(const AtCommand&) {
 SimAnswer HandsetModel::echoCommand(const AtCommand& c) {
     if (c.parameter != "0" && c.parameter != "1" && !c.parameter.isEmpty())
         return error();
-    echo_ = c.parameter == "1";
+    m_echo = c.parameter == "1";
     return ok();
 }
 
@@ -217,17 +217,17 @@ SimAnswer HandsetModel::verboseCommand(const AtCommand& c) {
 }
 
 SimAnswer HandsetModel::resetCommand(const AtCommand&) {
-    echo_ = true;
-    cmee_ = 0;
-    creg_ = 0;
-    charset_ = QByteArrayLiteral("GSM");
-    phonebook_ = QByteArrayLiteral("SM");
-    cnmi_ = QByteArrayLiteral("0,0,0,0,0");
+    m_echo = true;
+    m_cmee = 0;
+    m_creg = 0;
+    m_charset = QByteArrayLiteral("GSM");
+    m_phonebook = QByteArrayLiteral("SM");
+    m_cnmi = QByteArrayLiteral("0,0,0,0,0");
     return ok();
 }
 
 SimAnswer HandsetModel::informationCommand(const AtCommand&) {
-    return ok({state_.identity.manufacturer + ' ' + state_.identity.model});
+    return ok({m_state.identity.manufacturer + ' ' + m_state.identity.model});
 }
 
 SimAnswer HandsetModel::identityCommand(const AtCommand& c) {
@@ -246,7 +246,7 @@ SimAnswer HandsetModel::identityCommand(const AtCommand& c) {
         return ok();
     if (c.form != Form::Action || !c.parameter.isEmpty())
         return error();
-    return ok({state_.identity.*fields.value(c.key)});
+    return ok({m_state.identity.*fields.value(c.key)});
 }
 
 SimAnswer HandsetModel::cmee(const AtCommand& c) {
@@ -254,16 +254,16 @@ SimAnswer HandsetModel::cmee(const AtCommand& c) {
         case Form::Test:
             return ok({QByteArrayLiteral("+CMEE: (0-2)")});
         case Form::Read:
-            return ok({QByteArrayLiteral("+CMEE: ") + QByteArray::number(cmee_)});
+            return ok({QByteArrayLiteral("+CMEE: ") + QByteArray::number(m_cmee)});
         case Form::Set: {
             const auto mode = toInt(c.parameter);
             if (!mode || *mode < 0 || *mode > 2)
                 return error();
-            cmee_ = *mode;
+            m_cmee = *mode;
             return ok();
         }
         case Form::Action:
-            cmee_ = 0;
+            m_cmee = 0;
             return ok();
     }
     return error();
@@ -277,14 +277,14 @@ SimAnswer HandsetModel::cscs(const AtCommand& c) {
         return ok({QByteArrayLiteral("+CSCS: (") + names.join(',') + ')'});
     }
     if (c.form == Form::Read)
-        return ok({QByteArrayLiteral("+CSCS: ") + quoted(charset_)});
+        return ok({QByteArrayLiteral("+CSCS: ") + quoted(m_charset)});
     const auto args = splitAtArguments(c.parameter);
     if (c.form != Form::Set || !args || args->size() != 1)
         return error();
     const QByteArray wanted = args->first().value.toUpper();
     if (!kCharsets.contains(wanted))
         return cmeError(4);
-    charset_ = wanted;
+    m_charset = wanted;
     return ok();
 }
 
@@ -302,8 +302,8 @@ SimAnswer HandsetModel::cmgf(const AtCommand& c) {
 }
 
 QByteArray HandsetModel::storageCounts() const {
-    return QByteArray::number(state_.messages.size()) + ',' +
-           QByteArray::number(state_.messageSlots);
+    return QByteArray::number(m_state.messages.size()) + ',' +
+           QByteArray::number(m_state.messageSlots);
 }
 
 SimAnswer HandsetModel::cpms(const AtCommand& c) {
@@ -354,7 +354,7 @@ SimAnswer HandsetModel::cmgl(const AtCommand& c) {
         return error();
     }
     SimAnswer result = ok();
-    for (auto it = state_.messages.begin(); it != state_.messages.end(); ++it) {
+    for (auto it = m_state.messages.begin(); it != m_state.messages.end(); ++it) {
         if (!listedBy(filter, it->status))
             continue;
         result.lines.append(QByteArrayLiteral("+CMGL: ") + QByteArray::number(it.key()) + ',' +
@@ -373,8 +373,8 @@ SimAnswer HandsetModel::cmgr(const AtCommand& c) {
     const auto index = c.form == Form::Set && args ? intArgument(*args, 0) : std::nullopt;
     if (!index)
         return error();
-    auto it = state_.messages.find(*index);
-    if (it == state_.messages.end())
+    auto it = m_state.messages.find(*index);
+    if (it == m_state.messages.end())
         return cmsError(321);
     SimAnswer result = ok({QByteArrayLiteral("+CMGR: ") + QByteArray::number(it->status) + ",," +
                            QByteArray::number(it->tpdu.size() / 2) + "\r\n" + listedPdu(*it)});
@@ -403,24 +403,24 @@ SimAnswer HandsetModel::cmgsOrCmgw(const AtCommand& c) {
             return cmsError(304);
         status = *s;
     }
-    pending_ = {true, store, *length, status, c.key};
+    m_pending = {true, store, *length, status, c.key};
     return {{}, {}, true};
 }
 
 void HandsetModel::cancelPdu() {
-    pending_ = {};
+    m_pending = {};
 }
 
 int HandsetModel::sendMessage(const QByteArray& tpdu, const QByteArray& destination) {
-    const int reference = state_.nextReference;
-    state_.nextReference = (reference + 1) % 256;
-    state_.sent.append({reference, tpdu, destination});
+    const int reference = m_state.nextReference;
+    m_state.nextReference = (reference + 1) % 256;
+    m_state.sent.append({reference, tpdu, destination});
     return reference;
 }
 
-SimAnswer HandsetModel::submitPdu(QByteArrayView hexText) {
-    const Pending p = pending_;
-    pending_ = {};
+SimAnswer HandsetModel::SendPdu(QByteArrayView hexText) {
+    const Pending p = m_pending;
+    m_pending = {};
     if (!p.active)
         return error();
     if (hexText.isEmpty() || !isHexText(hexText))
@@ -446,11 +446,11 @@ SimAnswer HandsetModel::submitPdu(QByteArrayView hexText) {
         return ok({QByteArrayLiteral("+CMGS: ") + QByteArray::number(sendMessage(tpduHex, {}))});
     }
     int index = 1;
-    while (index <= state_.messageSlots && state_.messages.contains(index))
+    while (index <= m_state.messageSlots && m_state.messages.contains(index))
         ++index;
-    if (index > state_.messageSlots)
+    if (index > m_state.messageSlots)
         return cmsError(322);
-    state_.messages.insert(index, {p.status, bytes.left(smscOctets).toHex().toUpper(), tpduHex});
+    m_state.messages.insert(index, {p.status, bytes.left(smscOctets).toHex().toUpper(), tpduHex});
     return ok({QByteArrayLiteral("+CMGW: ") + QByteArray::number(index)});
 }
 
@@ -463,8 +463,8 @@ SimAnswer HandsetModel::cmss(const AtCommand& c) {
     const auto index = intArgument(*args, 0);
     if (!index)
         return error();
-    const auto it = state_.messages.find(*index);
-    if (it == state_.messages.end())
+    const auto it = m_state.messages.find(*index);
+    if (it == m_state.messages.end())
         return cmsError(321);
     if (it->status < 2)
         return cmsError(302);  // only stored outgoing messages can be sent
@@ -478,7 +478,7 @@ SimAnswer HandsetModel::cmss(const AtCommand& c) {
 
 SimAnswer HandsetModel::cmgd(const AtCommand& c) {
     if (c.form == Form::Test) {
-        return ok({QByteArrayLiteral("+CMGD: (1-") + QByteArray::number(state_.messageSlots) +
+        return ok({QByteArrayLiteral("+CMGD: (1-") + QByteArray::number(m_state.messageSlots) +
                    "),(0-4)"});
     }
     const auto args = splitAtArguments(c.parameter);
@@ -488,34 +488,34 @@ SimAnswer HandsetModel::cmgd(const AtCommand& c) {
     if (flag < 0 || flag > 4)
         return error();
     if (flag > 0) {
-        for (auto it = state_.messages.begin(); it != state_.messages.end();) {
-            it = deletedBy(flag, it->status) ? state_.messages.erase(it) : std::next(it);
+        for (auto it = m_state.messages.begin(); it != m_state.messages.end();) {
+            it = deletedBy(flag, it->status) ? m_state.messages.erase(it) : std::next(it);
         }
         return ok();
     }
     const auto index = intArgument(*args, 0);
     if (!index)
         return error();
-    if (*index < 1 || *index > state_.messageSlots)
+    if (*index < 1 || *index > m_state.messageSlots)
         return cmsError(321);
-    state_.messages.remove(*index);
+    m_state.messages.remove(*index);
     return ok();
 }
 
 SimPhonebook& HandsetModel::currentBook() {
-    return state_.phonebooks[phonebook_];
+    return m_state.phonebooks[m_phonebook];
 }
 
 SimAnswer HandsetModel::cpbs(const AtCommand& c) {
     if (c.form == Form::Test) {
         QList<QByteArray> names;
-        for (const QByteArray& n : state_.phonebooks.keys())
+        for (const QByteArray& n : m_state.phonebooks.keys())
             names.append(quoted(n));
         return ok({QByteArrayLiteral("+CPBS: (") + names.join(',') + ')'});
     }
     if (c.form == Form::Read) {
         const SimPhonebook& book = currentBook();
-        return ok({QByteArrayLiteral("+CPBS: ") + quoted(phonebook_) + ',' +
+        return ok({QByteArrayLiteral("+CPBS: ") + quoted(m_phonebook) + ',' +
                    QByteArray::number(book.entries.size()) + ',' +
                    QByteArray::number(book.capacity)});
     }
@@ -523,9 +523,9 @@ SimAnswer HandsetModel::cpbs(const AtCommand& c) {
     if (c.form != Form::Set || !args || args->size() != 1)
         return error();
     const QByteArray wanted = args->first().value.toUpper();
-    if (!state_.phonebooks.contains(wanted))
+    if (!m_state.phonebooks.contains(wanted))
         return cmeError(3);
-    phonebook_ = wanted;
+    m_phonebook = wanted;
     return ok();
 }
 
@@ -568,7 +568,7 @@ SimAnswer HandsetModel::cpbw(const AtCommand& c) {
     // An older handset wants "k,1,\"number\",type,\"name\"" and empties with "k,1": its bare 1
     // is no dial string (those are quoted) and is skipped. A standard handset reads that 1 as
     // the number, so "k,1" stores the number 1 and the longer form has a text as its type.
-    if (dialect_ == HandsetDialect::Older && args->size() >= 2 && !args->at(1).quoted &&
+    if (m_dialect == HandsetDialect::Older && args->size() >= 2 && !args->at(1).quoted &&
         args->at(1).value == "1")
         args->removeAt(1);
     if (args->size() > 4)
@@ -628,12 +628,12 @@ SimAnswer HandsetModel::creg(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CREG: (0-2)")});
     if (c.form == Form::Read) {
-        return ok({QByteArrayLiteral("+CREG: ") + QByteArray::number(creg_) + ",1"});
+        return ok({QByteArrayLiteral("+CREG: ") + QByteArray::number(m_creg) + ",1"});
     }
     const auto mode = toInt(c.parameter);
     if (c.form != Form::Set || !mode || *mode < 0 || *mode > 2)
         return error();
-    creg_ = *mode;
+    m_creg = *mode;
     return ok();
 }
 
@@ -649,7 +649,7 @@ SimAnswer HandsetModel::csca(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok();
     if (c.form == Form::Read) {
-        const QByteArray& number = state_.identity.smsc;
+        const QByteArray& number = m_state.identity.smsc;
         return ok({QByteArrayLiteral("+CSCA: ") + quoted(number) + ',' +
                    (number.startsWith('+') ? "145" : "129")});
     }
@@ -659,7 +659,7 @@ SimAnswer HandsetModel::csca(const AtCommand& c) {
     if (!isDialString(args->first().value) || args->first().value.size() > 20) {
         return cmsError(304);
     }
-    state_.identity.smsc = args->first().value;
+    m_state.identity.smsc = args->first().value;
     return ok();
 }
 
@@ -668,10 +668,10 @@ SimAnswer HandsetModel::cnmi(const AtCommand& c) {
         return ok({QByteArrayLiteral("+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)")});
     }
     if (c.form == Form::Read)
-        return ok({QByteArrayLiteral("+CNMI: ") + cnmi_});
+        return ok({QByteArrayLiteral("+CNMI: ") + m_cnmi});
     if (c.form != Form::Set)
         return error();
-    cnmi_ = c.parameter;
+    m_cnmi = c.parameter;
     return ok();
 }
 
@@ -690,12 +690,12 @@ SimAnswer HandsetModel::cfun(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CFUN: (0,1),(0,1)")});
     if (c.form == Form::Read)
-        return ok({QByteArrayLiteral("+CFUN: ") + QByteArray::number(cfun_)});
+        return ok({QByteArrayLiteral("+CFUN: ") + QByteArray::number(m_cfun)});
     const auto args = splitAtArguments(c.parameter);
     const auto mode = c.form == Form::Set && args ? intArgument(*args, 0) : std::nullopt;
     if (!mode || (*mode != 0 && *mode != 1) || args->size() > 2)
         return cmeError(50);
-    cfun_ = *mode;
+    m_cfun = *mode;
     return ok();
 }
 

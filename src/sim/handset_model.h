@@ -34,16 +34,16 @@ class HandsetModel {
 
     SimAnswer execute(const AtCommand& command);
 
-    bool awaitingPdu() const { return pending_.active; }
-    QByteArray pendingCommandKey() const { return pending_.key; }
+    bool awaitingPdu() const { return m_pending.active; }
+    QByteArray pendingCommandKey() const { return m_pending.key; }
     // The hex text typed after the prompt, at Ctrl-Z.
-    SimAnswer submitPdu(QByteArrayView hexText);
+    SimAnswer SendPdu(QByteArrayView hexText);
     // ESC after the prompt, or the line dropped: the message is discarded.
     void cancelPdu();
 
-    bool echo() const { return echo_; }
-    const SimState& state() const { return state_; }
-    SimState& state() { return state_; }
+    bool echo() const { return m_echo; }
+    const SimState& state() const { return m_state; }
+    SimState& state() { return m_state; }
 
   private:
     using Handler = SimAnswer (HandsetModel::*)(const AtCommand&);
@@ -79,7 +79,7 @@ class HandsetModel {
     QByteArray listedPdu(const SimMessage& m) const;
     QByteArray storageCounts() const;
     SimPhonebook& currentBook();
-    bool withSmsc() const { return dialect_ == HandsetDialect::Standard; }
+    bool withSmsc() const { return m_dialect == HandsetDialect::Standard; }
     int sendMessage(const QByteArray& tpdu, const QByteArray& destination);
 
     struct Pending {
@@ -90,16 +90,16 @@ class HandsetModel {
         QByteArray key;
     };
 
-    SimState state_;
-    HandsetDialect dialect_;
-    bool echo_ = true;
-    int cmee_ = 0;
-    int creg_ = 0;
-    int cfun_ = 1;
-    QByteArray cnmi_ = QByteArrayLiteral("0,0,0,0,0");
-    QByteArray charset_ = QByteArrayLiteral("GSM");
-    QByteArray phonebook_ = QByteArrayLiteral("SM");
-    Pending pending_;
+    SimState m_state;
+    HandsetDialect m_dialect;
+    bool m_echo = true;
+    int m_cmee = 0;
+    int m_creg = 0;
+    int m_cfun = 1;
+    QByteArray m_cnmi = QByteArrayLiteral("0,0,0,0,0");
+    QByteArray m_charset = QByteArrayLiteral("GSM");
+    QByteArray m_phonebook = QByteArrayLiteral("SM");
+    Pending m_pending;
 };
 
 }  // namespace pelmar

@@ -24,32 +24,32 @@ bool isPromptCommand(const QByteArray& key) {
 }  // namespace
 
 HandsetSim::HandsetSim(SimState state, SimOptions options)
-    : options_(std::move(options)),
-      model_(std::move(state), options_.dialect),
-      nextChatter_(Clock::now() + options_.chatterEvery),
-      random_(options_.seed) {}
+    : m_options(std::move(options)),
+      m_model(std::move(state), m_options.dialect),
+      m_nextChatter(Clock::now() + m_options.chatterEvery),
+      m_random(m_options.seed) {}
 
 void HandsetSim::receive(QByteArrayView bytes, Clock::time_point now) {
-    QMutexLocker lock(&mutex_);
-    if (hungUp_)
+    QMutexLocker lock(&m_mutex);
+    if (m_hungUp)
         return;
     for (const char c : bytes)
         receiveByte(c, now);
 }
 
 void HandsetSim::receiveByte(char c, Clock::time_point now) {
-    if (model_.awaitingPdu()) {
+    if (m_model.awaitingPdu()) {
         if (c == kCtrlZ || c == kEsc) {
             pduEnd(c == kCtrlZ, now);
-        } else if (c != '\r' && c != '\n' && c != ' ' && c != '\t' && pdu_.size() < kMaxPdu) {
-            pdu_ += c;
+        } else if (c != '\r' && c != '\n' && c != ' ' && c != '\t' && m_pdu.size() < kMaxPdu) {
+            m_pdu += c;
         }
         return;
     }
     switch (c) {
         case '\r': {
-            const QByteArray line = line_;
-            line_.clear();
+            const QByteArray line = m_line;
+            m_line.clear();
             commandLine(line, now);
             break;
         }
@@ -59,11 +59,11 @@ void HandsetSim::receiveByte(char c, Clock::time_point now) {
             break;
         case '\b':
         case 0x7F:
-            line_.chop(1);
+            m_line.chop(1);
             break;
         default:
-            if (line_.size() < kMaxLine)
-                line_ += c;
+            if (m_line.size() < kMaxLine)
+                m_line += c;
     }
 }
 
@@ -71,20 +71,20 @@ void HandsetSim::commandLine(const QByteArray& line, Clock::time_point now) {
     const AtCommandLine parsed = parseAtCommandLine(line);
     if (!parsed.hasPrefix) {
         // Modems ignore what does not start with "AT"; they only echo it.
-        if (model_.echo())
+        if (m_model.echo())
             send(line + '\r', now);
         return;
     }
     addLog(QByteArrayLiteral("CMD ") + line);
-    QByteArray echo = model_.echo() ? line : QByteArray();
+    QByteArray echo = m_model.echo() ? line : QByteArray();
     for (const AtCommand& cmd : parsed.commands) {
-        if (options_.silent.contains(cmd.key))
+        if (m_options.silent.contains(cmd.key))
             return;
-        echo = options_.echoAs.value(cmd.key, echo);
+        echo = m_options.echoAs.value(cmd.key, echo);
     }
     if (!echo.isEmpty())
         send(echo + '\r', now);
-    const Clock::time_point ready = now + options_.think;
+    const Clock::time_point ready = now + m_options.think;
     if (!parsed.valid) {
         answer({}, QByteArrayLiteral("ERROR"), false, ready);
         return;
@@ -93,21 +93,21 @@ void HandsetSim::commandLine(const QByteArray& line, Clock::time_point now) {
     QList<QByteArray> lines;
     QByteArray final = QByteArrayLiteral("OK");
     for (const AtCommand& cmd : parsed.commands) {
-        const auto override = options_.replies.constFind(cmd.key);
-        const bool overridden = override != options_.replies.cend();
+        const auto override = m_options.replies.constFind(cmd.key);
+        const bool overridden = override != m_options.replies.cend();
         // Without its prompt, a submission's override answers the command itself, as a handset
         // that refuses at once ("+CMS ERROR: 322", memory full) and takes no PDU.
-        if (overridden && (!isPromptCommand(cmd.key) || options_.noPrompt.contains(cmd.key))) {
+        if (overridden && (!isPromptCommand(cmd.key) || m_options.noPrompt.contains(cmd.key))) {
             final = *override;
             break;
         }
-        const SimAnswer r = model_.execute(cmd);
+        const SimAnswer r = m_model.execute(cmd);
         lines += r.lines;
         if (r.prompt) {
             // A submission's override is its result after the PDU, so the prompt still comes.
-            hasPendingOverride_ = overridden;
-            pendingOverride_ = overridden ? *override : QByteArray();
-            if (!options_.noPrompt.contains(cmd.key))
+            m_hasPendingOverride = overridden;
+            m_pendingOverride = overridden ? *override : QByteArray();
+            if (!m_options.noPrompt.contains(cmd.key))
                 answer(lines, {}, true, ready);
             return;
         }
@@ -122,40 +122,40 @@ void HandsetSim::commandLine(const QByteArray& line, Clock::time_point now) {
     }
     answer(lines, final, false, ready);
     for (const AtCommand& cmd : parsed.commands) {
-        if (const auto extra = options_.surplus.constFind(cmd.key);
-            extra != options_.surplus.cend())
+        if (const auto extra = m_options.surplus.constFind(cmd.key);
+            extra != m_options.surplus.cend())
             send(kCrLf + *extra + kCrLf, ready);
     }
 }
 
 void HandsetSim::pduEnd(bool submit, Clock::time_point now) {
-    const QByteArray pdu = pdu_;
-    pdu_.clear();
-    const Clock::time_point ready = now + options_.think;
-    const bool overridden = hasPendingOverride_;
-    hasPendingOverride_ = false;
+    const QByteArray pdu = m_pdu;
+    m_pdu.clear();
+    const Clock::time_point ready = now + m_options.think;
+    const bool overridden = m_hasPendingOverride;
+    m_hasPendingOverride = false;
     if (!submit) {
         addLog(QByteArrayLiteral("CANCEL"));
-        model_.cancelPdu();
+        m_model.cancelPdu();
         answer({}, QByteArrayLiteral("OK"), false, ready);
         return;
     }
     addLog(QByteArrayLiteral("PDU ") + pdu);
-    if (model_.echo())
+    if (m_model.echo())
         send(pdu, now);
     if (overridden) {
-        model_.cancelPdu();
-        answer({}, pendingOverride_, false, ready);
+        m_model.cancelPdu();
+        answer({}, m_pendingOverride, false, ready);
         return;
     }
-    const SimAnswer r = model_.submitPdu(pdu);
+    const SimAnswer r = m_model.SendPdu(pdu);
     answer(r.lines, r.final, false, ready);
 }
 
 void HandsetSim::answer(const QList<QByteArray>& lines, const QByteArray& final, bool prompt,
                         Clock::time_point ready) {
-    QByteArray out = options_.garbage;
-    const QByteArray urc = options_.urc.isEmpty() ? QByteArray() : kCrLf + options_.urc + kCrLf;
+    QByteArray out = m_options.garbage;
+    const QByteArray urc = m_options.urc.isEmpty() ? QByteArray() : kCrLf + m_options.urc + kCrLf;
     // The unsolicited line goes between two items of the information text, never inside one.
     const qsizetype split = urc.isEmpty() ? lines.size() : (lines.size() + 1) / 2;
     if (split > 0)
@@ -169,121 +169,122 @@ void HandsetSim::answer(const QList<QByteArray>& lines, const QByteArray& final,
 
 void HandsetSim::send(QByteArray bytes, Clock::time_point ready) {
     qsizetype pos = 0;
-    while (pos < bytes.size() && !hungUp_) {
+    while (pos < bytes.size() && !m_hungUp) {
         qsizetype size = bytes.size() - pos;
-        if (options_.randomChunks) {
-            size = std::min<qsizetype>(size, random_.bounded(1, kMaxRandomChunk + 1));
-        } else if (options_.chunkSize > 0) {
-            size = std::min<qsizetype>(size, options_.chunkSize);
+        if (m_options.randomChunks) {
+            size = std::min<qsizetype>(size, m_random.bounded(1, kMaxRandomChunk + 1));
+        } else if (m_options.chunkSize > 0) {
+            size = std::min<qsizetype>(size, m_options.chunkSize);
         }
-        if (options_.hangupAfter >= 0) {
-            size = std::min<qsizetype>(size, options_.hangupAfter - bytesSent_);
+        if (m_options.hangupAfter >= 0) {
+            size = std::min<qsizetype>(size, m_options.hangupAfter - m_bytesSent);
         }
         if (size > 0) {
             const auto transfer =
-                options_.baud > 0
-                    ? std::chrono::microseconds(size * 10 * 1'000'000LL / options_.baud)
+                m_options.baud > 0
+                    ? std::chrono::microseconds(size * 10 * 1'000'000LL / m_options.baud)
                     : std::chrono::microseconds(0);
-            const Clock::time_point due = std::max(ready, lineFreeAt_) + transfer;
-            lineFreeAt_ = due;
-            output_.push_back({bytes.mid(pos, size), due});
-            bytesSent_ += size;
+            const Clock::time_point due = std::max(ready, m_lineFreeAt) + transfer;
+            m_lineFreeAt = due;
+            m_output.push_back({bytes.mid(pos, size), due});
+            m_bytesSent += size;
             pos += size;
         }
-        if (options_.hangupAfter >= 0 && bytesSent_ >= options_.hangupAfter)
-            hungUp_ = true;
+        if (m_options.hangupAfter >= 0 && m_bytesSent >= m_options.hangupAfter)
+            m_hungUp = true;
     }
 }
 
 bool HandsetSim::hasOutput() const {
-    QMutexLocker lock(&mutex_);
-    return !output_.empty();
+    QMutexLocker lock(&m_mutex);
+    return !m_output.empty();
 }
 
 // The chatter line when it goes before the queued answers: it is due first, and it would not
 // cut into a line.
 std::optional<HandsetSim::Piece> HandsetSim::chatterDue() const {
-    if (options_.chatter.isEmpty() || options_.chatterEvery <= Clock::duration::zero() || hungUp_)
+    if (m_options.chatter.isEmpty() || m_options.chatterEvery <= Clock::duration::zero() ||
+        m_hungUp)
         return std::nullopt;
-    if (!output_.empty() && (!betweenLines_ || output_.front().due <= nextChatter_))
+    if (!m_output.empty() && (!m_betweenLines || m_output.front().due <= m_nextChatter))
         return std::nullopt;
-    return Piece{kCrLf + options_.chatter + kCrLf, nextChatter_, true};
+    return Piece{kCrLf + m_options.chatter + kCrLf, m_nextChatter, true};
 }
 
 std::optional<HandsetSim::Piece> HandsetSim::peekOutput() const {
-    QMutexLocker lock(&mutex_);
+    QMutexLocker lock(&m_mutex);
     if (auto chatter = chatterDue())
         return chatter;
-    if (output_.empty())
+    if (m_output.empty())
         return std::nullopt;
-    return output_.front();
+    return m_output.front();
 }
 
 std::optional<HandsetSim::Piece> HandsetSim::takeOutput() {
-    QMutexLocker lock(&mutex_);
+    QMutexLocker lock(&m_mutex);
     if (auto chatter = chatterDue()) {
-        nextChatter_ = std::max(nextChatter_, Clock::now()) + options_.chatterEvery;
+        m_nextChatter = std::max(m_nextChatter, Clock::now()) + m_options.chatterEvery;
         return chatter;
     }
-    if (output_.empty())
+    if (m_output.empty())
         return std::nullopt;
-    Piece piece = std::move(output_.front());
-    output_.pop_front();
-    betweenLines_ = piece.bytes.endsWith('\n');
+    Piece piece = std::move(m_output.front());
+    m_output.pop_front();
+    m_betweenLines = piece.bytes.endsWith('\n');
     return piece;
 }
 
 bool HandsetSim::hungUp() const {
-    QMutexLocker lock(&mutex_);
-    return hungUp_;
+    QMutexLocker lock(&m_mutex);
+    return m_hungUp;
 }
 
 void HandsetSim::dropLine() {
-    QMutexLocker lock(&mutex_);
-    ++lineDrops_;
-    output_.clear();
-    line_.clear();
-    pdu_.clear();
-    lineFreeAt_ = {};
-    betweenLines_ = true;
-    nextChatter_ = Clock::now() + options_.chatterEvery;
-    if (model_.awaitingPdu()) {
+    QMutexLocker lock(&m_mutex);
+    ++m_lineDrops;
+    m_output.clear();
+    m_line.clear();
+    m_pdu.clear();
+    m_lineFreeAt = {};
+    m_betweenLines = true;
+    m_nextChatter = Clock::now() + m_options.chatterEvery;
+    if (m_model.awaitingPdu()) {
         addLog(QByteArrayLiteral("CANCEL"));
-        model_.cancelPdu();
+        m_model.cancelPdu();
     }
-    hasPendingOverride_ = false;
+    m_hasPendingOverride = false;
 }
 
 int HandsetSim::lineDrops() const {
-    QMutexLocker lock(&mutex_);
-    return lineDrops_;
+    QMutexLocker lock(&m_mutex);
+    return m_lineDrops;
 }
 
 SimState HandsetSim::state() const {
-    QMutexLocker lock(&mutex_);
-    return model_.state();
+    QMutexLocker lock(&m_mutex);
+    return m_model.state();
 }
 
 QList<QByteArray> HandsetSim::log() const {
-    QMutexLocker lock(&mutex_);
-    return log_;
+    QMutexLocker lock(&m_mutex);
+    return m_log;
 }
 
 void HandsetSim::setLogFile(const QString& path) {
-    QMutexLocker lock(&mutex_);
-    logFile_.close();
-    logFile_.setFileName(path);
-    if (!logFile_.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    QMutexLocker lock(&m_mutex);
+    m_logFile.close();
+    m_logFile.setFileName(path);
+    if (!m_logFile.open(QIODevice::WriteOnly | QIODevice::Append)) {
         throw Error(
-            QStringLiteral("Cannot write the log %1: %2").arg(path, logFile_.errorString()));
+            QStringLiteral("Cannot write the log %1: %2").arg(path, m_logFile.errorString()));
     }
 }
 
 void HandsetSim::addLog(const QByteArray& line) {
-    log_.append(line);
-    if (logFile_.isOpen()) {
-        logFile_.write(line + '\n');
-        logFile_.flush();
+    m_log.append(line);
+    if (m_logFile.isOpen()) {
+        m_logFile.write(line + '\n');
+        m_logFile.flush();
     }
 }
 

@@ -55,7 +55,7 @@ class HandsetSim {
     int lineDrops() const;
 
     SimState state() const;
-    const SimOptions& options() const { return options_; }
+    const SimOptions& options() const { return m_options; }
 
     // Every command line and PDU received, in order: "CMD at+cmgs=16", "PDU 0011...",
     // "CANCEL" (ESC or a dropped line during a PDU).
@@ -73,23 +73,23 @@ class HandsetSim {
     void addLog(const QByteArray& line);
     std::optional<Piece> chatterDue() const;
 
-    mutable QMutex mutex_;
-    SimOptions options_;
-    HandsetModel model_;
-    QByteArray line_;
-    QByteArray pdu_;
-    QByteArray pendingOverride_;  // the final result given for the message being typed
-    bool hasPendingOverride_ = false;
-    std::deque<Piece> output_;
-    Clock::time_point lineFreeAt_{};
-    qint64 bytesSent_ = 0;
-    bool hungUp_ = false;
-    int lineDrops_ = 0;
-    bool betweenLines_ = true;  // the last piece taken ended a line
-    Clock::time_point nextChatter_;
-    QRandomGenerator random_;
-    QList<QByteArray> log_;
-    QFile logFile_;
+    mutable QMutex m_mutex;
+    SimOptions m_options;
+    HandsetModel m_model;
+    QByteArray m_line;
+    QByteArray m_pdu;
+    QByteArray m_pendingOverride;  // the final result given for the message being typed
+    bool m_hasPendingOverride = false;
+    std::deque<Piece> m_output;
+    Clock::time_point m_lineFreeAt{};
+    qint64 m_bytesSent = 0;
+    bool m_hungUp = false;
+    int m_lineDrops = 0;
+    bool m_betweenLines = true;  // the last piece taken ended a line
+    Clock::time_point m_nextChatter;
+    QRandomGenerator m_random;
+    QList<QByteArray> m_log;
+    QFile m_logFile;
 };
 
 }  // namespace pelmar

@@ -36,25 +36,25 @@ void waitForWake(int fd, int timeoutMs) {
 
 }  // namespace
 
-PtyServer::PtyServer(HandsetSim& sim) : sim_(sim) {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0)
+PtyServer::PtyServer(HandsetSim& sim) : m_sim(sim) {
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0)
         failSystem("posix_openpt");
     char name[256] = {};
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
-        ::ptsname_r(master_, name, sizeof name) != 0) {
-        ::close(master_);
+    if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0 ||
+        ::ptsname_r(m_master, name, sizeof name) != 0) {
+        ::close(m_master);
         failSystem("grantpt");
     }
-    devicePath_ = QString::fromLocal8Bit(name);
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+    m_devicePath = QString::fromLocal8Bit(name);
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
 
     // Raw mode is kept by the pseudo-terminal while the master stays open, so that a client
     // that sets no line discipline of its own sees bytes unchanged (no echo, no CR->LF).
     const int slave = ::open(name, O_RDWR | O_NOCTTY);
     if (slave < 0) {
-        ::close(master_);
+        ::close(m_master);
         failSystem("open");
     }
     termios tio{};
@@ -64,15 +64,15 @@ PtyServer::PtyServer(HandsetSim& sim) : sim_(sim) {
     ::tcsetattr(slave, TCSANOW, &tio);
     ::close(slave);
 
-    if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        ::close(master_);
+    if (::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        ::close(m_master);
         failSystem("pipe");
     }
 }
 
 PtyServer::~PtyServer() {
     closeMaster();
-    for (int& fd : wake_) {
+    for (int& fd : m_wake) {
         if (fd >= 0)
             ::close(fd);
         fd = -1;
@@ -80,97 +80,97 @@ PtyServer::~PtyServer() {
 }
 
 void PtyServer::stop() {
-    stopping_ = true;
+    m_stopping = true;
     const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(wake_[1], &byte, 1);
+    [[maybe_unused]] const ssize_t n = ::write(m_wake[1], &byte, 1);
 }
 
 void PtyServer::run() {
-    while (!stopping_)
+    while (!m_stopping)
         serveOnce();
 }
 
 void PtyServer::closeMaster() {
-    if (master_ >= 0)
-        ::close(master_);
-    master_ = -1;
-    connected_ = false;
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+    m_connected = false;
 }
 
 void PtyServer::serveOnce() {
-    if (master_ < 0) {
-        waitForWake(wake_[0], -1);
+    if (m_master < 0) {
+        waitForWake(m_wake[0], -1);
         return;
     }
-    if (!connected_) {
-        pollfd m{master_, POLLIN, 0};
+    if (!m_connected) {
+        pollfd m{m_master, POLLIN, 0};
         ::poll(&m, 1, 0);
         if ((m.revents & POLLHUP) != 0) {
-            waitForWake(wake_[0], kIdlePollMs);
+            waitForWake(m_wake[0], kIdlePollMs);
             return;
         }
-        connected_ = true;
+        m_connected = true;
     }
 
     int timeoutMs = -1;
-    if (!unwritten_.isEmpty()) {
+    if (!m_unwritten.isEmpty()) {
         timeoutMs = -1;
-    } else if (const auto next = sim_.peekOutput()) {
-        const auto wait = std::max(next->due, nextWrite_) - Clock::now();
+    } else if (const auto next = m_sim.peekOutput()) {
+        const auto wait = std::max(next->due, m_nextWrite) - Clock::now();
         timeoutMs = static_cast<int>(
             std::max<long long>(0, std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
-    } else if (sim_.hungUp()) {
+    } else if (m_sim.hungUp()) {
         timeoutMs = 0;
     }
     pollfd fds[2] = {
-        {wake_[0], POLLIN, 0},
-        {master_, static_cast<short>(POLLIN | (unwritten_.isEmpty() ? 0 : POLLOUT)), 0}};
+        {m_wake[0], POLLIN, 0},
+        {m_master, static_cast<short>(POLLIN | (m_unwritten.isEmpty() ? 0 : POLLOUT)), 0}};
     if (::poll(fds, 2, timeoutMs) < 0 && errno != EINTR)
         return;
-    if (stopping_)
+    if (m_stopping)
         return;
 
     bool gone = (fds[1].revents & (POLLHUP | POLLERR)) != 0;
     if ((fds[1].revents & POLLIN) != 0) {
         char buf[4096];
-        const ssize_t n = ::read(master_, buf, sizeof buf);
+        const ssize_t n = ::read(m_master, buf, sizeof buf);
         if (n > 0) {
-            sim_.receive(QByteArrayView(buf, n), Clock::now());
+            m_sim.receive(QByteArrayView(buf, n), Clock::now());
         } else if (n < 0 && errno == EIO) {
             gone = true;
         }
     }
     if (gone) {
         // The client closed the slave: what it did not read is not there for the next one.
-        connected_ = false;
-        unwritten_.clear();
-        ::tcflush(master_, TCIOFLUSH);
-        sim_.dropLine();
+        m_connected = false;
+        m_unwritten.clear();
+        ::tcflush(m_master, TCIOFLUSH);
+        m_sim.dropLine();
         return;
     }
     writeDue();
-    if (sim_.hungUp() && !sim_.hasOutput() && unwritten_.isEmpty()) {
-        waitForWake(wake_[0], kHangupGraceMs);
+    if (m_sim.hungUp() && !m_sim.hasOutput() && m_unwritten.isEmpty()) {
+        waitForWake(m_wake[0], kHangupGraceMs);
         closeMaster();
     }
 }
 
 void PtyServer::writeDue() {
     auto push = [this](const QByteArray& bytes) {
-        const ssize_t n = ::write(master_, bytes.constData(), static_cast<size_t>(bytes.size()));
-        unwritten_ = bytes.mid(n > 0 ? n : 0);
+        const ssize_t n = ::write(m_master, bytes.constData(), static_cast<size_t>(bytes.size()));
+        m_unwritten = bytes.mid(n > 0 ? n : 0);
     };
-    if (!unwritten_.isEmpty())
-        push(unwritten_);
-    const bool chunked = sim_.options().chunked();
-    while (unwritten_.isEmpty()) {
+    if (!m_unwritten.isEmpty())
+        push(m_unwritten);
+    const bool chunked = m_sim.options().chunked();
+    while (m_unwritten.isEmpty()) {
         const Clock::time_point now = Clock::now();
-        const auto next = sim_.peekOutput();
-        if (!next || next->due > now || nextWrite_ > now)
+        const auto next = m_sim.peekOutput();
+        if (!next || next->due > now || m_nextWrite > now)
             return;
-        push(sim_.takeOutput()->bytes);
+        push(m_sim.takeOutput()->bytes);
         if (chunked)
-            nextWrite_ = now + kChunkGap;
+            m_nextWrite = now + kChunkGap;
     }
 }
 

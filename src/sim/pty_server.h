@@ -21,7 +21,7 @@ class PtyServer {
     PtyServer& operator=(const PtyServer&) = delete;
 
     // The slave device, "/dev/pts/3".
-    QString devicePath() const { return devicePath_; }
+    QString devicePath() const { return m_devicePath; }
 
     // Serves until stop(); call from one thread.
     void run();
@@ -34,14 +34,14 @@ class PtyServer {
     void writeDue();
     void closeMaster();
 
-    HandsetSim& sim_;
-    int master_ = -1;
-    int wake_[2] = {-1, -1};  // a byte written here wakes run() to stop
-    QString devicePath_;
-    std::atomic<bool> stopping_{false};
-    bool connected_ = false;
-    QByteArray unwritten_;  // what the pseudo-terminal did not take yet
-    HandsetSim::Clock::time_point nextWrite_{};
+    HandsetSim& m_sim;
+    int m_master = -1;
+    int m_wake[2] = {-1, -1};  // a byte written here wakes run() to stop
+    QString m_devicePath;
+    std::atomic<bool> m_stopping{false};
+    bool m_connected = false;
+    QByteArray m_unwritten;  // what the pseudo-terminal did not take yet
+    HandsetSim::Clock::time_point m_nextWrite{};
 };
 
 }  // namespace pelmar

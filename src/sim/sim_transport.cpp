@@ -9,65 +9,65 @@ namespace pelmar {
 using Clock = HandsetSim::Clock;
 
 SimTransport::SimTransport(HandsetSim& sim, Timing timing, QString portName)
-    : sim_(sim), timing_(timing), portName_(std::move(portName)) {}
+    : m_sim(sim), m_timing(timing), m_portName(std::move(portName)) {}
 
 SimTransport::~SimTransport() {
     close();
 }
 
 void SimTransport::hungUp() const {
-    throw Error(QStringLiteral("The handset on %1 has hung up.").arg(portName_));
+    throw Error(QStringLiteral("The handset on %1 has hung up.").arg(m_portName));
 }
 
 void SimTransport::requireOpen() const {
-    if (!open_)
-        throw Error(QStringLiteral("The line to %1 is not open.").arg(portName_));
+    if (!m_open)
+        throw Error(QStringLiteral("The line to %1 is not open.").arg(m_portName));
 }
 
 void SimTransport::open() {
-    if (sim_.hungUp() && !sim_.hasOutput()) {
-        throw Error(QStringLiteral("Unable to open %1: the handset is gone.").arg(portName_));
+    if (m_sim.hungUp() && !m_sim.hasOutput()) {
+        throw Error(QStringLiteral("Unable to open %1: the handset is gone.").arg(m_portName));
     }
-    open_ = true;
+    m_open = true;
 }
 
 void SimTransport::close() {
-    if (!open_)
+    if (!m_open)
         return;
-    open_ = false;
-    sim_.dropLine();
+    m_open = false;
+    m_sim.dropLine();
 }
 
 void SimTransport::write(QByteArrayView bytes) {
     requireOpen();
-    if (sim_.hungUp())
+    if (m_sim.hungUp())
         hungUp();
-    const int baud = sim_.options().baud;
-    if (timing_ == Timing::Real && baud > 0) {
+    const int baud = m_sim.options().baud;
+    if (m_timing == Timing::Real && baud > 0) {
         std::this_thread::sleep_for(
             std::chrono::microseconds(bytes.size() * 10 * 1'000'000LL / baud));
     }
-    sim_.receive(bytes, Clock::now());
+    m_sim.receive(bytes, Clock::now());
 }
 
 QByteArray SimTransport::read(std::chrono::milliseconds timeout) {
     requireOpen();
     const Clock::time_point deadline = Clock::now() + timeout;
-    const std::optional<HandsetSim::Piece> next = sim_.peekOutput();
+    const std::optional<HandsetSim::Piece> next = m_sim.peekOutput();
     if (!next) {
-        if (sim_.hungUp())
+        if (m_sim.hungUp())
             hungUp();
         std::this_thread::sleep_until(deadline);
         return {};
     }
-    if (timing_ == Timing::Real || next->onOwnClock) {
+    if (m_timing == Timing::Real || next->onOwnClock) {
         if (next->due > deadline) {
             std::this_thread::sleep_until(deadline);
             return {};
         }
         std::this_thread::sleep_until(next->due);
     }
-    return sim_.takeOutput().value_or(HandsetSim::Piece{}).bytes;
+    return m_sim.takeOutput().value_or(HandsetSim::Piece{}).bytes;
 }
 
 }  // namespace pelmar

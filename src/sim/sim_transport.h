@@ -24,20 +24,20 @@ class SimTransport : public Transport {
 
     void open() override;
     void close() override;
-    bool isOpen() const override { return open_; }
+    bool isOpen() const override { return m_open; }
     void write(QByteArrayView bytes) override;
     QByteArray read(std::chrono::milliseconds timeout) override;
-    QString portName() const override { return portName_; }
-    void setPortName(const QString& name) override { portName_ = name; }
+    QString deviceName() const override { return m_portName; }
+    void setDeviceName(const QString& name) override { m_portName = name; }
 
   private:
     void requireOpen() const;
     [[noreturn]] void hungUp() const;
 
-    HandsetSim& sim_;
-    Timing timing_;
-    QString portName_;
-    bool open_ = false;
+    HandsetSim& m_sim;
+    Timing m_timing;
+    QString m_portName;
+    bool m_open = false;
 };
 
 }  // namespace pelmar

@@ -43,7 +43,7 @@ SmartSendResult SendSmartPdus(AtChannel& channel, const QList<WrittenPdu>& pdus,
         for (const WrittenPdu& pdu : pdus) {
             if (stepOf && progress)
                 progress(stepOf(result.partsSent + 1, result.partsTotal));
-            const AtReply reply = channel.submitPdu(
+            const AtReply reply = channel.SendPdu(
                 QByteArrayLiteral("at+cmgs=") + QByteArray::number(pdu.length), pdu.hex);
             // The next part goes only once this one is accepted: a refused part ends the send.
             if (!reply.isOk())

@@ -55,11 +55,11 @@ struct ListedEntry {
 // the first line of hex digits that fits the announced length, before the next listing line.
 class EntryReader {
   public:
-    explicit EntryReader(QByteArrayView text) : text_(text) {}
+    explicit EntryReader(QByteArrayView text) : m_text(text) {}
 
     std::optional<ListedEntry> next() {
         TRegExpr& re = listingExpression();
-        while (pos_ < text_.size()) {
+        while (m_pos < m_text.size()) {
             const QByteArrayView line = takeLine();
             if (!isListingLine(line) || !re.Exec(line))
                 continue;
@@ -75,11 +75,11 @@ class EntryReader {
 
   private:
     QByteArrayView findPdu(qsizetype length) {
-        while (pos_ < text_.size()) {
-            const qsizetype start = pos_;
+        while (m_pos < m_text.size()) {
+            const qsizetype start = m_pos;
             const QByteArrayView line = takeLine();
             if (isListingLine(line)) {
-                pos_ = start;  // the next entry's, read by next()
+                m_pos = start;  // the next entry's, read by next()
                 return {};
             }
             if (isPduOfLength(line, length))
@@ -90,16 +90,16 @@ class EntryReader {
 
     // The next line without its end and surrounding blanks; empty lines give an empty view.
     QByteArrayView takeLine() {
-        qsizetype end = pos_;
-        while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n')
+        qsizetype end = m_pos;
+        while (end < m_text.size() && m_text[end] != '\r' && m_text[end] != '\n')
             ++end;
-        const QByteArrayView line = text_.sliced(pos_, end - pos_).trimmed();
-        pos_ = end < text_.size() ? end + 1 : end;
+        const QByteArrayView line = m_text.sliced(m_pos, end - m_pos).trimmed();
+        m_pos = end < m_text.size() ? end + 1 : end;
         return line;
     }
 
-    QByteArrayView text_;
-    qsizetype pos_ = 0;
+    QByteArrayView m_text;
+    qsizetype m_pos = 0;
 };
 
 enum class Layout { Deliver, Submit, StatusReport };
@@ -140,30 +140,30 @@ Alphabet alphabetOf(quint8 dcs) {
 // Reads the octets of one TPDU in order; running out is a broken entry.
 class PduReader {
   public:
-    PduReader(QByteArrayView bytes, quint32 index) : bytes_(bytes), index_(index) {}
+    PduReader(QByteArrayView bytes, quint32 index) : m_bytes(bytes), m_index(index) {}
 
     quint8 octet(const char* field) { return static_cast<quint8>(take(1, field)[0]); }
 
     QByteArrayView take(qsizetype count, const char* field) {
-        if (count > bytes_.size() - pos_)
+        if (count > m_bytes.size() - m_pos)
             fail(field);
-        const QByteArrayView part = bytes_.sliced(pos_, count);
-        pos_ += count;
+        const QByteArrayView part = m_bytes.sliced(m_pos, count);
+        m_pos += count;
         return part;
     }
 
-    QByteArrayView rest() const { return bytes_.sliced(pos_); }
+    QByteArrayView rest() const { return m_bytes.sliced(m_pos); }
 
     [[noreturn]] void fail(const char* field) const {
         throw EPduFormat(QStringLiteral("The PDU of listed message %1 ends before its %2.")
-                             .arg(index_)
+                             .arg(m_index)
                              .arg(QLatin1StringView(field)));
     }
 
   private:
-    QByteArrayView bytes_;
-    qsizetype pos_ = 0;
-    quint32 index_;
+    QByteArrayView m_bytes;
+    qsizetype m_pos = 0;
+    quint32 m_index;
 };
 
 QString cutTo(const QString& text, int capacity) {

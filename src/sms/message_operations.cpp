@@ -90,7 +90,7 @@ QByteArray dialString(const QString& number) {
 }  // namespace
 
 bool SelectPduMode(AtChannel& channel) {
-    return channel.command("at+cmgf=0").isOk();
+    return channel.SendAndWait("at+cmgf=0").isOk();
 }
 
 SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, SubmitAction action,
@@ -120,7 +120,7 @@ SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, Subm
             const QByteArray command =
                 (send ? QByteArrayLiteral("at+cmgs=") : QByteArrayLiteral("at+cmgw=")) +
                 QByteArray::number(pdu.length);
-            const AtReply reply = channel.submitPdu(command, pdu.hex);
+            const AtReply reply = channel.SendPdu(command, pdu.hex);
             if (reply.isOk())
                 result.reference = numberAfter(reply, send ? "+CMGS:" : "+CMGW:");
             return std::nullopt;
@@ -136,11 +136,11 @@ MessageListing ReadMessages(AtChannel& channel, const Progress& progress, std::s
         if (!SelectPduMode(channel))
             return std::nullopt;
         // A storage that cannot be chosen or counted still lists: the count is for progress.
-        const int expected = storedMessageCount(channel.command("at+cpms=\"SM\""));
+        const int expected = storedMessageCount(channel.SendAndWait("at+cpms=\"SM\""));
         int seen = 0;
         // The count bounds how long the listing may take; 1000 stands for a storage that did
         // not say (a SIM holds at most 255).
-        const AtReply reply = channel.command(
+        const AtReply reply = channel.SendAndWait(
             "at+cmgl=4",
             [&](const QByteArray& line) {
                 if (line.startsWith("+CMGL:"))
@@ -173,7 +173,7 @@ SubmitResult SendStoredMessage(AtChannel& channel, quint32 index, const QString&
         [&]() -> std::optional<Outcome> {
             if (!SelectPduMode(channel))
                 return std::nullopt;
-            const AtReply reply = channel.command(command);
+            const AtReply reply = channel.SendAndWait(command);
             if (reply.isOk())
                 result.reference = numberAfter(reply, "+CMSS:");
             return std::nullopt;
@@ -205,7 +205,7 @@ DeleteResult DeleteMessages(AtChannel& channel, const QList<quint32>& indexes,
                            QStringLiteral("Deleting message %1 from %2").arg(k + 1).arg(count),
                            k + 1, count);
             const AtReply reply =
-                channel.command(QByteArrayLiteral("at+cmgd=") + QByteArray::number(wanted[k]));
+                channel.SendAndWait(QByteArrayLiteral("at+cmgd=") + QByteArray::number(wanted[k]));
             if (reply.isOk()) {
                 result.deleted.append(wanted[k]);
             } else if (!refusal) {

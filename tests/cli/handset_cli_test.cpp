@@ -21,26 +21,26 @@ QString sample(const char* name) {
 class SimProcess {
   public:
     explicit SimProcess(const QStringList& options) {
-        process_.start(QStringLiteral(PELMAR_SIM_PATH),
-                       options + QStringList{QStringLiteral("--log"), logPath(),
-                                             QStringLiteral("--save-state"), statePath()});
-        if (process_.waitForStarted() && process_.waitForReadyRead(10000))
-            device_ = QString::fromLocal8Bit(process_.readLine().trimmed());
+        m_process.start(QStringLiteral(PELMAR_SIM_PATH),
+                        options + QStringList{QStringLiteral("--log"), logPath(),
+                                              QStringLiteral("--save-state"), statePath()});
+        if (m_process.waitForStarted() && m_process.waitForReadyRead(10000))
+            m_device = QString::fromLocal8Bit(m_process.readLine().trimmed());
     }
     ~SimProcess() { stop(); }
 
-    QString device() const { return device_; }
-    QString logPath() const { return dir_.filePath(QStringLiteral("sim.log")); }
-    QString statePath() const { return dir_.filePath(QStringLiteral("state.json")); }
+    QString device() const { return m_device; }
+    QString logPath() const { return m_dir.filePath(QStringLiteral("sim.log")); }
+    QString statePath() const { return m_dir.filePath(QStringLiteral("state.json")); }
 
     // Stops the handset; its log and final state are then complete.
     void stop() {
-        if (process_.state() == QProcess::NotRunning)
+        if (m_process.state() == QProcess::NotRunning)
             return;
-        process_.terminate();
-        if (!process_.waitForFinished(10000)) {
-            process_.kill();
-            process_.waitForFinished();
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000)) {
+            m_process.kill();
+            m_process.waitForFinished();
         }
     }
     QByteArray log() {
@@ -50,9 +50,9 @@ class SimProcess {
     }
 
   private:
-    QTemporaryDir dir_;
-    QProcess process_;
-    QString device_;
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    QString m_device;
 };
 
 // The handset command's arguments, given as "sms|send|abc".

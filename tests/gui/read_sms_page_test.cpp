@@ -42,12 +42,12 @@ class WidgetsEnvironment : public testing::Environment {
         static int argc = 1;
         static char name[] = "pelmar-read-sms-test";
         static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
+        m_app = std::make_unique<QApplication>(argc, argv);
     }
-    void TearDown() override { app_.reset(); }
+    void TearDown() override { m_app.reset(); }
 
   private:
-    std::unique_ptr<QApplication> app_;
+    std::unique_ptr<QApplication> m_app;
 };
 [[maybe_unused]] testing::Environment* const kEnvironment =
     testing::AddGlobalTestEnvironment(new WidgetsEnvironment);

@@ -149,9 +149,9 @@ TEST_P(TranscriptTest, RepliesComeOutWhole) {
         AtReply reply;
         if (step.action == "submit") {
             const QByteArrayList parts = step.argument.split('|');
-            reply = channel.submitPdu(parts.value(0), parts.value(1));
+            reply = channel.SendPdu(parts.value(0), parts.value(1));
         } else {
-            reply = channel.command(step.argument);
+            reply = channel.SendAndWait(step.argument);
         }
         if (step.checkLines) {
             EXPECT_EQ(reply.lines, step.lines);
@@ -188,7 +188,7 @@ TEST(AtChannelTest, LinesAreSeenAsTheyArrive) {
     channel.OpenPort();
     QByteArrayList seen;
     const AtReply reply =
-        channel.command("at+cmgl=4", [&](const QByteArray& l) { seen.append(l); });
+        channel.SendAndWait("at+cmgl=4", [&](const QByteArray& l) { seen.append(l); });
     EXPECT_EQ(seen, reply.lines);
     EXPECT_EQ(seen.size(), 4);
 }
@@ -198,11 +198,11 @@ TEST(AtChannelTest, BytesOfAnEarlierSessionAnswerNothing) {
     line.answer("\r\nOK\r\n\r\n+CMS ERROR: 300\r\n");  // a late answer from the last session
     AtChannel channel(line, 300ms);
     channel.OpenPort();
-    channel.command("at");
+    channel.SendAndWait("at");
     channel.ClosePort();
     line.answer("\r\n+CMGS: 7\r\n\r\nOK\r\n");
     channel.OpenPort();
-    EXPECT_TRUE(channel.command("at").isOk());
+    EXPECT_TRUE(channel.SendAndWait("at").isOk());
 }
 
 TEST(AtChannelTest, CommandWithLineBreakIsRefusedBeforeWriting) {
@@ -239,14 +239,14 @@ TEST_P(WaitTest, EndsInTime) {
     AtChannel channel(line, 300ms);
     channel.setListingAllowance({50ms, 100ms});
     channel.OpenPort();
-    ASSERT_TRUE(channel.command("at").isOk());
+    ASSERT_TRUE(channel.SendAndWait("at").isOk());
     line.setChunk(c.chunk);
     line.setPause(c.pause);
     const auto start = Clock::now();
     Ends ends = Ends::Ok;
     QString text;
     try {
-        EXPECT_TRUE(channel.command("at+cmgl=4", {}, c.expectedEntries).isOk());
+        EXPECT_TRUE(channel.SendAndWait("at+cmgl=4", {}, c.expectedEntries).isOk());
     } catch (const ReadTimeout& e) {
         ends = Ends::Timeout;
         text = e.message();
@@ -332,9 +332,10 @@ TEST_P(ReplyCapTest, ListingsAreReadWholeFloodsAreCut) {
     AtChannel channel(line, 300ms);
     channel.OpenPort();
     if (c.tooLong) {
-        EXPECT_THROW(channel.command("at+cmgl=4", {}, c.expectedEntries), ReplyTooLong);
+        EXPECT_THROW(channel.SendAndWait("at+cmgl=4", {}, c.expectedEntries), ReplyTooLong);
     } else {
-        EXPECT_EQ(channel.command("at+cmgl=4", {}, c.expectedEntries).lines.size(), 2 * c.entries);
+        EXPECT_EQ(channel.SendAndWait("at+cmgl=4", {}, c.expectedEntries).lines.size(),
+                  2 * c.entries);
     }
 }
 
@@ -348,7 +349,7 @@ TEST(AtChannelTest, WaitForPromptThatNeverComesSendsEscape) {
     ScriptedTransport line;
     AtChannel channel(line, 200ms);
     channel.OpenPort();
-    EXPECT_THROW(channel.submitPdu("at+cmgs=17", "0011"), ReadTimeout);
+    EXPECT_THROW(channel.SendPdu("at+cmgs=17", "0011"), ReadTimeout);
     EXPECT_EQ(line.written, "at+cmgs=17\r\x1B");
 }
 
@@ -363,10 +364,10 @@ TEST(AtChannelTest, CancelEndsTheWaitAtOnceAndWritesNoFurtherCommand) {
         stop.request_stop();
     });
     const auto start = Clock::now();
-    EXPECT_THROW(channel.command("at+cmgl=4"), Cancelled);
+    EXPECT_THROW(channel.SendAndWait("at+cmgl=4"), Cancelled);
     canceller.join();
     EXPECT_LT(Clock::now() - start, 1s);
-    EXPECT_THROW(channel.command("at+cmgd=1"), Cancelled);
+    EXPECT_THROW(channel.SendAndWait("at+cmgd=1"), Cancelled);
     EXPECT_EQ(line.written, "at+cmgl=4\r");
 }
 

@@ -33,32 +33,32 @@ const testing::Environment* const kQtApplication =
 class PseudoTerminal {
   public:
     PseudoTerminal() {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) {
-            slave_ = QString::fromLocal8Bit(ptsname(master_));
+        m_master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
+            m_slave = QString::fromLocal8Bit(ptsname(m_master));
         }
     }
     ~PseudoTerminal() { hangUp(); }
 
-    const QString& slave() const { return slave_; }
+    const QString& slave() const { return m_slave; }
     void hangUp() {
-        if (master_ >= 0) {
-            ::close(master_);
-            master_ = -1;
+        if (m_master >= 0) {
+            ::close(m_master);
+            m_master = -1;
         }
     }
     void send(QByteArrayView bytes) const {
-        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), bytes.size());
+        ASSERT_EQ(::write(m_master, bytes.data(), bytes.size()), bytes.size());
     }
     // What the host wrote, up to and including `end`, or what came within `timeout`.
     QByteArray receiveUntil(char end, std::chrono::milliseconds timeout) const {
         QByteArray got;
         const auto deadline = Clock::now() + timeout;
         while (!got.endsWith(end) && Clock::now() < deadline) {
-            pollfd p{master_, POLLIN, 0};
+            pollfd p{m_master, POLLIN, 0};
             if (poll(&p, 1, 20) == 1 && (p.revents & POLLIN)) {
                 char c;
-                if (::read(master_, &c, 1) == 1) {
+                if (::read(m_master, &c, 1) == 1) {
                     got += c;
                 }
             }
@@ -67,16 +67,16 @@ class PseudoTerminal {
     }
 
   private:
-    int master_ = -1;
-    QString slave_;
+    int m_master = -1;
+    QString m_slave;
 };
 
 // Answers each command line with the scripted reply, in three pieces some time apart.
 class Responder {
   public:
     Responder(const PseudoTerminal& pty, QMap<QByteArray, QByteArray> replies)
-        : thread_([this, &pty, replies] {
-              while (!stop_) {
+        : m_thread([this, &pty, replies] {
+              while (!m_stop) {
                   const QByteArray command = pty.receiveUntil('\r', 100ms).trimmed();
                   const QByteArray reply = replies.value(command);
                   for (qsizetype at = 0; at < reply.size(); at += 5) {
@@ -86,13 +86,13 @@ class Responder {
               }
           }) {}
     ~Responder() {
-        stop_ = true;
-        thread_.join();
+        m_stop = true;
+        m_thread.join();
     }
 
   private:
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
 };
 
 TEST(ComPortTest, HandsetAnswersOverPseudoTerminal) {
@@ -169,7 +169,7 @@ TEST(ComPortTest, RenamingAnOpenPortReopensIt) {
     PseudoTerminal second;
     TComPort port(first.slave());
     port.open();
-    port.setPortName(second.slave());
+    port.setDeviceName(second.slave());
     EXPECT_TRUE(port.isOpen());
     port.write("at\r");
     EXPECT_EQ(second.receiveUntil('\r', 1s), "at\r");

@@ -36,13 +36,13 @@ TEST_P(FrameTest, JudgesTheLastReplyAndClosesThePort) {
     }
     AtChannel channel(line, 200ms);
     const Outcome outcome = RunOperation(channel, [&]() -> std::optional<Outcome> {
-        if (!channel.command("at+cmgf=0").isOk()) {
+        if (!channel.SendAndWait("at+cmgf=0").isOk()) {
             return std::nullopt;
         }
         if (c.command.startsWith("at+cmgs")) {
-            channel.submitPdu(c.command, "0011");
+            channel.SendPdu(c.command, "0011");
         } else {
-            channel.command(c.command);
+            channel.SendAndWait(c.command);
         }
         return std::nullopt;
     });
@@ -114,7 +114,7 @@ TEST(FrameTest, SubmissionResultIsJudged) {
     line.answer("\r\n+CMS ERROR: 300\r\n");
     AtChannel channel(line, 200ms);
     const Outcome outcome = RunOperation(channel, [&] {
-        channel.submitPdu("at+cmgs=2", "0011");
+        channel.SendPdu("at+cmgs=2", "0011");
         return std::nullopt;
     });
     EXPECT_EQ(outcome.kind, Kind::PhoneRefused);
@@ -126,7 +126,7 @@ TEST(FrameTest, FailuresCloseThePortAndNameTheError) {
     line.answer("\r\nOK\r\n");
     AtChannel channel(line, 200ms);
     Outcome outcome = RunOperation(channel, [&]() -> std::optional<Outcome> {
-        channel.command("at");
+        channel.SendAndWait("at");
         throw Error(QStringLiteral("bad number"));
     });
     EXPECT_EQ(outcome.kind, Kind::Failed);
@@ -135,7 +135,7 @@ TEST(FrameTest, FailuresCloseThePortAndNameTheError) {
 
     line.hangUpAtEnd();
     outcome = RunOperation(channel, [&] {
-        channel.command("at");
+        channel.SendAndWait("at");
         return std::nullopt;
     });
     EXPECT_EQ(outcome.text, QStringLiteral("line gone"));
@@ -158,7 +158,7 @@ TEST(FrameTest, LastReplyOfAnEarlierOperationIsNotJudgedAgain) {
     AtChannel channel(line, 200ms);
     EXPECT_EQ(RunOperation(channel,
                            [&] {
-                               channel.command("at+cmss=1");
+                               channel.SendAndWait("at+cmss=1");
                                return std::nullopt;
                            })
                   .kind,

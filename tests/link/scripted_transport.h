@@ -18,61 +18,61 @@ class ScriptedTransport : public Transport {
   public:
     using ms = std::chrono::milliseconds;
 
-    void answer(const QByteArray& bytes) { turns_.push_back(bytes); }
+    void answer(const QByteArray& bytes) { m_turns.push_back(bytes); }
     // Bytes that wait on the line as soon as it opens.
     void waiting(const QByteArray& bytes) { deliver(bytes); }
     // Bytes sent at once, without waiting for the host.
     void deliver(const QByteArray& bytes, ms pause = ms(0)) {
-        for (qsizetype at = 0; at<bytes.size(); at += chunk_> 0 ? chunk_ : bytes.size()) {
-            deliveries_.push_back({bytes.mid(at, chunk_ > 0 ? chunk_ : bytes.size()), pause});
+        for (qsizetype at = 0; at<bytes.size(); at += m_chunk> 0 ? m_chunk : bytes.size()) {
+            m_deliveries.push_back({bytes.mid(at, m_chunk > 0 ? m_chunk : bytes.size()), pause});
         }
     }
-    void setChunk(qsizetype chunk) { chunk_ = chunk; }
-    void setPause(ms pause) { pause_ = pause; }
+    void setChunk(qsizetype chunk) { m_chunk = chunk; }
+    void setPause(ms pause) { m_pause = pause; }
     // The line is gone once every delivery was read.
-    void hangUpAtEnd() { hangUp_ = true; }
-    void refuseOpen() { refuseOpen_ = true; }
+    void hangUpAtEnd() { m_hangUp = true; }
+    void refuseOpen() { m_refuseOpen = true; }
 
     void open() override {
-        if (refuseOpen_) {
+        if (m_refuseOpen) {
             throw Error(QStringLiteral("no such port"));
         }
-        open_ = true;
+        m_open = true;
         ++opens;
     }
     void close() override {
-        if (open_) {
+        if (m_open) {
             ++closes;
         }
-        open_ = false;
+        m_open = false;
     }
-    bool isOpen() const override { return open_; }
+    bool isOpen() const override { return m_open; }
 
     void write(QByteArrayView bytes) override {
-        if (!open_) {
+        if (!m_open) {
             throw Error(QStringLiteral("write on a closed line"));
         }
         written += bytes;
         const char last = bytes.isEmpty() ? 0 : bytes.back();
-        if ((last == '\r' || last == 0x1A || last == 0x1B) && !turns_.empty()) {
-            deliver(turns_.front(), pause_);
-            turns_.pop_front();
+        if ((last == '\r' || last == 0x1A || last == 0x1B) && !m_turns.empty()) {
+            deliver(m_turns.front(), m_pause);
+            m_turns.pop_front();
         }
     }
 
     QByteArray read(ms timeout) override {
-        if (!open_) {
+        if (!m_open) {
             throw Error(QStringLiteral("read on a closed line"));
         }
         ++reads;
-        if (deliveries_.empty()) {
-            if (hangUp_) {
+        if (m_deliveries.empty()) {
+            if (m_hangUp) {
                 throw Error(QStringLiteral("line gone"));
             }
             std::this_thread::sleep_for(timeout);
             return {};
         }
-        Delivery& next = deliveries_.front();
+        Delivery& next = m_deliveries.front();
         if (next.pause > timeout) {
             std::this_thread::sleep_for(timeout);
             next.pause -= timeout;
@@ -80,12 +80,12 @@ class ScriptedTransport : public Transport {
         }
         std::this_thread::sleep_for(next.pause);
         const QByteArray bytes = next.bytes;
-        deliveries_.pop_front();
+        m_deliveries.pop_front();
         return bytes;
     }
 
-    QString portName() const override { return name_; }
-    void setPortName(const QString& name) override { name_ = name; }
+    QString deviceName() const override { return m_name; }
+    void setDeviceName(const QString& name) override { m_name = name; }
 
     QByteArray written;
     int opens = 0;
@@ -97,14 +97,14 @@ class ScriptedTransport : public Transport {
         QByteArray bytes;
         ms pause;
     };
-    std::deque<QByteArray> turns_;
-    std::deque<Delivery> deliveries_;
-    qsizetype chunk_ = 0;
-    ms pause_{0};
-    bool open_ = false;
-    bool hangUp_ = false;
-    bool refuseOpen_ = false;
-    QString name_ = QStringLiteral("COM3");
+    std::deque<QByteArray> m_turns;
+    std::deque<Delivery> m_deliveries;
+    qsizetype m_chunk = 0;
+    ms m_pause{0};
+    bool m_open = false;
+    bool m_hangUp = false;
+    bool m_refuseOpen = false;
+    QString m_name = QStringLiteral("COM3");
 };
 
 }  // namespace pelmar::test

@@ -328,7 +328,7 @@ TEST(WriteTest, InjectedEntryNeverReachesTheHandset) {
     EXPECT_TRUE(line.sim.log().isEmpty());
 
     line.channel.OpenPort();
-    EXPECT_THROW(line.channel.command("at+cpbw=1,1,\"" + store.at(1).Number() + "\",129,\"M\""),
+    EXPECT_THROW(line.channel.SendAndWait("at+cpbw=1,1,\"" + store.at(1).Number() + "\",129,\"M\""),
                  Error);
     line.channel.ClosePort();
     EXPECT_TRUE(line.sim.state().messages.contains(2));

@@ -211,7 +211,7 @@ TEST_F(RunnerTest, NewPortNameMeansNewConnectionAndForgetsTheIdentity) {
     EXPECT_EQ(identity.at(0).at(0).toString(),
               QString::fromLatin1(sim.manufacturer + ' ' + sim.model));
 
-    runner.setPortName(QStringLiteral("second"));
+    runner.SetPortName(QStringLiteral("second"));
     runner.setLineTimeout(700ms);
     ASSERT_TRUE(waitUntil([&] { return identity.size() == 2; }));
     EXPECT_EQ(identity.at(1).at(0).toString(), QString());

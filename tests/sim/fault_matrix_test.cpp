@@ -43,27 +43,27 @@ SimState matrixState() {
 // it read.
 class Tap final : public Transport {
   public:
-    explicit Tap(Transport& line) : line_(line) {}
-    void open() override { line_.open(); }
-    void close() override { line_.close(); }
-    bool isOpen() const override { return line_.isOpen(); }
+    explicit Tap(Transport& line) : m_line(line) {}
+    void open() override { m_line.open(); }
+    void close() override { m_line.close(); }
+    bool isOpen() const override { return m_line.isOpen(); }
     void write(QByteArrayView bytes) override {
         written += bytes;
-        line_.write(bytes);
+        m_line.write(bytes);
     }
     QByteArray read(std::chrono::milliseconds timeout) override {
-        QByteArray bytes = line_.read(timeout);
+        QByteArray bytes = m_line.read(timeout);
         bytesRead += bytes.size();
         return bytes;
     }
-    QString portName() const override { return line_.portName(); }
-    void setPortName(const QString& name) override { line_.setPortName(name); }
+    QString deviceName() const override { return m_line.deviceName(); }
+    void setDeviceName(const QString& name) override { m_line.setDeviceName(name); }
 
     QByteArray written;
     qint64 bytesRead = 0;
 
   private:
-    Transport& line_;
+    Transport& m_line;
 };
 
 // What the program holds besides the handset. Each operation's result reaches it only on

@@ -17,39 +17,39 @@ namespace {
 class GammuTest : public testing::Test {
   protected:
     void SetUp() override {
-        gammu_ = QStandardPaths::findExecutable(QStringLiteral("gammu"));
-        if (gammu_.isEmpty())
+        m_gammu = QStandardPaths::findExecutable(QStringLiteral("gammu"));
+        if (m_gammu.isEmpty())
             GTEST_SKIP() << "gammu is not installed";
-        sim_.start(QStringLiteral(PELMAR_SIM_PATH),
-                   {QStringLiteral("--save-state"), dir_.filePath(QStringLiteral("final.json"))});
-        ASSERT_TRUE(sim_.waitForStarted(5000));
-        for (int i = 0; i < 50 && !sim_.canReadLine(); ++i)
-            sim_.waitForReadyRead(100);
-        const QString device = QString::fromLocal8Bit(sim_.readLine()).trimmed();
+        m_sim.start(QStringLiteral(PELMAR_SIM_PATH),
+                    {QStringLiteral("--save-state"), m_dir.filePath(QStringLiteral("final.json"))});
+        ASSERT_TRUE(m_sim.waitForStarted(5000));
+        for (int i = 0; i < 50 && !m_sim.canReadLine(); ++i)
+            m_sim.waitForReadyRead(100);
+        const QString device = QString::fromLocal8Bit(m_sim.readLine()).trimmed();
         ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
 
-        rc_ = dir_.filePath(QStringLiteral("gammurc"));
-        QFile rc(rc_);
+        m_rc = m_dir.filePath(QStringLiteral("gammurc"));
+        QFile rc(m_rc);
         ASSERT_TRUE(rc.open(QIODevice::WriteOnly));
         rc.write("[gammu]\ndevice = " + device.toLocal8Bit() + "\nconnection = at\n");
     }
 
     void TearDown() override {
-        if (sim_.state() == QProcess::NotRunning)
+        if (m_sim.state() == QProcess::NotRunning)
             return;
-        sim_.terminate();  // SIGTERM: the simulator saves its state and ends
-        if (!sim_.waitForFinished(5000))
-            sim_.kill();
+        m_sim.terminate();  // SIGTERM: the simulator saves its state and ends
+        if (!m_sim.waitForFinished(5000))
+            m_sim.kill();
     }
 
     test::CliResult gammu(const QStringList& args) {
-        return test::runProgram(gammu_, QStringList{QStringLiteral("-c"), rc_} + args, {}, 20000);
+        return test::runProgram(m_gammu, QStringList{QStringLiteral("-c"), m_rc} + args, {}, 20000);
     }
 
-    QTemporaryDir dir_;
-    QString gammu_;
-    QString rc_;
-    QProcess sim_;
+    QTemporaryDir m_dir;
+    QString m_gammu;
+    QString m_rc;
+    QProcess m_sim;
 };
 
 TEST_F(GammuTest, IdentifiesListsMessagesAndReadsThePhonebook) {
@@ -78,11 +78,11 @@ TEST_F(GammuTest, IdentifiesListsMessagesAndReadsThePhonebook) {
     EXPECT_TRUE(book.out.contains("\"5550199\""));
     EXPECT_TRUE(book.out.contains("9 entries filled"));
 
-    sim_.terminate();
-    ASSERT_TRUE(sim_.waitForFinished(5000));
-    EXPECT_EQ(sim_.exitCode(), 0);
+    m_sim.terminate();
+    ASSERT_TRUE(m_sim.waitForFinished(5000));
+    EXPECT_EQ(m_sim.exitCode(), 0);
     // Gammu read the unread message, so the handset now holds it as read.
-    const SimState final = loadSimState(dir_.filePath(QStringLiteral("final.json")));
+    const SimState final = loadSimState(m_dir.filePath(QStringLiteral("final.json")));
     EXPECT_EQ(final.messages.value(1).status, 1);
 }
 

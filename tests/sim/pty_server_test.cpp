@@ -32,24 +32,24 @@ SimState basicState() {
 class Client {
   public:
     explicit Client(const QString& path)
-        : fd_(::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY)) {}
+        : m_fd(::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY)) {}
     ~Client() {
-        if (fd_ >= 0)
-            ::close(fd_);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return m_fd >= 0; }
 
     // Writes, then reads until `end` arrives, the line hangs up, or five seconds pass.
     QByteArray ask(QByteArrayView bytes, QByteArrayView end) {
-        EXPECT_EQ(::write(fd_, bytes.data(), static_cast<size_t>(bytes.size())), bytes.size());
+        EXPECT_EQ(::write(m_fd, bytes.data(), static_cast<size_t>(bytes.size())), bytes.size());
         QByteArray got;
         const QDeadlineTimer deadline(5000);
         while (!got.endsWith(end) && !deadline.hasExpired()) {
-            pollfd p{fd_, POLLIN, 0};
+            pollfd p{m_fd, POLLIN, 0};
             if (::poll(&p, 1, 10) <= 0)
                 continue;
             char buf[256];
-            const ssize_t n = ::read(fd_, buf, sizeof buf);
+            const ssize_t n = ::read(m_fd, buf, sizeof buf);
             if (n > 0)
                 got.append(buf, n);
             else if (p.revents & POLLHUP)
@@ -59,40 +59,40 @@ class Client {
     }
 
   private:
-    int fd_;
+    int m_fd;
 };
 
 class PtyServerTest : public testing::Test {
   protected:
     void start(SimOptions options = {}) {
-        sim_ = std::make_unique<HandsetSim>(basicState(), std::move(options));
-        server_ = std::make_unique<PtyServer>(*sim_);
-        thread_ = std::thread([this] { server_->run(); });
+        m_sim = std::make_unique<HandsetSim>(basicState(), std::move(options));
+        m_server = std::make_unique<PtyServer>(*m_sim);
+        m_thread = std::thread([this] { m_server->run(); });
     }
     void TearDown() override {
-        if (!server_)
+        if (!m_server)
             return;
-        server_->stop();
-        thread_.join();
+        m_server->stop();
+        m_thread.join();
     }
 
-    std::unique_ptr<HandsetSim> sim_;
-    std::unique_ptr<PtyServer> server_;
-    std::thread thread_;
+    std::unique_ptr<HandsetSim> m_sim;
+    std::unique_ptr<PtyServer> m_server;
+    std::thread m_thread;
 };
 
 TEST_F(PtyServerTest, ServesClientsThatOpenAndCloseTheDevice) {
     start();
-    EXPECT_TRUE(server_->devicePath().startsWith(QStringLiteral("/dev/")));
+    EXPECT_TRUE(m_server->devicePath().startsWith(QStringLiteral("/dev/")));
     {
-        Client client(server_->devicePath());
+        Client client(m_server->devicePath());
         ASSERT_TRUE(client.isOpen());
         EXPECT_EQ(client.ask("AT\r", "OK\r\n"), QByteArray("AT\r\r\nOK\r\n"));
     }
     // A client that opens before the server noticed the close may lose its first bytes with
     // the dropped line, as on a real line.
-    ASSERT_TRUE(waitUntil([this] { return sim_->lineDrops() == 1; }));
-    Client again(server_->devicePath());
+    ASSERT_TRUE(waitUntil([this] { return m_sim->lineDrops() == 1; }));
+    Client again(m_server->devicePath());
     ASSERT_TRUE(again.isOpen());
     EXPECT_EQ(again.ask("at+cgmi\r", "OK\r\n"), QByteArray("at+cgmi\r\r\nTESTCO\r\n\r\nOK\r\n"));
 }
@@ -100,12 +100,12 @@ TEST_F(PtyServerTest, ServesClientsThatOpenAndCloseTheDevice) {
 TEST_F(PtyServerTest, ClientLeavingAtThePromptAbandonsTheMessage) {
     start();
     {
-        Client client(server_->devicePath());
+        Client client(m_server->devicePath());
         EXPECT_EQ(client.ask("at+cmgw=16\r", "> "), QByteArray("at+cmgw=16\r\r\n> "));
     }
     // The server notices the close within its idle poll.
-    EXPECT_TRUE(waitUntil([this] { return sim_->log().contains("CANCEL"); }));
-    Client again(server_->devicePath());
+    EXPECT_TRUE(waitUntil([this] { return m_sim->log().contains("CANCEL"); }));
+    Client again(m_server->devicePath());
     EXPECT_EQ(again.ask("AT\r", "OK\r\n"), QByteArray("AT\r\r\nOK\r\n"));
 }
 
@@ -114,10 +114,10 @@ TEST_F(PtyServerTest, HangupRemovesTheDevice) {
     options.hangupAfter = 5;
     start(options);
     {
-        Client client(server_->devicePath());
+        Client client(m_server->devicePath());
         EXPECT_EQ(client.ask("AT\r", "never"), QByteArray("AT\r\r\n"));
     }
-    EXPECT_TRUE(waitUntil([this] { return !Client(server_->devicePath()).isOpen(); }));
+    EXPECT_TRUE(waitUntil([this] { return !Client(m_server->devicePath()).isOpen(); }));
 }
 
 }  // namespace

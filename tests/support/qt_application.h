@@ -15,12 +15,12 @@ class QtApplication : public testing::Environment {
         static int argc = 1;
         static char name[] = "pelmar-test";
         static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QCoreApplication>(argc, argv);
+        m_app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    void TearDown() override { app_.reset(); }
+    void TearDown() override { m_app.reset(); }
 
   private:
-    std::unique_ptr<QCoreApplication> app_;
+    std::unique_ptr<QCoreApplication> m_app;
 };
 
 }  // namespace pelmar::test

@@ -20,16 +20,16 @@ class WidgetsApplication : public testing::Environment {
         static char name[] = "pelmar-gui-test";
         static char* argv[] = {name, nullptr};
         qputenv("XDG_DATA_HOME", dataHome().toUtf8());
-        app_ = std::make_unique<QApplication>(argc, argv);
+        m_app = std::make_unique<QApplication>(argc, argv);
         setApplicationIdentity();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home_.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_home.path());
     }
-    void TearDown() override { app_.reset(); }
-    static QString dataHome() { return home_.filePath(QStringLiteral("data")); }
+    void TearDown() override { m_app.reset(); }
+    static QString dataHome() { return m_home.filePath(QStringLiteral("data")); }
 
   private:
-    static inline QTemporaryDir home_;
-    std::unique_ptr<QApplication> app_;
+    static inline QTemporaryDir m_home;
+    std::unique_ptr<QApplication> m_app;
 };
 
 }  // namespace pelmar::test

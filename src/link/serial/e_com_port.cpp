@@ -35,7 +35,7 @@ QString EComPort::textOf(int code) {
 
 EComPort::EComPort(int code, int systemError)
     : Error(QStringLiteral("%1 (win error code: %2)").arg(textOf(code)).arg(systemError)),
-      code_(code),
-      systemError_(systemError) {}
+      m_code(code),
+      m_systemError(systemError) {}
 
 }  // namespace pelmar

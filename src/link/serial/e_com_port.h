@@ -25,15 +25,15 @@ class EComPort : public Error {
 
     EComPort(int code, int systemError);
 
-    int code() const { return code_; }
-    int systemError() const { return systemError_; }
+    int code() const { return m_code; }
+    int systemError() const { return m_systemError; }
 
     // The text of a code without the system's number; empty for an unknown code.
     static QString textOf(int code);
 
   private:
-    int code_;
-    int systemError_;
+    int m_code;
+    int m_systemError;
 };
 
 }  // namespace pelmar

@@ -103,21 +103,21 @@ bool applyLineSettings(QSerialPort& port) {
 
 }  // namespace
 
-TComPort::TComPort(const QString& name) : name_(normalizePortName(name)) {}
+TComPort::TComPort(const QString& name) : m_name(normalizePortName(name)) {}
 
 TComPort::~TComPort() {
     close();
 }
 
 void TComPort::open() {
-    if (port_) {
+    if (m_port) {
         return;
     }
     auto port = std::make_unique<QSerialPort>();
-    port->setPortName(name_);
+    port->setPortName(m_name);
 #ifndef Q_OS_WIN
     // Qt does not say why a device failed to open; a missing one is the common case.
-    if (name_.isEmpty() || !QFileInfo::exists(devicePath(*port))) {
+    if (m_name.isEmpty() || !QFileInfo::exists(devicePath(*port))) {
         throw EComPort(EComPort::OpenFailed, ENOENT);
     }
 #endif
@@ -138,68 +138,68 @@ void TComPort::open() {
     port->setDataTerminalReady(false);
     port->setRequestToSend(false);
     port->clearError();
-    port_ = std::move(port);
+    m_port = std::move(port);
 }
 
 void TComPort::close() {
-    if (port_) {
-        port_->close();
-        port_.reset();
+    if (m_port) {
+        m_port->close();
+        m_port.reset();
     }
 }
 
 bool TComPort::isOpen() const {
-    return port_ != nullptr;
+    return m_port != nullptr;
 }
 
 void TComPort::write(QByteArrayView bytes) {
-    if (!port_) {
+    if (!m_port) {
         throw EComPort(EComPort::WriteFailed, EBADF);
     }
     clearSystemError();
-    if (lineIsGone(*port_) || port_->write(bytes.data(), bytes.size()) != bytes.size()) {
-        throw EComPort(EComPort::WriteFailed, systemErrorOf(*port_));
+    if (lineIsGone(*m_port) || m_port->write(bytes.data(), bytes.size()) != bytes.size()) {
+        throw EComPort(EComPort::WriteFailed, systemErrorOf(*m_port));
     }
     const auto deadline = Clock::now() + kWritePerByte * bytes.size() + kWriteConstant;
-    while (port_->bytesToWrite() > 0) {
+    while (m_port->bytesToWrite() > 0) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left <= std::chrono::milliseconds::zero()) {
             throw EComPort(EComPort::WriteFailed, ETIMEDOUT);
         }
         clearSystemError();
-        if (!port_->waitForBytesWritten(static_cast<int>(left.count())) && lineIsGone(*port_)) {
-            throw EComPort(EComPort::WriteFailed, systemErrorOf(*port_));
+        if (!m_port->waitForBytesWritten(static_cast<int>(left.count())) && lineIsGone(*m_port)) {
+            throw EComPort(EComPort::WriteFailed, systemErrorOf(*m_port));
         }
-        port_->clearError();
+        m_port->clearError();
     }
 }
 
 QByteArray TComPort::read(std::chrono::milliseconds timeout) {
-    if (!port_) {
+    if (!m_port) {
         throw EComPort(EComPort::ReadFailed, EBADF);
     }
     clearSystemError();
-    if (port_->bytesAvailable() == 0 && !lineIsGone(*port_)) {
-        port_->waitForReadyRead(static_cast<int>(std::max<qint64>(timeout.count(), 0)));
+    if (m_port->bytesAvailable() == 0 && !lineIsGone(*m_port)) {
+        m_port->waitForReadyRead(static_cast<int>(std::max<qint64>(timeout.count(), 0)));
     }
-    QByteArray bytes = port_->readAll();
+    QByteArray bytes = m_port->readAll();
     // Bytes that made it before the line went are delivered first; the error comes next time.
-    if (bytes.isEmpty() && lineIsGone(*port_)) {
-        throw EComPort(EComPort::ReadFailed, systemErrorOf(*port_));
+    if (bytes.isEmpty() && lineIsGone(*m_port)) {
+        throw EComPort(EComPort::ReadFailed, systemErrorOf(*m_port));
     }
-    if (port_->error() == QSerialPort::TimeoutError) {
-        port_->clearError();
+    if (m_port->error() == QSerialPort::TimeoutError) {
+        m_port->clearError();
     }
     return bytes;
 }
 
-void TComPort::setPortName(const QString& name) {
+void TComPort::setDeviceName(const QString& name) {
     const QString normalized = normalizePortName(name);
-    if (normalized == name_) {
+    if (normalized == m_name) {
         return;
     }
-    name_ = normalized;
-    if (port_) {
+    m_name = normalized;
+    if (m_port) {
         close();
         open();
     }

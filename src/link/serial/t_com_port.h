@@ -23,7 +23,7 @@ class TComPort : public Transport {
     static constexpr std::chrono::milliseconds kWritePerByte{100};
     static constexpr std::chrono::milliseconds kWriteConstant{1000};
 
-    // `name` as for setPortName; "COM1" on Windows when empty.
+    // `name` as for setDeviceName; "COM1" on Windows when empty.
     explicit TComPort(const QString& name = QString());
     ~TComPort() override;
     TComPort(const TComPort&) = delete;
@@ -41,13 +41,13 @@ class TComPort : public Transport {
     // EComPort code 3 when the line is gone (the device vanished, the far end hung up).
     QByteArray read(std::chrono::milliseconds timeout) override;
 
-    QString portName() const override { return name_; }
+    QString deviceName() const override { return m_name; }
     // Normalises the name (normalizePortName); a changed name on an open port reopens it.
-    void setPortName(const QString& name) override;
+    void setDeviceName(const QString& name) override;
 
   private:
-    QString name_;
-    std::unique_ptr<QSerialPort> port_;
+    QString m_name;
+    std::unique_ptr<QSerialPort> m_port;
 };
 
 }  // namespace pelmar
