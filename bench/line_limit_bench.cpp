@@ -112,9 +112,11 @@ struct Measured {
 };
 
 // 30 stored messages and a 250-slot SIM phonebook holding 200 entries.
-SimState benchState(const Settings& s) {
-    SimState state = loadSimState(s.dataDir + QStringLiteral("/sim-30-messages.json"));
-    const SimState phonebook = loadSimState(s.dataDir + QStringLiteral("/sim-phonebook-200.json"));
+simulator::HandsetState benchState(const Settings& s) {
+    simulator::HandsetState state =
+        simulator::loadSimState(s.dataDir + QStringLiteral("/sim-30-messages.json"));
+    const simulator::HandsetState phonebook =
+        simulator::loadSimState(s.dataDir + QStringLiteral("/sim-phonebook-200.json"));
     state.phonebooks.insert("SM", phonebook.phonebooks.value("SM"));
     return state;
 }
@@ -125,8 +127,9 @@ QString unexpected(const Outcome& outcome) {
 
 // List the messages, read the phonebook, write it back, send a three-part picture message.
 // What one step reads, the next may use: the steps share the phonebook and the reference.
-QList<BenchStep> benchSteps(HandsetSim& sim, PhoneBookStore& book, ConcatReference& reference) {
-    const SimState start = sim.state();
+QList<BenchStep> benchSteps(simulator::HandsetSim& sim, PhoneBookStore& book,
+                            ConcatReference& reference) {
+    const simulator::HandsetState start = sim.state();
     const int messages = static_cast<int>(start.messages.size());
     const int entries = static_cast<int>(start.phonebooks.value("SM").entries.size());
     return {
@@ -220,7 +223,8 @@ void printTable(const QList<Measured>& rows, const Settings& s) {
     std::fflush(stdout);
 }
 
-QList<Measured> measure(AtChannel& channel, CountingTransport& counting, HandsetSim& sim) {
+QList<Measured> measure(AtChannel& channel, CountingTransport& counting,
+                        simulator::HandsetSim& sim) {
     QList<Measured> rows;
     PhoneBookStore book;
     ConcatReference reference;
@@ -236,11 +240,11 @@ QList<Measured> measure(AtChannel& channel, CountingTransport& counting, Handset
 }
 
 // The serial port wants a thread that Qt knows: this one, with the application object.
-QList<Measured> measureOverPty(HandsetSim& sim, const Settings& s) {
-    PtyServer server(sim);
+QList<Measured> measureOverPty(simulator::HandsetSim& sim, const Settings& s) {
+    simulator::PtyServer server(sim);
     std::thread serving([&server] { server.run(); });
     struct StopServer {
-        PtyServer& server;
+        simulator::PtyServer& server;
         std::thread& thread;
         ~StopServer() {
             server.stop();
@@ -253,8 +257,9 @@ QList<Measured> measureOverPty(HandsetSim& sim, const Settings& s) {
     return measure(channel, counting, sim);
 }
 
-QList<Measured> measureInMemory(HandsetSim& sim, const Settings& s) {
-    SimTransport line(sim, s.quick ? SimTransport::Timing::Fast : SimTransport::Timing::Real);
+QList<Measured> measureInMemory(simulator::HandsetSim& sim, const Settings& s) {
+    simulator::SimTransport line(sim, s.quick ? simulator::SimTransport::Timing::Fast
+                                              : simulator::SimTransport::Timing::Real);
     CountingTransport counting(line, 0);
     AtChannel channel(counting);
     return measure(channel, counting, sim);
@@ -295,12 +300,12 @@ Settings parseSettings(const QCoreApplication& app) {
 
 int run(const QCoreApplication& app) {
     const Settings s = parseSettings(app);
-    SimOptions options;
+    simulator::SimOptions options;
     if (!s.quick) {
         options.baud = s.baud;
         options.think = s.think;
     }
-    HandsetSim sim(benchState(s), options);
+    simulator::HandsetSim sim(benchState(s), options);
     const QList<Measured> rows = s.pty ? measureOverPty(sim, s) : measureInMemory(sim, s);
     printTable(rows, s);
     const bool failed =

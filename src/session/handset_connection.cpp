@@ -13,11 +13,11 @@ bool isSimPort(const QString& name) {
     return name == kSimPort || name.startsWith(kSimPort + QLatin1Char(':'));
 }
 
-std::unique_ptr<HandsetSim> demoSim() {
-    SimOptions options;
+std::unique_ptr<simulator::HandsetSim> demoSim() {
+    simulator::SimOptions options;
     options.baud = HandsetConnection::kDemoBaud;
     options.think = HandsetConnection::kDemoThink;
-    return std::make_unique<HandsetSim>(demoSimState(), options);
+    return std::make_unique<simulator::HandsetSim>(simulator::demoSimState(), options);
 }
 
 }  // namespace
@@ -28,22 +28,25 @@ HandsetConnection::HandsetConnection(const QString& portName,
                                      std::chrono::milliseconds lineTimeout) {
     if (portName == kDemoPort) {
         m_sim = demoSim();
-        m_transport = std::make_unique<SimTransport>(*m_sim, SimTransport::Timing::Real, kDemoPort);
+        m_transport = std::make_unique<simulator::SimTransport>(
+            *m_sim, simulator::SimTransport::Timing::Real, kDemoPort);
     } else if (isSimPort(portName)) {
         const QString statePath = portName.mid(kSimPort.size() + 1);
-        m_sim = std::make_unique<HandsetSim>(statePath.isEmpty() ? demoSimState()
-                                                                 : loadSimState(statePath));
-        m_transport = std::make_unique<SimTransport>(*m_sim, SimTransport::Timing::Fast);
+        m_sim = std::make_unique<simulator::HandsetSim>(
+            statePath.isEmpty() ? simulator::demoSimState() : simulator::loadSimState(statePath));
+        m_transport = std::make_unique<simulator::SimTransport>(
+            *m_sim, simulator::SimTransport::Timing::Fast);
     } else {
         m_transport = std::make_unique<TComPort>(portName);
     }
     m_channel = std::make_unique<AtChannel>(*m_transport, lineTimeout);
 }
 
-HandsetConnection::HandsetConnection(std::unique_ptr<HandsetSim> sim, SimTransport::Timing timing,
+HandsetConnection::HandsetConnection(std::unique_ptr<simulator::HandsetSim> sim,
+                                     simulator::SimTransport::Timing timing,
                                      std::chrono::milliseconds lineTimeout)
     : m_sim(std::move(sim)),
-      m_transport(std::make_unique<SimTransport>(*m_sim, timing)),
+      m_transport(std::make_unique<simulator::SimTransport>(*m_sim, timing)),
       m_channel(std::make_unique<AtChannel>(*m_transport, lineTimeout)) {}
 
 HandsetConnection::~HandsetConnection() = default;

@@ -33,7 +33,8 @@ class HandsetConnection {
     explicit HandsetConnection(const QString& portName, std::chrono::milliseconds lineTimeout =
                                                             AtChannel::kDefaultLineTimeout);
     // A connection to `sim` on an in-memory line with the given timing.
-    HandsetConnection(std::unique_ptr<HandsetSim> sim, SimTransport::Timing timing,
+    HandsetConnection(std::unique_ptr<simulator::HandsetSim> sim,
+                      simulator::SimTransport::Timing timing,
                       std::chrono::milliseconds lineTimeout = AtChannel::kDefaultLineTimeout);
     ~HandsetConnection();
     HandsetConnection(const HandsetConnection&) = delete;
@@ -48,11 +49,11 @@ class HandsetConnection {
 
     AtChannel& channel() { return *m_channel; }
     // The simulated handset, or nullptr on a serial device.
-    HandsetSim* sim() { return m_sim.get(); }
+    simulator::HandsetSim* sim() { return m_sim.get(); }
 
   private:
     // Declared in the order of use: the channel goes first, then its transport, then the handset.
-    std::unique_ptr<HandsetSim> m_sim;
+    std::unique_ptr<simulator::HandsetSim> m_sim;
     std::unique_ptr<Transport> m_transport;
     std::unique_ptr<AtChannel> m_channel;
 };

@@ -1,6 +1,6 @@
 #include "sim/at_command_line.h"
 
-namespace pelmar {
+namespace pelmar::simulator {
 namespace {
 
 bool isLetter(char c) {
@@ -154,4 +154,4 @@ QByteArray atCommandKey(QByteArrayView name) {
     return key;
 }
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

@@ -7,7 +7,7 @@
 
 // Taking apart what a client types after "AT": a line may chain basic commands ("ATE0V1") and
 // extended ones separated by semicolons ("AT+CMGF=0;+CPMS?").
-namespace pelmar {
+namespace pelmar::simulator {
 
 struct AtCommand {
     enum class Form { Action, Set, Read, Test };
@@ -40,4 +40,4 @@ std::optional<QList<AtArgument>> splitAtArguments(QByteArrayView parameter);
 // "CMGS" all give "CMGS"; "ATZ" gives "Z"; "AT" gives "".
 QByteArray atCommandKey(QByteArrayView name);
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

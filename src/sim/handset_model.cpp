@@ -3,7 +3,7 @@
 #include <QHash>
 #include <optional>
 
-namespace pelmar {
+namespace pelmar::simulator {
 namespace {
 
 using Form = AtCommand::Form;
@@ -34,13 +34,13 @@ const QHash<int, QByteArray>& cmeTexts() {
 const QList<QByteArray> kCharsets = {QByteArrayLiteral("GSM"), QByteArrayLiteral("IRA"),
                                      QByteArrayLiteral("8859-1")};
 
-SimAnswer ok(QList<QByteArray> lines = {}) {
+Answer ok(QList<QByteArray> lines = {}) {
     return {std::move(lines), kOk, false};
 }
-SimAnswer error() {
+Answer error() {
     return {{}, kError, false};
 }
-SimAnswer cmsError(int code) {
+Answer cmsError(int code) {
     return {{}, QByteArrayLiteral("+CMS ERROR: ") + QByteArray::number(code), false};
 }
 
@@ -131,7 +131,7 @@ bool deletedBy(int flag, int status) {
 
 }  // namespace
 
-HandsetModel::HandsetModel(SimState state, HandsetDialect dialect)
+HandsetModel::HandsetModel(HandsetState state, HandsetDialect dialect)
     : m_state(std::move(state)), m_dialect(dialect) {}
 
 const QHash<QByteArray, HandsetModel::Handler>& HandsetModel::handlers() {
@@ -182,14 +182,14 @@ const QHash<QByteArray, HandsetModel::Handler>& HandsetModel::handlers() {
     return table;
 }
 
-SimAnswer HandsetModel::execute(const AtCommand& command) {
+Answer HandsetModel::execute(const AtCommand& command) {
     const Handler handler = handlers().value(command.key);
     if (handler == nullptr || m_pending.active)
         return error();
     return (this->*handler)(command);
 }
 
-SimAnswer HandsetModel::cmeError(int code) const {
+Answer HandsetModel::cmeError(int code) const {
     if (m_cmee == 0)
         return error();
     const QByteArray detail = m_cmee == 2 && cmeTexts().contains(code) ? cmeTexts().value(code)
@@ -197,11 +197,11 @@ SimAnswer HandsetModel::cmeError(int code) const {
     return {{}, QByteArrayLiteral("+CME ERROR: ") + detail, false};
 }
 
-SimAnswer HandsetModel::basicOk(const AtCommand&) {
+Answer HandsetModel::basicOk(const AtCommand&) {
     return ok();
 }
 
-SimAnswer HandsetModel::echoCommand(const AtCommand& c) {
+Answer HandsetModel::echoCommand(const AtCommand& c) {
     if (c.parameter != "0" && c.parameter != "1" && !c.parameter.isEmpty())
         return error();
     m_echo = c.parameter == "1";
@@ -209,14 +209,14 @@ SimAnswer HandsetModel::echoCommand(const AtCommand& c) {
 }
 
 // Only verbose result codes (V1) and results shown (Q0) are offered.
-SimAnswer HandsetModel::verboseCommand(const AtCommand& c) {
+Answer HandsetModel::verboseCommand(const AtCommand& c) {
     const QByteArray wanted = c.key == "V" ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
     if (c.parameter == wanted || (c.key == "Q" && c.parameter.isEmpty()))
         return ok();
     return error();
 }
 
-SimAnswer HandsetModel::resetCommand(const AtCommand&) {
+Answer HandsetModel::resetCommand(const AtCommand&) {
     m_echo = true;
     m_cmee = 0;
     m_creg = 0;
@@ -226,21 +226,21 @@ SimAnswer HandsetModel::resetCommand(const AtCommand&) {
     return ok();
 }
 
-SimAnswer HandsetModel::informationCommand(const AtCommand&) {
+Answer HandsetModel::informationCommand(const AtCommand&) {
     return ok({m_state.identity.manufacturer + ' ' + m_state.identity.model});
 }
 
-SimAnswer HandsetModel::identityCommand(const AtCommand& c) {
-    static const QHash<QByteArray, QByteArray SimIdentity::*> fields = {
-        {QByteArrayLiteral("CGMI"), &SimIdentity::manufacturer},
-        {QByteArrayLiteral("GMI"), &SimIdentity::manufacturer},
-        {QByteArrayLiteral("CGMM"), &SimIdentity::model},
-        {QByteArrayLiteral("GMM"), &SimIdentity::model},
-        {QByteArrayLiteral("CGMR"), &SimIdentity::revision},
-        {QByteArrayLiteral("GMR"), &SimIdentity::revision},
-        {QByteArrayLiteral("CGSN"), &SimIdentity::imei},
-        {QByteArrayLiteral("GSN"), &SimIdentity::imei},
-        {QByteArrayLiteral("CIMI"), &SimIdentity::imsi},
+Answer HandsetModel::identityCommand(const AtCommand& c) {
+    static const QHash<QByteArray, QByteArray Identity::*> fields = {
+        {QByteArrayLiteral("CGMI"), &Identity::manufacturer},
+        {QByteArrayLiteral("GMI"), &Identity::manufacturer},
+        {QByteArrayLiteral("CGMM"), &Identity::model},
+        {QByteArrayLiteral("GMM"), &Identity::model},
+        {QByteArrayLiteral("CGMR"), &Identity::revision},
+        {QByteArrayLiteral("GMR"), &Identity::revision},
+        {QByteArrayLiteral("CGSN"), &Identity::imei},
+        {QByteArrayLiteral("GSN"), &Identity::imei},
+        {QByteArrayLiteral("CIMI"), &Identity::imsi},
     };
     if (c.form == Form::Test)
         return ok();
@@ -249,7 +249,7 @@ SimAnswer HandsetModel::identityCommand(const AtCommand& c) {
     return ok({m_state.identity.*fields.value(c.key)});
 }
 
-SimAnswer HandsetModel::cmee(const AtCommand& c) {
+Answer HandsetModel::cmee(const AtCommand& c) {
     switch (c.form) {
         case Form::Test:
             return ok({QByteArrayLiteral("+CMEE: (0-2)")});
@@ -269,7 +269,7 @@ SimAnswer HandsetModel::cmee(const AtCommand& c) {
     return error();
 }
 
-SimAnswer HandsetModel::cscs(const AtCommand& c) {
+Answer HandsetModel::cscs(const AtCommand& c) {
     if (c.form == Form::Test) {
         QList<QByteArray> names;
         for (const QByteArray& n : kCharsets)
@@ -289,7 +289,7 @@ SimAnswer HandsetModel::cscs(const AtCommand& c) {
 }
 
 // PDU mode only: text mode is refused.
-SimAnswer HandsetModel::cmgf(const AtCommand& c) {
+Answer HandsetModel::cmgf(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CMGF: (0)")});
     if (c.form == Form::Read)
@@ -306,7 +306,7 @@ QByteArray HandsetModel::storageCounts() const {
            QByteArray::number(m_state.messageSlots);
 }
 
-SimAnswer HandsetModel::cpms(const AtCommand& c) {
+Answer HandsetModel::cpms(const AtCommand& c) {
     const QByteArray counts = storageCounts();
     const QByteArray mem = quoted(kMessageMemory);
     switch (c.form) {
@@ -331,14 +331,14 @@ SimAnswer HandsetModel::cpms(const AtCommand& c) {
     return error();
 }
 
-QByteArray HandsetModel::listedPdu(const SimMessage& m) const {
+QByteArray HandsetModel::listedPdu(const StoredMessage& m) const {
     if (!withSmsc())
         return m.tpdu;
     return (m.smsc.isEmpty() ? QByteArrayLiteral("00") : m.smsc) + m.tpdu;
 }
 
 // Reading a received unread message marks it read, as 27.005 asks of both AT+CMGL and AT+CMGR.
-SimAnswer HandsetModel::cmgl(const AtCommand& c) {
+Answer HandsetModel::cmgl(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CMGL: (0-4)")});
     int filter = 0;
@@ -353,7 +353,7 @@ SimAnswer HandsetModel::cmgl(const AtCommand& c) {
     } else if (c.form != Form::Action) {
         return error();
     }
-    SimAnswer result = ok();
+    Answer result = ok();
     for (auto it = m_state.messages.begin(); it != m_state.messages.end(); ++it) {
         if (!listedBy(filter, it->status))
             continue;
@@ -366,7 +366,7 @@ SimAnswer HandsetModel::cmgl(const AtCommand& c) {
     return result;
 }
 
-SimAnswer HandsetModel::cmgr(const AtCommand& c) {
+Answer HandsetModel::cmgr(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok();
     const auto args = splitAtArguments(c.parameter);
@@ -376,15 +376,15 @@ SimAnswer HandsetModel::cmgr(const AtCommand& c) {
     auto it = m_state.messages.find(*index);
     if (it == m_state.messages.end())
         return cmsError(321);
-    SimAnswer result = ok({QByteArrayLiteral("+CMGR: ") + QByteArray::number(it->status) + ",," +
-                           QByteArray::number(it->tpdu.size() / 2) + "\r\n" + listedPdu(*it)});
+    Answer result = ok({QByteArrayLiteral("+CMGR: ") + QByteArray::number(it->status) + ",," +
+                        QByteArray::number(it->tpdu.size() / 2) + "\r\n" + listedPdu(*it)});
     if (it->status == 0)
         it->status = 1;
     return result;
 }
 
 // The prompt is given at once; the PDU is checked when it is complete (Ctrl-Z).
-SimAnswer HandsetModel::cmgsOrCmgw(const AtCommand& c) {
+Answer HandsetModel::cmgsOrCmgw(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok();
     const auto args = splitAtArguments(c.parameter);
@@ -418,7 +418,7 @@ int HandsetModel::sendMessage(const QByteArray& tpdu, const QByteArray& destinat
     return reference;
 }
 
-SimAnswer HandsetModel::SendPdu(QByteArrayView hexText) {
+Answer HandsetModel::SendPdu(QByteArrayView hexText) {
     const Pending p = m_pending;
     m_pending = {};
     if (!p.active)
@@ -454,7 +454,7 @@ SimAnswer HandsetModel::SendPdu(QByteArrayView hexText) {
     return ok({QByteArrayLiteral("+CMGW: ") + QByteArray::number(index)});
 }
 
-SimAnswer HandsetModel::cmss(const AtCommand& c) {
+Answer HandsetModel::cmss(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok();
     const auto args = splitAtArguments(c.parameter);
@@ -476,7 +476,7 @@ SimAnswer HandsetModel::cmss(const AtCommand& c) {
     return ok({QByteArrayLiteral("+CMSS: ") + QByteArray::number(reference)});
 }
 
-SimAnswer HandsetModel::cmgd(const AtCommand& c) {
+Answer HandsetModel::cmgd(const AtCommand& c) {
     if (c.form == Form::Test) {
         return ok({QByteArrayLiteral("+CMGD: (1-") + QByteArray::number(m_state.messageSlots) +
                    "),(0-4)"});
@@ -502,11 +502,11 @@ SimAnswer HandsetModel::cmgd(const AtCommand& c) {
     return ok();
 }
 
-SimPhonebook& HandsetModel::currentBook() {
+ContactList& HandsetModel::currentBook() {
     return m_state.phonebooks[m_phonebook];
 }
 
-SimAnswer HandsetModel::cpbs(const AtCommand& c) {
+Answer HandsetModel::cpbs(const AtCommand& c) {
     if (c.form == Form::Test) {
         QList<QByteArray> names;
         for (const QByteArray& n : m_state.phonebooks.keys())
@@ -514,7 +514,7 @@ SimAnswer HandsetModel::cpbs(const AtCommand& c) {
         return ok({QByteArrayLiteral("+CPBS: (") + names.join(',') + ')'});
     }
     if (c.form == Form::Read) {
-        const SimPhonebook& book = currentBook();
+        const ContactList& book = currentBook();
         return ok({QByteArrayLiteral("+CPBS: ") + quoted(m_phonebook) + ',' +
                    QByteArray::number(book.entries.size()) + ',' +
                    QByteArray::number(book.capacity)});
@@ -529,8 +529,8 @@ SimAnswer HandsetModel::cpbs(const AtCommand& c) {
     return ok();
 }
 
-SimAnswer HandsetModel::cpbr(const AtCommand& c) {
-    const SimPhonebook& book = currentBook();
+Answer HandsetModel::cpbr(const AtCommand& c) {
+    const ContactList& book = currentBook();
     if (c.form == Form::Test) {
         return ok({QByteArrayLiteral("+CPBR: (1-") + QByteArray::number(book.capacity) + ")," +
                    QByteArray::number(book.numberLength) + ',' +
@@ -545,7 +545,7 @@ SimAnswer HandsetModel::cpbr(const AtCommand& c) {
         return error();
     if (*first < 1 || *last > book.capacity || *first > *last)
         return cmeError(21);
-    SimAnswer result = ok();
+    Answer result = ok();
     for (auto it = book.entries.lowerBound(*first); it != book.entries.end() && it.key() <= *last;
          ++it) {
         result.lines.append(QByteArrayLiteral("+CPBR: ") + QByteArray::number(it.key()) + ',' +
@@ -555,8 +555,8 @@ SimAnswer HandsetModel::cpbr(const AtCommand& c) {
     return result;
 }
 
-SimAnswer HandsetModel::cpbw(const AtCommand& c) {
-    SimPhonebook& book = currentBook();
+Answer HandsetModel::cpbw(const AtCommand& c) {
+    ContactList& book = currentBook();
     if (c.form == Form::Test) {
         return ok({QByteArrayLiteral("+CPBW: (1-") + QByteArray::number(book.capacity) + ")," +
                    QByteArray::number(book.numberLength) + ",(129,145,161)," +
@@ -594,7 +594,7 @@ SimAnswer HandsetModel::cpbw(const AtCommand& c) {
         return ok();
     }
 
-    SimPhoneEntry entry;
+    Contact entry;
     entry.number = args->at(1).value;
     entry.name = args->size() > 3 ? args->at(3).value : QByteArray();
     entry.type = entry.number.startsWith('+') ? 145 : 129;
@@ -616,7 +616,7 @@ SimAnswer HandsetModel::cpbw(const AtCommand& c) {
     return ok();
 }
 
-SimAnswer HandsetModel::csq(const AtCommand& c) {
+Answer HandsetModel::csq(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CSQ: (0-31,99),(0-7,99)")});
     if (c.form != Form::Action)
@@ -624,7 +624,7 @@ SimAnswer HandsetModel::csq(const AtCommand& c) {
     return ok({QByteArrayLiteral("+CSQ: 21,99")});
 }
 
-SimAnswer HandsetModel::creg(const AtCommand& c) {
+Answer HandsetModel::creg(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CREG: (0-2)")});
     if (c.form == Form::Read) {
@@ -637,7 +637,7 @@ SimAnswer HandsetModel::creg(const AtCommand& c) {
     return ok();
 }
 
-SimAnswer HandsetModel::cpin(const AtCommand& c) {
+Answer HandsetModel::cpin(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok();
     if (c.form == Form::Read)
@@ -645,7 +645,7 @@ SimAnswer HandsetModel::cpin(const AtCommand& c) {
     return cmeError(3);  // no PIN is asked for
 }
 
-SimAnswer HandsetModel::csca(const AtCommand& c) {
+Answer HandsetModel::csca(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok();
     if (c.form == Form::Read) {
@@ -663,7 +663,7 @@ SimAnswer HandsetModel::csca(const AtCommand& c) {
     return ok();
 }
 
-SimAnswer HandsetModel::cnmi(const AtCommand& c) {
+Answer HandsetModel::cnmi(const AtCommand& c) {
     if (c.form == Form::Test) {
         return ok({QByteArrayLiteral("+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)")});
     }
@@ -675,7 +675,7 @@ SimAnswer HandsetModel::cnmi(const AtCommand& c) {
     return ok();
 }
 
-SimAnswer HandsetModel::csms(const AtCommand& c) {
+Answer HandsetModel::csms(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CSMS: (0)")});
     if (c.form == Form::Read)
@@ -686,7 +686,7 @@ SimAnswer HandsetModel::csms(const AtCommand& c) {
     return cmsError(303);
 }
 
-SimAnswer HandsetModel::cfun(const AtCommand& c) {
+Answer HandsetModel::cfun(const AtCommand& c) {
     if (c.form == Form::Test)
         return ok({QByteArrayLiteral("+CFUN: (0,1),(0,1)")});
     if (c.form == Form::Read)
@@ -699,4 +699,4 @@ SimAnswer HandsetModel::cfun(const AtCommand& c) {
     return ok();
 }
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

@@ -9,10 +9,10 @@
 #include "sim/at_command_line.h"
 #include "sim/sim_state.h"
 
-namespace pelmar {
+namespace pelmar::simulator {
 
 // The answer to one command, before it is framed for the line.
-struct SimAnswer {
+struct Answer {
     // Information text; an item may span lines that belong together ("+CMGL: ...\r\n<pdu>").
     QList<QByteArray> lines;
     QByteArray final;     // "OK", "ERROR", "+CMS ERROR: 304"; empty when `prompt` is set
@@ -29,56 +29,56 @@ class HandsetModel {
     // Standard: PDUs carry the service-centre field, both in listings and in what the client
     // sends, and +CPBW takes 27.007's index,number,type,text. Older: the handset lists and takes
     // bare TPDUs and skips a bare 1 after the index of +CPBW, as some old handsets do.
-    explicit HandsetModel(SimState state = demoSimState(),
+    explicit HandsetModel(HandsetState state = demoSimState(),
                           HandsetDialect dialect = HandsetDialect::Standard);
 
-    SimAnswer execute(const AtCommand& command);
+    Answer execute(const AtCommand& command);
 
     bool awaitingPdu() const { return m_pending.active; }
     QByteArray pendingCommandKey() const { return m_pending.key; }
     // The hex text typed after the prompt, at Ctrl-Z.
-    SimAnswer SendPdu(QByteArrayView hexText);
+    Answer SendPdu(QByteArrayView hexText);
     // ESC after the prompt, or the line dropped: the message is discarded.
     void cancelPdu();
 
     bool echo() const { return m_echo; }
-    const SimState& state() const { return m_state; }
-    SimState& state() { return m_state; }
+    const HandsetState& state() const { return m_state; }
+    HandsetState& state() { return m_state; }
 
   private:
-    using Handler = SimAnswer (HandsetModel::*)(const AtCommand&);
+    using Handler = Answer (HandsetModel::*)(const AtCommand&);
     static const QHash<QByteArray, Handler>& handlers();
 
-    SimAnswer basicOk(const AtCommand& c);
-    SimAnswer echoCommand(const AtCommand& c);
-    SimAnswer verboseCommand(const AtCommand& c);
-    SimAnswer resetCommand(const AtCommand& c);
-    SimAnswer informationCommand(const AtCommand& c);
-    SimAnswer identityCommand(const AtCommand& c);
-    SimAnswer cmee(const AtCommand& c);
-    SimAnswer cscs(const AtCommand& c);
-    SimAnswer cmgf(const AtCommand& c);
-    SimAnswer cpms(const AtCommand& c);
-    SimAnswer cmgl(const AtCommand& c);
-    SimAnswer cmgr(const AtCommand& c);
-    SimAnswer cmgsOrCmgw(const AtCommand& c);
-    SimAnswer cmss(const AtCommand& c);
-    SimAnswer cmgd(const AtCommand& c);
-    SimAnswer cpbs(const AtCommand& c);
-    SimAnswer cpbr(const AtCommand& c);
-    SimAnswer cpbw(const AtCommand& c);
-    SimAnswer csq(const AtCommand& c);
-    SimAnswer creg(const AtCommand& c);
-    SimAnswer cpin(const AtCommand& c);
-    SimAnswer csca(const AtCommand& c);
-    SimAnswer cnmi(const AtCommand& c);
-    SimAnswer csms(const AtCommand& c);
-    SimAnswer cfun(const AtCommand& c);
+    Answer basicOk(const AtCommand& c);
+    Answer echoCommand(const AtCommand& c);
+    Answer verboseCommand(const AtCommand& c);
+    Answer resetCommand(const AtCommand& c);
+    Answer informationCommand(const AtCommand& c);
+    Answer identityCommand(const AtCommand& c);
+    Answer cmee(const AtCommand& c);
+    Answer cscs(const AtCommand& c);
+    Answer cmgf(const AtCommand& c);
+    Answer cpms(const AtCommand& c);
+    Answer cmgl(const AtCommand& c);
+    Answer cmgr(const AtCommand& c);
+    Answer cmgsOrCmgw(const AtCommand& c);
+    Answer cmss(const AtCommand& c);
+    Answer cmgd(const AtCommand& c);
+    Answer cpbs(const AtCommand& c);
+    Answer cpbr(const AtCommand& c);
+    Answer cpbw(const AtCommand& c);
+    Answer csq(const AtCommand& c);
+    Answer creg(const AtCommand& c);
+    Answer cpin(const AtCommand& c);
+    Answer csca(const AtCommand& c);
+    Answer cnmi(const AtCommand& c);
+    Answer csms(const AtCommand& c);
+    Answer cfun(const AtCommand& c);
 
-    SimAnswer cmeError(int code) const;
-    QByteArray listedPdu(const SimMessage& m) const;
+    Answer cmeError(int code) const;
+    QByteArray listedPdu(const StoredMessage& m) const;
     QByteArray storageCounts() const;
-    SimPhonebook& currentBook();
+    ContactList& currentBook();
     bool withSmsc() const { return m_dialect == HandsetDialect::Standard; }
     int sendMessage(const QByteArray& tpdu, const QByteArray& destination);
 
@@ -90,7 +90,7 @@ class HandsetModel {
         QByteArray key;
     };
 
-    SimState m_state;
+    HandsetState m_state;
     HandsetDialect m_dialect;
     bool m_echo = true;
     int m_cmee = 0;
@@ -102,4 +102,4 @@ class HandsetModel {
     Pending m_pending;
 };
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

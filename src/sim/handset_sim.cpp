@@ -5,7 +5,7 @@
 
 #include "base/error.h"
 
-namespace pelmar {
+namespace pelmar::simulator {
 namespace {
 
 constexpr char kCtrlZ = 0x1A;
@@ -23,7 +23,7 @@ bool isPromptCommand(const QByteArray& key) {
 
 }  // namespace
 
-HandsetSim::HandsetSim(SimState state, SimOptions options)
+HandsetSim::HandsetSim(HandsetState state, SimOptions options)
     : m_options(std::move(options)),
       m_model(std::move(state), m_options.dialect),
       m_nextChatter(Clock::now() + m_options.chatterEvery),
@@ -101,7 +101,7 @@ void HandsetSim::commandLine(const QByteArray& line, Clock::time_point now) {
             final = *override;
             break;
         }
-        const SimAnswer r = m_model.execute(cmd);
+        const Answer r = m_model.execute(cmd);
         lines += r.lines;
         if (r.prompt) {
             // A submission's override is its result after the PDU, so the prompt still comes.
@@ -148,7 +148,7 @@ void HandsetSim::pduEnd(bool submit, Clock::time_point now) {
         answer({}, m_pendingOverride, false, ready);
         return;
     }
-    const SimAnswer r = m_model.SendPdu(pdu);
+    const Answer r = m_model.SendPdu(pdu);
     answer(r.lines, r.final, false, ready);
 }
 
@@ -260,7 +260,7 @@ int HandsetSim::lineDrops() const {
     return m_lineDrops;
 }
 
-SimState HandsetSim::state() const {
+HandsetState HandsetSim::state() const {
     QMutexLocker lock(&m_mutex);
     return m_model.state();
 }
@@ -288,4 +288,4 @@ void HandsetSim::addLog(const QByteArray& line) {
     }
 }
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

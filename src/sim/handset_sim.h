@@ -15,7 +15,7 @@
 #include "sim/sim_options.h"
 #include "sim/sim_state.h"
 
-namespace pelmar {
+namespace pelmar::simulator {
 
 // The simulated handset on its serial line: takes the bytes a client writes, echoes, answers in
 // the 27.007 V1 format (a command's answer framed "\r\n<line>\r\n" ... "\r\nOK\r\n"), and
@@ -34,7 +34,7 @@ class HandsetSim {
         bool onOwnClock = false;
     };
 
-    explicit HandsetSim(SimState state = demoSimState(), SimOptions options = {});
+    explicit HandsetSim(HandsetState state = demoSimState(), SimOptions options = {});
 
     // Bytes from the client, received at `now`.
     void receive(QByteArrayView bytes, Clock::time_point now = Clock::now());
@@ -54,7 +54,7 @@ class HandsetSim {
     // How often the line was dropped; lets a test wait until the far end noticed a close.
     int lineDrops() const;
 
-    SimState state() const;
+    HandsetState state() const;
     const SimOptions& options() const { return m_options; }
 
     // Every command line and PDU received, in order: "CMD at+cmgs=16", "PDU 0011...",
@@ -92,4 +92,4 @@ class HandsetSim {
     QFile m_logFile;
 };
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

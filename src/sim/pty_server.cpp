@@ -12,7 +12,7 @@
 
 #include "base/error.h"
 
-namespace pelmar {
+namespace pelmar::simulator {
 namespace {
 
 using Clock = HandsetSim::Clock;
@@ -174,4 +174,4 @@ void PtyServer::writeDue() {
     }
 }
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

@@ -6,7 +6,7 @@
 
 #include "sim/handset_sim.h"
 
-namespace pelmar {
+namespace pelmar::simulator {
 
 // Serves a HandsetSim on a pseudo-terminal, so that programs reach it through a real serial
 // device path. The slave is set to raw mode once; clients may open and close it as often as
@@ -44,4 +44,4 @@ class PtyServer {
     HandsetSim::Clock::time_point m_nextWrite{};
 };
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

@@ -5,7 +5,7 @@
 #include "base/error.h"
 #include "sim/at_command_line.h"
 
-namespace pelmar {
+namespace pelmar::simulator {
 
 namespace {
 
@@ -62,4 +62,4 @@ void setChunking(SimOptions& options, QByteArrayView chunking) {
     options.randomChunks = false;
 }
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

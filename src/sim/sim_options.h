@@ -11,7 +11,7 @@
 // How the simulated handset misbehaves on the line, and the older dialect it may speak. Commands
 // are named by their key ("CMGS", "CPBR", "Z"; see atCommandKey), so "AT+CMGS", "+CMGS" and "cmgs"
 // all name the same command.
-namespace pelmar {
+namespace pelmar::simulator {
 
 struct SimOptions {
     std::chrono::milliseconds think{0};  // between a command and its answer
@@ -54,4 +54,4 @@ void setChatter(SimOptions& options, QByteArrayView textAndPeriod);
 // "N" (bytes per piece, 1 or more) or "random". Throws pelmar::Error on anything else.
 void setChunking(SimOptions& options, QByteArrayView chunking);
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

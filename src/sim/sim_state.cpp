@@ -9,7 +9,7 @@
 
 #include "base/error.h"
 
-namespace pelmar {
+namespace pelmar::simulator {
 namespace {
 
 // Limits that keep a hand-written state file from asking for absurd memories.
@@ -95,17 +95,17 @@ int intField(const QJsonObject& o, const QString& key, int fallback, int low, in
     return static_cast<int>(d);
 }
 
-SimIdentity identityFromJson(const QJsonObject& o, SimIdentity id) {
+Identity identityFromJson(const QJsonObject& o, Identity id) {
     const QString where = QStringLiteral("identity");
     const struct {
         const char* key;
-        QByteArray SimIdentity::*field;
-    } fields[] = {{"manufacturer", &SimIdentity::manufacturer},
-                  {"model", &SimIdentity::model},
-                  {"revision", &SimIdentity::revision},
-                  {"imei", &SimIdentity::imei},
-                  {"imsi", &SimIdentity::imsi},
-                  {"smsc", &SimIdentity::smsc}};
+        QByteArray Identity::*field;
+    } fields[] = {{"manufacturer", &Identity::manufacturer},
+                  {"model", &Identity::model},
+                  {"revision", &Identity::revision},
+                  {"imei", &Identity::imei},
+                  {"imsi", &Identity::imsi},
+                  {"smsc", &Identity::smsc}};
     for (const auto& f : fields) {
         const QString key = QLatin1StringView(f.key);
         if (o.contains(key) || o.contains(key + QStringLiteral("Hex"))) {
@@ -115,7 +115,7 @@ SimIdentity identityFromJson(const QJsonObject& o, SimIdentity id) {
     return id;
 }
 
-QJsonObject identityToJson(const SimIdentity& id) {
+QJsonObject identityToJson(const Identity& id) {
     QJsonObject o;
     putBytesField(o, QStringLiteral("manufacturer"), id.manufacturer);
     putBytesField(o, QStringLiteral("model"), id.model);
@@ -126,7 +126,7 @@ QJsonObject identityToJson(const SimIdentity& id) {
     return o;
 }
 
-SimPhonebook phonebookFromJson(const QJsonObject& o, SimPhonebook book, const QString& name) {
+ContactList phonebookFromJson(const QJsonObject& o, ContactList book, const QString& name) {
     const QString where = QStringLiteral("phonebook %1").arg(name);
     book.capacity = intField(o, QStringLiteral("slots"), book.capacity, 0, kMaxSlots, where);
     book.numberLength =
@@ -144,7 +144,7 @@ SimPhonebook phonebookFromJson(const QJsonObject& o, SimPhonebook book, const QS
             fail(QStringLiteral("%1: slot %2 is given twice").arg(where).arg(index));
         }
         const QString entryWhere = QStringLiteral("%1 slot %2").arg(where).arg(index);
-        SimPhoneEntry entry;
+        Contact entry;
         entry.number = bytesField(e, QStringLiteral("number"), entryWhere);
         entry.name = bytesField(e, QStringLiteral("name"), entryWhere);
         const int defaultType = entry.number.startsWith('+') ? 145 : 129;
@@ -154,7 +154,7 @@ SimPhonebook phonebookFromJson(const QJsonObject& o, SimPhonebook book, const QS
     return book;
 }
 
-QJsonObject phonebookToJson(const SimPhonebook& book) {
+QJsonObject phonebookToJson(const ContactList& book) {
     QJsonObject o;
     o.insert(QStringLiteral("slots"), book.capacity);
     o.insert(QStringLiteral("numberLength"), book.numberLength);
@@ -174,19 +174,19 @@ QJsonObject phonebookToJson(const SimPhonebook& book) {
 
 }  // namespace
 
-SimState emptySimState() {
-    SimState s;
+HandsetState emptySimState() {
+    HandsetState s;
     s.identity = {QByteArrayLiteral("Pelmar"),          QByteArrayLiteral("Simulated Handset 100"),
                   QByteArrayLiteral("V 1.00 01-03-26"), QByteArrayLiteral("350000000000006"),
                   QByteArrayLiteral("001010123456789"), QByteArrayLiteral("+12025550100")};
-    s.phonebooks.insert(QByteArrayLiteral("SM"), SimPhonebook{250, 40, 18, {}});
-    s.phonebooks.insert(QByteArrayLiteral("ME"), SimPhonebook{500, 40, 30, {}});
-    s.phonebooks.insert(QByteArrayLiteral("LD"), SimPhonebook{10, 40, 18, {}});
+    s.phonebooks.insert(QByteArrayLiteral("SM"), ContactList{250, 40, 18, {}});
+    s.phonebooks.insert(QByteArrayLiteral("ME"), ContactList{500, 40, 30, {}});
+    s.phonebooks.insert(QByteArrayLiteral("LD"), ContactList{10, 40, 18, {}});
     return s;
 }
 
-SimState demoSimState() {
-    SimState s = emptySimState();
+HandsetState demoSimState() {
+    HandsetState s = emptySimState();
     const QByteArray smsc = QByteArrayLiteral("07912120550501F0");
     const struct {
         int status;
@@ -238,15 +238,15 @@ SimState demoSimState() {
     int index = 1;
     for (const auto& m : messages) {
         s.messages.insert(index++,
-                          SimMessage{m.status, m.status < 2 ? smsc : QByteArrayLiteral("00"),
-                                     QByteArray(m.tpdu)});
+                          StoredMessage{m.status, m.status < 2 ? smsc : QByteArrayLiteral("00"),
+                                        QByteArray(m.tpdu)});
     }
     s.nextReference = 44;
 
     auto add = [&s](const char* book, int slot, const char* number, QByteArray name) {
         const QByteArray n(number);
         s.phonebooks[QByteArray(book)].entries.insert(
-            slot, SimPhoneEntry{n, n.startsWith('+') ? 145 : 129, name});
+            slot, Contact{n, n.startsWith('+') ? 145 : 129, name});
     };
     add("SM", 1, "+12025550123", QByteArrayLiteral("Alice Walker"));
     add("SM", 2, "+12025550177", QByteArrayLiteral("\xC8\xE2\xE0\xED"));  // "Иван" in Windows-1251
@@ -277,7 +277,7 @@ SimState demoSimState() {
     return s;
 }
 
-SimState simStateFromJson(const QByteArray& json) {
+HandsetState simStateFromJson(const QByteArray& json) {
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (doc.isNull())
@@ -286,7 +286,7 @@ SimState simStateFromJson(const QByteArray& json) {
         fail(QStringLiteral("the document is not an object"));
     const QJsonObject root = doc.object();
 
-    SimState s = emptySimState();
+    HandsetState s = emptySimState();
     s.identity = identityFromJson(root.value(QStringLiteral("identity")).toObject(), s.identity);
     s.messageSlots = intField(root, QStringLiteral("messageSlots"), s.messageSlots, 1, 255,
                               QStringLiteral("messageSlots"));
@@ -303,7 +303,7 @@ SimState simStateFromJson(const QByteArray& json) {
             fail(QStringLiteral("message index %1 is given twice").arg(index));
         }
         const QString at = QStringLiteral("message %1").arg(index);
-        SimMessage msg;
+        StoredMessage msg;
         msg.status = intField(m, QStringLiteral("status"), 0, 0, 3, at);
         msg.smsc = hexField(m, QStringLiteral("smsc"), at);
         msg.tpdu = hexField(m, QStringLiteral("tpdu"), at);
@@ -325,14 +325,14 @@ SimState simStateFromJson(const QByteArray& json) {
     for (const QJsonValue& v : root.value(QStringLiteral("sent")).toArray()) {
         const QJsonObject m = v.toObject();
         const QString where = QStringLiteral("sent message");
-        s.sent.append(SimSentMessage{intField(m, QStringLiteral("reference"), 0, 0, 255, where),
-                                     hexField(m, QStringLiteral("tpdu"), where),
-                                     bytesField(m, QStringLiteral("destination"), where)});
+        s.sent.append(SentMessage{intField(m, QStringLiteral("reference"), 0, 0, 255, where),
+                                  hexField(m, QStringLiteral("tpdu"), where),
+                                  bytesField(m, QStringLiteral("destination"), where)});
     }
     return s;
 }
 
-QByteArray simStateToJson(const SimState& s) {
+QByteArray simStateToJson(const HandsetState& s) {
     QJsonObject root;
     root.insert(QStringLiteral("identity"), identityToJson(s.identity));
     root.insert(QStringLiteral("messageSlots"), s.messageSlots);
@@ -351,7 +351,7 @@ QByteArray simStateToJson(const SimState& s) {
     }
     root.insert(QStringLiteral("phonebooks"), books);
     QJsonArray sent;
-    for (const SimSentMessage& m : s.sent) {
+    for (const SentMessage& m : s.sent) {
         QJsonObject o{{QStringLiteral("reference"), m.reference},
                       {QStringLiteral("tpdu"), latin1(m.tpdu)}};
         putBytesField(o, QStringLiteral("destination"), m.destination);
@@ -361,7 +361,7 @@ QByteArray simStateToJson(const SimState& s) {
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-SimState loadSimState(const QString& path) {
+HandsetState loadSimState(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         throw Error(
@@ -374,7 +374,7 @@ SimState loadSimState(const QString& path) {
     }
 }
 
-void saveSimState(const SimState& state, const QString& path) {
+void saveSimState(const HandsetState& state, const QString& path) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(simStateToJson(state)) < 0 ||
         !file.commit()) {
@@ -383,4 +383,4 @@ void saveSimState(const SimState& state, const QString& path) {
     }
 }
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

@@ -8,9 +8,9 @@
 // What the simulated handset holds: its identity, the SIM's message store, the phonebooks and
 // the messages it has sent. Saved to and loaded from JSON so that tests can set up a handset
 // and look at it afterwards.
-namespace pelmar {
+namespace pelmar::simulator {
 
-struct SimIdentity {
+struct Identity {
     QByteArray manufacturer;
     QByteArray model;
     QByteArray revision;
@@ -18,71 +18,71 @@ struct SimIdentity {
     QByteArray imsi;
     QByteArray smsc;  // the service centre number, "+" for international
 
-    friend bool operator==(const SimIdentity&, const SimIdentity&) = default;
+    friend bool operator==(const Identity&, const Identity&) = default;
 };
 
 // One message of the SIM store, as the handset lists it.
-struct SimMessage {
+struct StoredMessage {
     int status = 0;   // 0 received unread, 1 received read, 2 stored unsent, 3 stored sent
     QByteArray smsc;  // hex of the service-centre field ("00" or "07 91 ..."), may be empty
     QByteArray tpdu;  // hex of the transfer-layer PDU, upper case
 
-    friend bool operator==(const SimMessage&, const SimMessage&) = default;
+    friend bool operator==(const StoredMessage&, const StoredMessage&) = default;
 };
 
-struct SimPhoneEntry {
+struct Contact {
     QByteArray number;
     int type = 129;
     QByteArray name;  // bytes as written, no character set applied
 
-    friend bool operator==(const SimPhoneEntry&, const SimPhoneEntry&) = default;
+    friend bool operator==(const Contact&, const Contact&) = default;
 };
 
-struct SimPhonebook {
-    int capacity = 0;                  // number of slots
-    int numberLength = 40;             // longest number the memory takes
-    int nameLength = 18;               // longest name, in bytes
-    QMap<int, SimPhoneEntry> entries;  // slot (from 1) -> entry
+struct ContactList {
+    int capacity = 0;            // number of slots
+    int numberLength = 40;       // longest number the memory takes
+    int nameLength = 18;         // longest name, in bytes
+    QMap<int, Contact> entries;  // slot (from 1) -> entry
 
-    friend bool operator==(const SimPhonebook&, const SimPhonebook&) = default;
+    friend bool operator==(const ContactList&, const ContactList&) = default;
 };
 
 // A message the handset handed to the network (AT+CMGS or AT+CMSS).
-struct SimSentMessage {
+struct SentMessage {
     int reference = 0;
     QByteArray tpdu;         // hex as the client handed it over (TP-MR untouched)
     QByteArray destination;  // the number given to AT+CMSS; empty when the PDU carried it
 
-    friend bool operator==(const SimSentMessage&, const SimSentMessage&) = default;
+    friend bool operator==(const SentMessage&, const SentMessage&) = default;
 };
 
-struct SimState {
-    SimIdentity identity;
+struct HandsetState {
+    Identity identity;
     int messageSlots = 30;
-    QMap<int, SimMessage> messages;             // SIM index (from 1) -> message
-    QMap<QByteArray, SimPhonebook> phonebooks;  // "SM", "ME", "LD"
-    QList<SimSentMessage> sent;
+    QMap<int, StoredMessage> messages;         // SIM index (from 1) -> message
+    QMap<QByteArray, ContactList> phonebooks;  // "SM", "ME", "LD"
+    QList<SentMessage> sent;
     int nextReference = 1;  // TP-MR of the next message sent, 0 to 255
 
-    friend bool operator==(const SimState&, const SimState&) = default;
+    friend bool operator==(const HandsetState&, const HandsetState&) = default;
 };
 
 // A handset with realistic content: unread and read messages (Cyrillic ones, one from an
 // alphanumeric sender, a flash message), stored unsent and sent ones, a status report, a dozen
 // entries in the SIM and handset phonebooks and two last-dialled numbers. Used when no state
 // file is given, and by the demo handset.
-SimState demoSimState();
+HandsetState demoSimState();
 
 // An empty handset: no messages, empty phonebooks SM (250), ME (500) and LD (10).
-SimState emptySimState();
+HandsetState emptySimState();
 
 // JSON as written by simStateToJson. Missing parts keep the values of emptySimState();
 // throws pelmar::Error naming what is wrong.
-SimState simStateFromJson(const QByteArray& json);
-QByteArray simStateToJson(const SimState& state);
+HandsetState simStateFromJson(const QByteArray& json);
+QByteArray simStateToJson(const HandsetState& state);
 
 // The same through files; saving replaces the file only once it is completely written.
-SimState loadSimState(const QString& path);
-void saveSimState(const SimState& state, const QString& path);
+HandsetState loadSimState(const QString& path);
+void saveSimState(const HandsetState& state, const QString& path);
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

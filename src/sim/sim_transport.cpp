@@ -4,7 +4,7 @@
 
 #include "base/error.h"
 
-namespace pelmar {
+namespace pelmar::simulator {
 
 using Clock = HandsetSim::Clock;
 
@@ -70,4 +70,4 @@ QByteArray SimTransport::read(std::chrono::milliseconds timeout) {
     return m_sim.takeOutput().value_or(HandsetSim::Piece{}).bytes;
 }
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

@@ -5,7 +5,7 @@
 #include "link/transport.h"
 #include "sim/handset_sim.h"
 
-namespace pelmar {
+namespace pelmar::simulator {
 
 // An in-memory line to a HandsetSim, for tests and the demo mode. Each read returns at most one
 // piece of the handset's output, so chunked output reaches the client in as many reads.
@@ -40,4 +40,4 @@ class SimTransport : public Transport {
     bool m_open = false;
 };
 
-}  // namespace pelmar
+}  // namespace pelmar::simulator

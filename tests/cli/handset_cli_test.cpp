@@ -205,7 +205,8 @@ TEST_P(PhonebookWriteBackTest, DialectsMeet) {
     const test::CliResult written = test::runCli(cliArgs(sim.device(), args));
     EXPECT_EQ(written.exitCode, c.exitCode) << written.out.constData() << written.err.constData();
     sim.stop();
-    const SimPhonebook me = loadSimState(sim.statePath()).phonebooks.value("ME");
+    const simulator::ContactList me =
+        simulator::loadSimState(sim.statePath()).phonebooks.value("ME");
     EXPECT_EQ(me.entries.value(1).name, c.slot1Name);
     EXPECT_EQ(me.entries.value(3).number, c.slot3Number);
 }

@@ -54,7 +54,7 @@ class WidgetsEnvironment : public testing::Environment {
 
 // A received message as the SIM stores it (SMS-DELIVER, GSM 7-bit, sent 02.01.26 03:04), or
 // one the user stored (SMS-SUBMIT) when `status` is 2 or 3.
-SimMessage onSim(const QByteArray& number, const QString& text, int status) {
+simulator::StoredMessage onSim(const QByteArray& number, const QString& text, int status) {
     if (status >= 2)
         return {status, "00", BuildSubmitPdu(QString::fromLatin1(number), text, SmsMode::Standard)};
     const bool plus = number.startsWith('+');
@@ -129,22 +129,24 @@ class ReadSmsPageTest : public testing::Test {
         return found;
     }
 
-    SimState state = emptySimState();
-    SimOptions options;
-    HandsetSim* sim = nullptr;  // made on the runner's thread with the first job
+    simulator::HandsetState state = simulator::emptySimState();
+    simulator::SimOptions options;
+    simulator::HandsetSim* sim = nullptr;  // made on the runner's thread with the first job
     ScriptedDialogs dialogs;
     PhoneBooks phoneBooks;
     MessageTable table;
     RecipientNumber recipient;
     ConcatReference concat;
-    OperationRunner runner{
-        QStringLiteral("sim"), 2s, [this](const QString&, std::chrono::milliseconds timeout) {
-            auto made = std::make_unique<HandsetConnection>(
-                std::make_unique<HandsetSim>(state, options),
-                options.baud ? SimTransport::Timing::Real : SimTransport::Timing::Fast, timeout);
-            sim = made->sim();
-            return made;
-        }};
+    OperationRunner runner{QStringLiteral("sim"), 2s,
+                           [this](const QString&, std::chrono::milliseconds timeout) {
+                               auto made = std::make_unique<HandsetConnection>(
+                                   std::make_unique<simulator::HandsetSim>(state, options),
+                                   options.baud ? simulator::SimTransport::Timing::Real
+                                                : simulator::SimTransport::Timing::Fast,
+                                   timeout);
+                               sim = made->sim();
+                               return made;
+                           }};
     PageContext context{dialogs,
                         runner,
                         phoneBooks,
@@ -158,8 +160,8 @@ class ReadSmsPageTest : public testing::Test {
 
 struct RefreshCase {
     const char* label;
-    int messages;                           // statuses 0 to 3 in turn
-    std::function<void(SimOptions&)> line;  // how the handset misbehaves
+    int messages;                                      // statuses 0 to 3 in turn
+    std::function<void(simulator::SimOptions&)> line;  // how the handset misbehaves
     Kind kind;
     QString tree;
 };
@@ -198,14 +200,16 @@ INSTANTIATE_TEST_SUITE_P(
                     Kind::Done,
                     QStringLiteral("Inbox (20) Outbox (10) Sent (10)")},
         RefreshCase{"ListingRefusedKeepsTheList", 4,
-                    [](SimOptions& o) { addReplyOverride(o, "CMGL=+CMS ERROR: 500"); },
+                    [](simulator::SimOptions& o) {
+                        simulator::addReplyOverride(o, "CMGL=+CMS ERROR: 500");
+                    },
                     Kind::HandsetError, kBefore},
-        RefreshCase{"LineCutKeepsTheList", 40, [](SimOptions& o) { o.hangupAfter = 600; },
-                    Kind::Failed, kBefore}),
+        RefreshCase{"LineCutKeepsTheList", 40,
+                    [](simulator::SimOptions& o) { o.hangupAfter = 600; }, Kind::Failed, kBefore}),
     test::ByLabel());
 
 TEST_F(ReadSmsPageTest, CancelDuringAPacedListingKeepsTheOldList) {
-    state = loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json"));
+    state = simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json"));
     options.baud = 38400;  // in pieces of 64 bytes: about a second for the listing
     options.chunkSize = 64;
     table.replace(mixedTable());

@@ -42,15 +42,16 @@ using Kind = ScriptedDialogs::Kind;
 // The window on a simulated handset; `sim` is the handset while the window lives.
 class SendSmsTest : public testing::Test {
   protected:
-    void open(SimOptions options = {}, SimState state = demoSimState(),
-              SimTransport::Timing timing = SimTransport::Timing::Fast) {
+    void open(simulator::SimOptions options = {},
+              simulator::HandsetState state = simulator::demoSimState(),
+              simulator::SimTransport::Timing timing = simulator::SimTransport::Timing::Fast) {
         StartOptions start;
         start.dataDir = data.path();
         start.port = QStringLiteral("test handset");
         form = std::make_unique<TPelmarMainForm>(
             dialogs, start, [=, this](const QString&, std::chrono::milliseconds timeout) {
                 auto made = std::make_unique<HandsetConnection>(
-                    std::make_unique<HandsetSim>(state, options), timing, timeout);
+                    std::make_unique<simulator::HandsetSim>(state, options), timing, timeout);
                 sim = made->sim();
                 return made;
             });
@@ -72,7 +73,7 @@ class SendSmsTest : public testing::Test {
     QTemporaryDir data;
     ScriptedDialogs dialogs;
     std::unique_ptr<TPelmarMainForm> form;
-    HandsetSim* sim = nullptr;
+    simulator::HandsetSim* sim = nullptr;
 };
 
 TEST_F(SendSmsTest, StartsEmptyInStandardWithEveryControlNamed) {
@@ -235,7 +236,7 @@ class OutcomeTest : public SendSmsTest, public testing::WithParamInterface<Outco
 
 TEST_P(OutcomeTest, PanelAndDialogTellTheTruth) {
     const OutcomeCase& c = GetParam();
-    SimOptions options;
+    simulator::SimOptions options;
     for (const QByteArray& command : {QByteArrayLiteral("CMGS"), QByteArrayLiteral("CMGW")}) {
         if (*c.replyToSubmit)
             options.replies.insert(command, c.replyToSubmit);
@@ -254,9 +255,9 @@ TEST_P(OutcomeTest, PanelAndDialogTellTheTruth) {
     EXPECT_EQ(panel(), c.panel);
     EXPECT_EQ(dialogs.texts(Kind::Error), c.error.isEmpty() ? QStringList() : QStringList{c.error});
     EXPECT_EQ(child<QLabel>("PhoneIdentity")->text(), u"Pelmar Simulated Handset 100");
-    const SimState after = sim->state();
+    const simulator::HandsetState after = sim->state();
     QByteArray got = after.sent.isEmpty() ? QByteArray() : after.sent.constLast().tpdu;
-    if (after.messages.size() > demoSimState().messages.size())
+    if (after.messages.size() > simulator::demoSimState().messages.size())
         got = after.messages.last().tpdu;
     EXPECT_EQ(got, c.tpdu);
 }
@@ -296,11 +297,11 @@ struct ListingCase {
 class SlowListingTest : public SendSmsTest, public testing::WithParamInterface<ListingCase> {};
 
 TEST_P(SlowListingTest, WindowStaysLive) {
-    SimOptions options;
+    simulator::SimOptions options;
     options.baud = 38400;
     options.chunkSize = 64;
-    open(options, loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json")),
-         SimTransport::Timing::Real);
+    open(options, simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json")),
+         simulator::SimTransport::Timing::Real);
     QElapsedTimer sinceTick;
     qint64 longestGap = 0;
     QTimer ticker;

@@ -206,12 +206,12 @@ class CancelTest : public testing::TestWithParam<CancelCase> {};
 
 TEST_P(CancelTest, EndsCancelledWithThePortClosedAndTheCallersCopyKept) {
     const CancelCase& c = GetParam();
-    SimOptions options;
+    simulator::SimOptions options;
     options.think = 5ms;
     options.chunkSize = 64;  // a listing arrives in pieces, as over a line
-    test::SimLine line(
-        loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(c.stateFile)),
-        options);
+    test::SimLine line(simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") +
+                                               QLatin1StringView(c.stateFile)),
+                       options);
     std::stop_source stop;
     int steps = 0;
     const Progress progress = [&](const ProgressStep&) {

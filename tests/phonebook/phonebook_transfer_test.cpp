@@ -12,8 +12,8 @@ namespace {
 using Kind = Outcome::Kind;
 using namespace std::chrono_literals;
 
-SimState stateFrom(const char* file) {
-    return loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(file));
+simulator::HandsetState stateFrom(const char* file) {
+    return simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(file));
 }
 
 PhoneBookEntry entry(const char* number, const QByteArray& name) {
@@ -33,7 +33,7 @@ struct ReadCase {
     const char* label;
     const char* stateFile;
     PhoneBookKind kind;
-    void (*configure)(SimOptions&);
+    void (*configure)(simulator::SimOptions&);
     Kind outcome;
     int entries;  // -1: no store comes back
     int slotCount;
@@ -43,7 +43,7 @@ class ReadTest : public testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadTest, NewStoreOnlyOnSuccess) {
     const ReadCase& c = GetParam();
-    SimOptions options;
+    simulator::SimOptions options;
     c.configure(options);
     test::SimLine line(stateFrom(c.stateFile), options);
     const PhoneBookReadResult r = ReadPhoneBook(line.channel, c.kind, line.progress());
@@ -56,30 +56,31 @@ TEST_P(ReadTest, NewStoreOnlyOnSuccess) {
 
 INSTANTIATE_TEST_SUITE_P(
     Handsets, ReadTest,
-    testing::Values(ReadCase{"SimPhonebook", "sim-basic.json", PhoneBookKind::SM,
-                             [](SimOptions&) {}, Kind::Done, 2, 10},
-                    ReadCase{"EmptyPhonebook", "sim-basic.json", PhoneBookKind::ME,
-                             [](SimOptions&) {}, Kind::Done, 0, 5},
-                    ReadCase{"TwoHundredInRandomPieces", "sim-phonebook-200.json",
-                             PhoneBookKind::SM,
-                             [](SimOptions& o) {
-                                 o.randomChunks = true;
-                                 o.urc = "RING";
-                             },
-                             Kind::Done, 200, 250},
-                    ReadCase{"NotFoundMeansEmpty", "sim-basic.json", PhoneBookKind::SM,
-                             [](SimOptions& o) { addReplyOverride(o, "CPBR=+CME ERROR: 22"); },
-                             Kind::Done, 0, 10},
-                    ReadCase{"CutOffMidRead", "sim-phonebook-200.json", PhoneBookKind::SM,
-                             [](SimOptions& o) { o.hangupAfter = 3000; }, Kind::Failed, -1, 250},
-                    ReadCase{"SilentRead", "sim-basic.json", PhoneBookKind::SM,
-                             [](SimOptions& o) { o.silent.insert("CPBR"); }, Kind::Failed, -1, 10},
-                    ReadCase{"ReadRefused", "sim-basic.json", PhoneBookKind::SM,
-                             [](SimOptions& o) { addReplyOverride(o, "CPBR=ERROR"); },
-                             Kind::HandsetError, -1, 10},
-                    ReadCase{"SizeNotTold", "sim-basic.json", PhoneBookKind::SM,
-                             [](SimOptions& o) { addReplyOverride(o, "CPBS=OK"); },
-                             Kind::HandsetError, -1, 0}),
+    testing::Values(
+        ReadCase{"SimCardPhonebook", "sim-basic.json", PhoneBookKind::SM,
+                 [](simulator::SimOptions&) {}, Kind::Done, 2, 10},
+        ReadCase{"EmptyPhonebook", "sim-basic.json", PhoneBookKind::ME,
+                 [](simulator::SimOptions&) {}, Kind::Done, 0, 5},
+        ReadCase{"TwoHundredInRandomPieces", "sim-phonebook-200.json", PhoneBookKind::SM,
+                 [](simulator::SimOptions& o) {
+                     o.randomChunks = true;
+                     o.urc = "RING";
+                 },
+                 Kind::Done, 200, 250},
+        ReadCase{
+            "NotFoundMeansEmpty", "sim-basic.json", PhoneBookKind::SM,
+            [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CPBR=+CME ERROR: 22"); },
+            Kind::Done, 0, 10},
+        ReadCase{"CutOffMidRead", "sim-phonebook-200.json", PhoneBookKind::SM,
+                 [](simulator::SimOptions& o) { o.hangupAfter = 3000; }, Kind::Failed, -1, 250},
+        ReadCase{"SilentRead", "sim-basic.json", PhoneBookKind::SM,
+                 [](simulator::SimOptions& o) { o.silent.insert("CPBR"); }, Kind::Failed, -1, 10},
+        ReadCase{"ReadRefused", "sim-basic.json", PhoneBookKind::SM,
+                 [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CPBR=ERROR"); },
+                 Kind::HandsetError, -1, 10},
+        ReadCase{"SizeNotTold", "sim-basic.json", PhoneBookKind::SM,
+                 [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CPBS=OK"); },
+                 Kind::HandsetError, -1, 0}),
     test::ByLabel());
 
 TEST(ReadTest, EntriesAsTheHandsetSentThem) {
@@ -199,7 +200,7 @@ TEST_P(WriteTest, EveryAnswerChecked) {
     EXPECT_FALSE(line.channel.isOpen());
 
     // Slot k holds entry k - 1 unless the handset refused it; no other slot holds anything.
-    const SimPhonebook book = line.sim.state().phonebooks.value("SM");
+    const simulator::ContactList book = line.sim.state().phonebooks.value("SM");
     for (int slot = 1; slot <= 10; ++slot) {
         const qsizetype index = slot - 1;
         const bool held = index < c.store.count() && !c.refused.contains(index);
@@ -244,7 +245,7 @@ class DialectTest : public testing::TestWithParam<DialectCase> {};
 
 TEST_P(DialectTest, CommandFormAndWhatTheHandsetKeeps) {
     const DialectCase& c = GetParam();
-    SimOptions options;
+    simulator::SimOptions options;
     options.dialect = c.handset;
     test::SimLine line(stateFrom(c.stateFile), options);
     const PhoneBookStore store = storeOf(c.entries);
@@ -256,7 +257,7 @@ TEST_P(DialectTest, CommandFormAndWhatTheHandsetKeeps) {
     const QList<QByteArray> commands = line.commands();
     ASSERT_EQ(commands.size(), 2 + c.slotCount);
     const QByteArray marker = c.write == HandsetDialect::Older ? ",1" : "";
-    const SimPhonebook book = line.sim.state().phonebooks.value("SM");
+    const simulator::ContactList book = line.sim.state().phonebooks.value("SM");
     for (int k = 1; k <= c.slotCount; ++k) {
         QByteArray expected = "at+cpbw=" + QByteArray::number(k) + marker;
         if (k <= c.entries) {
@@ -336,8 +337,8 @@ TEST(WriteTest, InjectedEntryNeverReachesTheHandset) {
 }
 
 TEST(WriteTest, PhoneFailureStopsTheWrite) {
-    SimOptions options;
-    addReplyOverride(options, "CPBW=+CMS ERROR: 300");
+    simulator::SimOptions options;
+    simulator::addReplyOverride(options, "CPBW=+CMS ERROR: 300");
     test::SimLine line(stateFrom("sim-basic.json"), options);
     const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, storeOf(3));
     EXPECT_EQ(r.outcome.kind, Kind::PhoneRefused);

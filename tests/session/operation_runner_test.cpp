@@ -69,13 +69,14 @@ class RunnerTest : public testing::Test {
             const QDeadlineTimer deadline(10s);
             while (holdWorker && !deadline.hasExpired())
                 std::this_thread::yield();
-            SimOptions options;
+            simulator::SimOptions options;
             options.baud = kBaud;
             options.chunkSize = 64;
-            auto sim = std::make_unique<HandsetSim>(
-                loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json")), options);
-            auto made = std::make_unique<HandsetConnection>(std::move(sim),
-                                                            SimTransport::Timing::Real, timeout);
+            auto sim = std::make_unique<simulator::HandsetSim>(
+                simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json")),
+                options);
+            auto made = std::make_unique<HandsetConnection>(
+                std::move(sim), simulator::SimTransport::Timing::Real, timeout);
             connection = made.get();
             lastPortName = portName;
             return made;
@@ -207,7 +208,7 @@ TEST_F(RunnerTest, NewPortNameMeansNewConnectionAndForgetsTheIdentity) {
     ASSERT_TRUE(runner.run(identify, [&](const Outcome&) { done = true; }));
     ASSERT_TRUE(waitUntil([&] { return done; }));
     ASSERT_TRUE(waitUntil([&] { return identity.size() == 1; }));
-    const SimIdentity sim = connection->sim()->state().identity;
+    const simulator::Identity sim = connection->sim()->state().identity;
     EXPECT_EQ(identity.at(0).at(0).toString(),
               QString::fromLatin1(sim.manufacturer + ' ' + sim.model));
 

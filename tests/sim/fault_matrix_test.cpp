@@ -21,7 +21,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Kind = Outcome::Kind;
-using Timing = SimTransport::Timing;
+using Timing = simulator::SimTransport::Timing;
 
 constexpr std::chrono::milliseconds kLineTimeout = 300ms;
 constexpr std::chrono::milliseconds kThink = 100ms;  // a slow handset, still within the time-out
@@ -29,9 +29,11 @@ constexpr quint32 kStoredUnsent = 31;
 const QString kNumber = QStringLiteral("+12025550199");
 
 // 30 received messages and one stored unsent (room for 9 more), and the small phonebooks.
-SimState matrixState() {
-    SimState state = loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json"));
-    const SimState basic = loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
+simulator::HandsetState matrixState() {
+    simulator::HandsetState state =
+        simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json"));
+    const simulator::HandsetState basic =
+        simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
     state.identity = basic.identity;
     state.phonebooks = basic.phonebooks;
     state.messageSlots = 40;
@@ -104,7 +106,8 @@ struct Operation {
     bool submits;        // answered with the "> " prompt
     Outcome (*run)(AtChannel&, Caller&);
     // What a successful run left on the handset and with the caller.
-    void (*checkEffect)(const SimState& before, const SimState& after, const Caller&);
+    void (*checkEffect)(const simulator::HandsetState& before, const simulator::HandsetState& after,
+                        const Caller&);
 };
 
 const Operation kOperations[] = {
@@ -113,15 +116,15 @@ const Operation kOperations[] = {
          return SendOrStoreSMS(ch, {kNumber, QStringLiteral("Fault matrix")}, SubmitAction::Send)
              .outcome;
      },
-     [](const SimState& before, const SimState& after, const Caller&) {
-         EXPECT_EQ(after.sent.size(), before.sent.size() + 1);
-     }},
+     [](const simulator::HandsetState& before, const simulator::HandsetState& after,
+        const Caller&) { EXPECT_EQ(after.sent.size(), before.sent.size() + 1); }},
     {"Store", "CMGW", true,
      [](AtChannel& ch, Caller&) {
          return SendOrStoreSMS(ch, {kNumber, QStringLiteral("Fault matrix")}, SubmitAction::Store)
              .outcome;
      },
-     [](const SimState& before, const SimState& after, const Caller&) {
+     [](const simulator::HandsetState& before, const simulator::HandsetState& after,
+        const Caller&) {
          EXPECT_EQ(after.messages.size(), before.messages.size() + 1);
          EXPECT_TRUE(after.sent.isEmpty());
      }},
@@ -133,7 +136,8 @@ const Operation kOperations[] = {
              caller.table = *listing.messages;
          return listing.outcome;
      },
-     [](const SimState& before, const SimState&, const Caller& caller) {
+     [](const simulator::HandsetState& before, const simulator::HandsetState&,
+        const Caller& caller) {
          QList<int> listed;
          for (const DecodedMessage& m : caller.table)
              listed.append(static_cast<int>(m.Index));
@@ -143,7 +147,7 @@ const Operation kOperations[] = {
      }},
     {"SendStored", "CMSS", false,
      [](AtChannel& ch, Caller&) { return SendStoredMessage(ch, kStoredUnsent, kNumber).outcome; },
-     [](const SimState&, const SimState& after, const Caller&) {
+     [](const simulator::HandsetState&, const simulator::HandsetState& after, const Caller&) {
          ASSERT_EQ(after.sent.size(), 1);
          EXPECT_EQ(after.sent.first().destination, kNumber.toLatin1());
      }},
@@ -153,7 +157,8 @@ const Operation kOperations[] = {
          EXPECT_EQ(result.deleted.size() + result.failed.size(), 2);
          return result.outcome;
      },
-     [](const SimState& before, const SimState& after, const Caller&) {
+     [](const simulator::HandsetState& before, const simulator::HandsetState& after,
+        const Caller&) {
          EXPECT_EQ(after.messages.size(), before.messages.size() - 2);
          EXPECT_FALSE(after.messages.contains(4) || after.messages.contains(5));
      }},
@@ -165,8 +170,9 @@ const Operation kOperations[] = {
              caller.phonebook = *read.store;
          return read.outcome;
      },
-     [](const SimState& before, const SimState&, const Caller& caller) {
-         const SimPhonebook& book = before.phonebooks.value("SM");
+     [](const simulator::HandsetState& before, const simulator::HandsetState&,
+        const Caller& caller) {
+         const simulator::ContactList& book = before.phonebooks.value("SM");
          ASSERT_EQ(caller.phonebook.count(), book.entries.size());
          EXPECT_EQ(caller.phonebook.at(1).Name(), book.entries.last().name);
      }},
@@ -174,8 +180,8 @@ const Operation kOperations[] = {
      [](AtChannel& ch, Caller&) {
          return WritePhoneBook(ch, PhoneBookKind::SM, bookToWrite()).outcome;
      },
-     [](const SimState&, const SimState& after, const Caller&) {
-         const SimPhonebook& book = after.phonebooks.value("SM");
+     [](const simulator::HandsetState&, const simulator::HandsetState& after, const Caller&) {
+         const simulator::ContactList& book = after.phonebooks.value("SM");
          ASSERT_EQ(book.entries.keys(), QList<int>({1, 2, 3}));
          EXPECT_EQ(book.entries.value(3).name, QByteArray("\xC8\xE2\xE0\xED"));
      }},
@@ -187,7 +193,8 @@ const Operation kOperations[] = {
          caller.reference = result.nextReference;
          return result.outcome;
      },
-     [](const SimState& before, const SimState& after, const Caller& caller) {
+     [](const simulator::HandsetState& before, const simulator::HandsetState& after,
+        const Caller& caller) {
          EXPECT_EQ(after.sent.size(), before.sent.size() + 3);
          EXPECT_EQ(caller.reference.value(), 8);
      }},
@@ -197,7 +204,7 @@ const Operation kOperations[] = {
          caller.identity = ch.PhoneIdentity();
          return outcome;
      },
-     [](const SimState&, const SimState&, const Caller& caller) {
+     [](const simulator::HandsetState&, const simulator::HandsetState&, const Caller& caller) {
          EXPECT_EQ(caller.identity, QStringLiteral("TESTCO T-100"));
      }},
 };
@@ -205,8 +212,8 @@ const Operation kOperations[] = {
 // What one run showed, for the checks of its fault.
 struct Observed {
     const Operation& op;
-    SimState before;
-    SimState after;
+    simulator::HandsetState before;
+    simulator::HandsetState after;
     QList<QByteArray> log;
     QByteArray written;
     Caller caller;
@@ -261,7 +268,7 @@ void promptTimedOut(const Observed& r) {
 struct Fault {
     const char* label;
     // `cleanBytes`: what the handset sends for the operation when nothing goes wrong.
-    void (*configure)(SimOptions&, const QByteArray& command, qint64 cleanBytes);
+    void (*configure)(simulator::SimOptions&, const QByteArray& command, qint64 cleanBytes);
     Timing timing;
     Kind expected;
     void (*check)(const Observed&);
@@ -269,46 +276,55 @@ struct Fault {
     bool submissionsOnly = false;
 };
 
-void replyWith(SimOptions& o, const QByteArray& command, const char* text) {
+void replyWith(simulator::SimOptions& o, const QByteArray& command, const char* text) {
     o.replies.insert(command, text);
 }
 
 const Fault kFaults[] = {
-    {"OneByteChunks", [](SimOptions& o, const QByteArray&, qint64) { o.chunkSize = 1; },
+    {"OneByteChunks", [](simulator::SimOptions& o, const QByteArray&, qint64) { o.chunkSize = 1; },
      Timing::Fast, Kind::Done, effectShows},
     {"RandomChunks",
-     [](SimOptions& o, const QByteArray&, qint64) {
+     [](simulator::SimOptions& o, const QByteArray&, qint64) {
          o.randomChunks = true;
          o.seed = 11;
      },
      Timing::Fast, Kind::Done, effectShows},
-    {"SlowReplies", [](SimOptions& o, const QByteArray&, qint64) { o.think = kThink; },
+    {"SlowReplies", [](simulator::SimOptions& o, const QByteArray&, qint64) { o.think = kThink; },
      Timing::Real, Kind::Done, effectShows},
-    {"UrcInEveryReply", [](SimOptions& o, const QByteArray&, qint64) { o.urc = "+CMTI: \"SM\",3"; },
+    {"UrcInEveryReply",
+     [](simulator::SimOptions& o, const QByteArray&, qint64) { o.urc = "+CMTI: \"SM\",3"; },
      Timing::Fast, Kind::Done, effectShows},
     {"CmsError300",
-     [](SimOptions& o, const QByteArray& c, qint64) { replyWith(o, c, "+CMS ERROR: 300"); },
+     [](simulator::SimOptions& o, const QByteArray& c, qint64) {
+         replyWith(o, c, "+CMS ERROR: 300");
+     },
      Timing::Fast, Kind::PhoneRefused, nothingChanged},
     {"CmsError500",
-     [](SimOptions& o, const QByteArray& c, qint64) { replyWith(o, c, "+CMS ERROR: 500"); },
+     [](simulator::SimOptions& o, const QByteArray& c, qint64) {
+         replyWith(o, c, "+CMS ERROR: 500");
+     },
      Timing::Fast, Kind::HandsetError, nothingChanged},
-    {"PlainError", [](SimOptions& o, const QByteArray& c, qint64) { replyWith(o, c, "ERROR"); },
+    {"PlainError",
+     [](simulator::SimOptions& o, const QByteArray& c, qint64) { replyWith(o, c, "ERROR"); },
      Timing::Fast, Kind::HandsetError, nothingChanged},
     {"CmeError24",
-     [](SimOptions& o, const QByteArray& c, qint64) { replyWith(o, c, "+CME ERROR: 24"); },
+     [](simulator::SimOptions& o, const QByteArray& c, qint64) {
+         replyWith(o, c, "+CME ERROR: 24");
+     },
      Timing::Fast, Kind::HandsetError, nothingChanged},
     {"RefusedWithoutPrompt",
-     [](SimOptions& o, const QByteArray& c, qint64) {
+     [](simulator::SimOptions& o, const QByteArray& c, qint64) {
          o.noPrompt.insert(c);
          replyWith(o, c, "+CMS ERROR: 322");
      },
      Timing::Fast, Kind::HandsetError, promptCancelled, 0, true},
-    {"PromptNeverComes", [](SimOptions& o, const QByteArray& c, qint64) { o.noPrompt.insert(c); },
+    {"PromptNeverComes",
+     [](simulator::SimOptions& o, const QByteArray& c, qint64) { o.noPrompt.insert(c); },
      Timing::Fast, Kind::Failed, promptTimedOut, 1, true},
-    {"Silent", [](SimOptions& o, const QByteArray& c, qint64) { o.silent.insert(c); }, Timing::Fast,
-     Kind::Failed, timedOut, 1},
+    {"Silent", [](simulator::SimOptions& o, const QByteArray& c, qint64) { o.silent.insert(c); },
+     Timing::Fast, Kind::Failed, timedOut, 1},
     {"RingWhileThinking",
-     [](SimOptions& o, const QByteArray&, qint64) {
+     [](simulator::SimOptions& o, const QByteArray&, qint64) {
          o.think = kThink;
          o.chatter = "RING";
          o.chatterEvery = 20ms;
@@ -316,13 +332,15 @@ const Fault kFaults[] = {
      Timing::Real, Kind::Done, effectShows},
     // a refusal after every answer: it must not answer the next command
     {"SurplusRefusal",
-     [](SimOptions& o, const QByteArray& c, qint64) { o.surplus.insert(c, "+CMS ERROR: 321"); },
+     [](simulator::SimOptions& o, const QByteArray& c, qint64) {
+         o.surplus.insert(c, "+CMS ERROR: 321");
+     },
      Timing::Fast, Kind::Done, effectShows},
     {"ForeignEcho",
-     [](SimOptions& o, const QByteArray& c, qint64) { o.echoAs.insert(c, "AT+XYZ"); }, Timing::Fast,
-     Kind::Failed, answeredAnotherCommand, 1},
+     [](simulator::SimOptions& o, const QByteArray& c, qint64) { o.echoAs.insert(c, "AT+XYZ"); },
+     Timing::Fast, Kind::Failed, answeredAnotherCommand, 1},
     {"HangUpMidTransfer",
-     [](SimOptions& o, const QByteArray&, qint64 clean) { o.hangupAfter = clean / 2; },
+     [](simulator::SimOptions& o, const QByteArray&, qint64 clean) { o.hangupAfter = clean / 2; },
      Timing::Fast, Kind::Failed, callerUntouched},
 };
 
@@ -350,8 +368,8 @@ std::vector<Row> matrix() {
 
 // The bytes the handset sends for `op` when nothing goes wrong.
 qint64 cleanBytes(const Operation& op) {
-    HandsetSim sim(matrixState());
-    SimTransport line(sim);
+    simulator::HandsetSim sim(matrixState());
+    simulator::SimTransport line(sim);
     Tap tap(line);
     AtChannel channel(tap, kLineTimeout);
     Caller caller = initialCaller();
@@ -364,10 +382,10 @@ class FaultMatrixTest : public testing::TestWithParam<Row> {};
 TEST_P(FaultMatrixTest, OutcomeInTimeNothingLostPortClosed) {
     const Fault& fault = *GetParam().fault;
     const Operation& op = *GetParam().op;
-    SimOptions options;
+    simulator::SimOptions options;
     fault.configure(options, op.command, cleanBytes(op));
-    HandsetSim sim(matrixState(), options);
-    SimTransport line(sim, fault.timing);
+    simulator::HandsetSim sim(matrixState(), options);
+    simulator::SimTransport line(sim, fault.timing);
     Tap tap(line);
     AtChannel channel(tap, kLineTimeout);
 

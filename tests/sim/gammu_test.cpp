@@ -82,7 +82,8 @@ TEST_F(GammuTest, IdentifiesListsMessagesAndReadsThePhonebook) {
     ASSERT_TRUE(m_sim.waitForFinished(5000));
     EXPECT_EQ(m_sim.exitCode(), 0);
     // Gammu read the unread message, so the handset now holds it as read.
-    const SimState final = loadSimState(m_dir.filePath(QStringLiteral("final.json")));
+    const simulator::HandsetState final =
+        simulator::loadSimState(m_dir.filePath(QStringLiteral("final.json")));
     EXPECT_EQ(final.messages.value(1).status, 1);
 }
 

@@ -10,11 +10,11 @@ namespace {
 
 // A handset loaded from the basic sample: two stored messages (index 1 unread, index 3 stored
 // unsent), SIM phonebook of 10 slots with entries 1 and 4.
-SimState basicState() {
-    return loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
+simulator::HandsetState basicState() {
+    return simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
 }
 
-QByteArray talk(HandsetSim& sim, QByteArrayView input) {
+QByteArray talk(simulator::HandsetSim& sim, QByteArrayView input) {
     sim.receive(input);
     QByteArray out;
     while (auto piece = sim.takeOutput())
@@ -23,8 +23,8 @@ QByteArray talk(HandsetSim& sim, QByteArrayView input) {
 }
 
 // Echo off, so that each row shows the answer alone.
-std::unique_ptr<HandsetSim> quietSim(SimOptions options = {}) {
-    auto sim = std::make_unique<HandsetSim>(basicState(), std::move(options));
+std::unique_ptr<simulator::HandsetSim> quietSim(simulator::SimOptions options = {}) {
+    auto sim = std::make_unique<simulator::HandsetSim>(basicState(), std::move(options));
     talk(*sim, "ATE0\r");
     return sim;
 }
@@ -45,7 +45,7 @@ class CommandTest : public testing::TestWithParam<CommandCase> {};
 
 TEST_P(CommandTest, AnswersAsAHandset) {
     auto quiet = quietSim();
-    HandsetSim& sim = *quiet;
+    simulator::HandsetSim& sim = *quiet;
     EXPECT_EQ(talk(sim, GetParam().command + '\r'), GetParam().reply);
 }
 
@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
     test::ByLabel());
 
 TEST(EchoTest, EchoesUntilTurnedOffAndAgainAfterReset) {
-    HandsetSim sim(basicState());
+    simulator::HandsetSim sim(basicState());
     EXPECT_EQ(talk(sim, "AT\r"), QByteArray("AT\r\r\nOK\r\n"));
     EXPECT_EQ(talk(sim, "ATE0\r"), QByteArray("ATE0\r\r\nOK\r\n"));
     EXPECT_EQ(talk(sim, "at+cgmi\r"), QByteArray("\r\nTESTCO\r\n\r\nOK\r\n"));
@@ -102,7 +102,7 @@ TEST(EchoTest, EchoesUntilTurnedOffAndAgainAfterReset) {
 
 TEST(ListingTest, ReadingAnUnreadMessageMarksItRead) {
     auto quiet = quietSim();
-    HandsetSim& sim = *quiet;
+    simulator::HandsetSim& sim = *quiet;
     talk(sim, "at+cmgl=4\r");
     EXPECT_EQ(sim.state().messages.value(1).status, 1);
     EXPECT_EQ(talk(sim, "at+cmgl=0\r"), QByteArray("\r\nOK\r\n"));
@@ -120,7 +120,7 @@ class SubmitTest : public testing::TestWithParam<SubmitCase> {};
 TEST_P(SubmitTest, PromptsThenJudgesThePdu) {
     const SubmitCase& c = GetParam();
     auto quiet = quietSim();
-    HandsetSim& sim = *quiet;
+    simulator::HandsetSim& sim = *quiet;
     EXPECT_EQ(talk(sim, c.command + '\r'), QByteArray("\r\n> "));
     EXPECT_EQ(talk(sim, c.pdu + '\x1A'), c.result);
     EXPECT_TRUE(sim.log().contains("PDU " + c.pdu));
@@ -150,18 +150,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SubmitTest, SentMessageIsRecordedWithItsReference) {
     auto quiet = quietSim();
-    HandsetSim& sim = *quiet;
+    simulator::HandsetSim& sim = *quiet;
     talk(sim, "at+cmgs=16\r00" + kSubmit + '\x1A');
     talk(sim, "at+cmgs=16\r00" + kSubmit + '\x1A');
-    const SimState s = sim.state();
+    const simulator::HandsetState s = sim.state();
     ASSERT_EQ(s.sent.size(), 2);
-    EXPECT_EQ(s.sent[0], (SimSentMessage{7, kSubmit, {}}));
+    EXPECT_EQ(s.sent[0], (simulator::SentMessage{7, kSubmit, {}}));
     EXPECT_EQ(s.sent[1].reference, 8);
 }
 
 TEST(SubmitTest, EscapeCancelsTheMessage) {
     auto quiet = quietSim();
-    HandsetSim& sim = *quiet;
+    simulator::HandsetSim& sim = *quiet;
     talk(sim, "at+cmgw=16\r");
     EXPECT_EQ(talk(sim, "00" + kSubmit + '\x1B'), QByteArray("\r\nOK\r\n"));
     EXPECT_EQ(sim.state().messages.size(), 2);
@@ -169,14 +169,14 @@ TEST(SubmitTest, EscapeCancelsTheMessage) {
 }
 
 TEST(SubmitTest, EchoRepeatsThePduButNotCtrlZ) {
-    HandsetSim sim(basicState());
+    simulator::HandsetSim sim(basicState());
     EXPECT_EQ(talk(sim, "at+cmgs=16\r"), QByteArray("at+cmgs=16\r\r\n> "));
     EXPECT_EQ(talk(sim, "00" + kSubmit + '\x1A'), "00" + kSubmit + "\r\n+CMGS: 7\r\n\r\nOK\r\n");
 }
 
 TEST(SubmitTest, StoredMessageIsListedAsUnsent) {
     auto quiet = quietSim();
-    HandsetSim& sim = *quiet;
+    simulator::HandsetSim& sim = *quiet;
     talk(sim, "at+cmgw=16\r00" + kSubmit + '\x1A');
     EXPECT_EQ(talk(sim, "at+cmgl=2\r"), "\r\n+CMGL: 2,2,,16\r\n00" + kSubmit +
                                             "\r\n+CMGL: 3,2,,20\r\n00" + kStored +
@@ -184,17 +184,18 @@ TEST(SubmitTest, StoredMessageIsListedAsUnsent) {
 }
 
 TEST(SubmitTest, FullStoreRefusesToStore) {
-    HandsetSim sim(loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json")));
+    simulator::HandsetSim sim(
+        simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json")));
     talk(sim, "ATE0\r");
     EXPECT_EQ(talk(sim, "at+cmgw=16\r00" + kSubmit + '\x1A'),
               QByteArray("\r\n> \r\n+CMS ERROR: 322\r\n"));
 }
 
 TEST(SubmitTest, LegacyModeListsAndTakesBareTpdus) {
-    SimOptions legacy;
+    simulator::SimOptions legacy;
     legacy.dialect = HandsetDialect::Older;
     auto quiet = quietSim(legacy);
-    HandsetSim& sim = *quiet;
+    simulator::HandsetSim& sim = *quiet;
     EXPECT_EQ(talk(sim, "at+cmgs=16\r" + kSubmit + '\x1A'), "\r\n> \r\n+CMGS: 7\r\n\r\nOK\r\n");
     EXPECT_EQ(talk(sim, "at+cmgr=1\r"), "\r\n+CMGR: 0,,24\r\n" + kDeliver + "\r\n\r\nOK\r\n");
 }
@@ -212,10 +213,10 @@ class PhonebookWriteTest : public testing::TestWithParam<PhonebookCase> {};
 
 TEST_P(PhonebookWriteTest, WritesThenReadsBack) {
     const PhonebookCase& c = GetParam();
-    SimOptions options;
+    simulator::SimOptions options;
     options.dialect = c.dialect;
     auto quiet = quietSim(options);
-    HandsetSim& sim = *quiet;
+    simulator::HandsetSim& sim = *quiet;
     EXPECT_EQ(talk(sim, c.write + '\r'), c.writeReply);
     EXPECT_EQ(talk(sim, c.read + '\r'), c.readReply);
 }

@@ -29,16 +29,16 @@ const testing::Environment* const kQtApplication =
 
 const QString kNumber = QStringLiteral("+12025550199");
 
-SimState load(const char* name) {
-    return loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(name));
+simulator::HandsetState load(const char* name) {
+    return simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(name));
 }
 
 class PtyOperationsTest : public testing::Test {
   protected:
-    void serve(SimState state, SimOptions options = {},
+    void serve(simulator::HandsetState state, simulator::SimOptions options = {},
                std::chrono::milliseconds lineTimeout = 3s) {
-        m_sim = std::make_unique<HandsetSim>(std::move(state), std::move(options));
-        m_server = std::make_unique<PtyServer>(*m_sim);
+        m_sim = std::make_unique<simulator::HandsetSim>(std::move(state), std::move(options));
+        m_server = std::make_unique<simulator::PtyServer>(*m_sim);
         m_thread = std::thread([this] { m_server->run(); });
         m_port = std::make_unique<TComPort>(m_server->devicePath());
         m_channel = std::make_unique<AtChannel>(*m_port, lineTimeout);
@@ -52,8 +52,8 @@ class PtyOperationsTest : public testing::Test {
         }
     }
 
-    std::unique_ptr<HandsetSim> m_sim;
-    std::unique_ptr<PtyServer> m_server;
+    std::unique_ptr<simulator::HandsetSim> m_sim;
+    std::unique_ptr<simulator::PtyServer> m_server;
     std::thread m_thread;
     std::unique_ptr<TComPort> m_port;
     std::unique_ptr<AtChannel> m_channel;
@@ -73,7 +73,7 @@ TEST_F(PtyOperationsTest, SendsATextMessage) {
 }
 
 TEST_F(PtyOperationsTest, ListsThirtyMessagesArrivingOneByteAtATime) {
-    SimOptions options;
+    simulator::SimOptions options;
     options.chunkSize = 1;
     serve(load("sim-30-messages.json"), options);
     ProgressStep lastProgress;
@@ -91,7 +91,7 @@ TEST_F(PtyOperationsTest, ListsThirtyMessagesArrivingOneByteAtATime) {
 }
 
 TEST_F(PtyOperationsTest, PhonebookReadAndWrittenBackUnchanged) {
-    const SimState state = load("sim-phonebook-200.json");
+    const simulator::HandsetState state = load("sim-phonebook-200.json");
     serve(state);
     const PhoneBookReadResult read = ReadPhoneBook(*m_channel, PhoneBookKind::SM);
     ASSERT_TRUE(read.outcome.isDone()) << read.outcome.text.toStdString();
@@ -117,7 +117,7 @@ TEST_F(PtyOperationsTest, SendsAThreePartPicture) {
     EXPECT_TRUE(result.outcome.isDone()) << result.outcome.text.toStdString();
     EXPECT_EQ(result.partsSent, 3);
     EXPECT_EQ(result.nextReference.value(), 43);
-    const QList<SimSentMessage> sent = m_sim->state().sent;
+    const QList<simulator::SentMessage> sent = m_sim->state().sent;
     ASSERT_EQ(sent.size(), 3);
     for (int part = 1; part <= 3; ++part) {
         // user-data header: ports 158A, then concatenation reference 42 (2A), 3 parts, part n
@@ -129,7 +129,7 @@ TEST_F(PtyOperationsTest, SendsAThreePartPicture) {
 }
 
 TEST_F(PtyOperationsTest, HandsetHangingUpMidListingFailsAtOnce) {
-    SimOptions options;
+    simulator::SimOptions options;
     options.hangupAfter = 1500;  // the listing is about 3700 bytes
     serve(load("sim-30-messages.json"), options, 5s);
     const Clock::time_point start = Clock::now();
@@ -141,7 +141,7 @@ TEST_F(PtyOperationsTest, HandsetHangingUpMidListingFailsAtOnce) {
 }
 
 TEST_F(PtyOperationsTest, SilentHandsetTimesOutOnce) {
-    SimOptions options;
+    simulator::SimOptions options;
     options.silent.insert("CPBS");
     serve(load("sim-basic.json"), options, 400ms);
     const Clock::time_point start = Clock::now();

@@ -24,8 +24,8 @@ bool waitUntil(Condition condition) {
     return true;
 }
 
-SimState basicState() {
-    return loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
+simulator::HandsetState basicState() {
+    return simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
 }
 
 // A plain client: opens the slave as any program would, with no line settings of its own.
@@ -64,9 +64,9 @@ class Client {
 
 class PtyServerTest : public testing::Test {
   protected:
-    void start(SimOptions options = {}) {
-        m_sim = std::make_unique<HandsetSim>(basicState(), std::move(options));
-        m_server = std::make_unique<PtyServer>(*m_sim);
+    void start(simulator::SimOptions options = {}) {
+        m_sim = std::make_unique<simulator::HandsetSim>(basicState(), std::move(options));
+        m_server = std::make_unique<simulator::PtyServer>(*m_sim);
         m_thread = std::thread([this] { m_server->run(); });
     }
     void TearDown() override {
@@ -76,8 +76,8 @@ class PtyServerTest : public testing::Test {
         m_thread.join();
     }
 
-    std::unique_ptr<HandsetSim> m_sim;
-    std::unique_ptr<PtyServer> m_server;
+    std::unique_ptr<simulator::HandsetSim> m_sim;
+    std::unique_ptr<simulator::PtyServer> m_server;
     std::thread m_thread;
 };
 
@@ -110,7 +110,7 @@ TEST_F(PtyServerTest, ClientLeavingAtThePromptAbandonsTheMessage) {
 }
 
 TEST_F(PtyServerTest, HangupRemovesTheDevice) {
-    SimOptions options;
+    simulator::SimOptions options;
     options.hangupAfter = 5;
     start(options);
     {

@@ -11,30 +11,32 @@ namespace pelmar {
 namespace {
 
 TEST(SimStateTest, DemoStateSurvivesJson) {
-    const SimState demo = demoSimState();
-    EXPECT_EQ(simStateFromJson(simStateToJson(demo)), demo);
+    const simulator::HandsetState demo = simulator::demoSimState();
+    EXPECT_EQ(simulator::simStateFromJson(simulator::simStateToJson(demo)), demo);
 }
 
 TEST(SimStateTest, NonAsciiNamesAreWrittenAsHexAndComeBackByteForByte) {
-    SimState s = emptySimState();
+    simulator::HandsetState s = simulator::emptySimState();
     s.phonebooks["SM"].entries.insert(7, {"+1", 145, QByteArray("\xC8\x00\xFF\"", 4)});
-    const QByteArray json = simStateToJson(s);
+    const QByteArray json = simulator::simStateToJson(s);
     EXPECT_TRUE(json.contains("\"nameHex\": \"C800FF22\"")) << json.constData();
-    EXPECT_EQ(simStateFromJson(json), s);
+    EXPECT_EQ(simulator::simStateFromJson(json), s);
 }
 
 TEST(SimStateTest, SavedFileLoadsBack) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("state.json"));
-    SimState s = loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
+    simulator::HandsetState s =
+        simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
     s.sent.append({9, "11000A", "+1555"});
-    saveSimState(s, path);
-    EXPECT_EQ(loadSimState(path), s);
+    simulator::saveSimState(s, path);
+    EXPECT_EQ(simulator::loadSimState(path), s);
 }
 
 TEST(SimStateTest, MissingPartsKeepTheEmptyHandset) {
-    const SimState s = simStateFromJson(R"({"phonebooks": {"ME": {"slots": 3}}})");
-    EXPECT_EQ(s.identity, emptySimState().identity);
+    const simulator::HandsetState s =
+        simulator::simStateFromJson(R"({"phonebooks": {"ME": {"slots": 3}}})");
+    EXPECT_EQ(s.identity, simulator::emptySimState().identity);
     EXPECT_EQ(s.phonebooks.value("ME").capacity, 3);
     EXPECT_EQ(s.phonebooks.value("SM").capacity, 250);
     EXPECT_TRUE(s.messages.isEmpty());
@@ -50,7 +52,7 @@ class BrokenStateTest : public testing::TestWithParam<BrokenCase> {};
 
 TEST_P(BrokenStateTest, IsRefusedSayingWhy) {
     try {
-        simStateFromJson(GetParam().json);
+        simulator::simStateFromJson(GetParam().json);
         FAIL() << "accepted";
     } catch (const Error& e) {
         EXPECT_TRUE(e.message().contains(QLatin1StringView(GetParam().complaint))) << e.what();
@@ -82,7 +84,7 @@ TEST(BrokenStateTest, BrokenSampleFilesNameTheFile) {
     for (const char* name : {"broken-sim-bad-hex.json", "broken-sim-truncated.json"}) {
         const QString path = QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(name);
         try {
-            loadSimState(path);
+            simulator::loadSimState(path);
             ADD_FAILURE() << name << " accepted";
         } catch (const Error& e) {
             EXPECT_TRUE(e.message().contains(path)) << e.what();

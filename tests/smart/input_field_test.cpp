@@ -51,7 +51,7 @@ class InputFieldTest : public testing::TestWithParam<FieldCase> {};
 
 TEST_P(InputFieldTest, RefusalNamesTheFieldBeforeThePort) {
     const FieldCase& c = GetParam();
-    test::SimLine line(loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json")));
+    test::SimLine line(simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json")));
     const Outcome r = c.send(line.channel);
     EXPECT_EQ(r.kind, Outcome::Kind::InputRefused) << r.text.toStdString();
     EXPECT_EQ(r.field, c.field) << r.text.toStdString();

@@ -10,15 +10,15 @@ namespace {
 
 using Kind = Outcome::Kind;
 
-SimState basicState() {
-    return loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
+simulator::HandsetState basicState() {
+    return simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-basic.json"));
 }
 
 const QString kNumber = QStringLiteral("+12345678901");
 
 struct PictureCase {
     const char* label;
-    void (*configure)(SimOptions&);
+    void (*configure)(simulator::SimOptions&);
     int startReference;
     Kind kind;
     int partsSent;
@@ -34,7 +34,7 @@ class PictureTest : public testing::TestWithParam<PictureCase> {};
 
 TEST_P(PictureTest, ReferenceAdvancesOnlyWhenEveryPartWasAccepted) {
     const PictureCase& c = GetParam();
-    SimOptions options;
+    simulator::SimOptions options;
     c.configure(options);
     test::SimLine line(basicState(), options);
     const SmartSendResult r = SendPictureMessage(
@@ -52,46 +52,51 @@ TEST_P(PictureTest, ReferenceAdvancesOnlyWhenEveryPartWasAccepted) {
 
 INSTANTIATE_TEST_SUITE_P(
     Handsets, PictureTest,
-    testing::Values(
-        PictureCase{"AllThreeParts", [](SimOptions&) {}, 7, Kind::Done, 3, 8, kAllParts},
-        PictureCase{"ReferenceWrapsAfter254", [](SimOptions&) {}, 254, Kind::Done, 3, 1, kAllParts},
-        PictureCase{"OneByteAtATime", [](SimOptions& o) { o.chunkSize = 1; }, 7, Kind::Done, 3, 8,
-                    kAllParts},
-        PictureCase{"FirstPartRefusedStopsTheSend",
-                    [](SimOptions& o) { addReplyOverride(o, "CMGS=+CMS ERROR: 500"); },
-                    7,
-                    Kind::HandsetError,
-                    0,
-                    7,
-                    {kAllParts.first()}},
-        PictureCase{"PhoneFailure",
-                    [](SimOptions& o) { addReplyOverride(o, "CMGS=+CMS ERROR: 300"); },
-                    7,
-                    Kind::PhoneRefused,
-                    0,
-                    7,
-                    {kAllParts.first()}},
-        PictureCase{"CutOffInTheSecondPart",
-                    [](SimOptions& o) { o.hangupAfter = 500; },
-                    7,
-                    Kind::Failed,
-                    1,
-                    7,
-                    {kAllParts[0], kAllParts[1]}},
-        PictureCase{"SilentAfterThePdu",
-                    [](SimOptions& o) { o.silent.insert("CMGS"); },
-                    7,
-                    Kind::Failed,
-                    0,
-                    7,
-                    {kAllParts.first()}}),
+    testing::Values(PictureCase{"AllThreeParts", [](simulator::SimOptions&) {}, 7, Kind::Done, 3, 8,
+                                kAllParts},
+                    PictureCase{"ReferenceWrapsAfter254", [](simulator::SimOptions&) {}, 254,
+                                Kind::Done, 3, 1, kAllParts},
+                    PictureCase{"OneByteAtATime", [](simulator::SimOptions& o) { o.chunkSize = 1; },
+                                7, Kind::Done, 3, 8, kAllParts},
+                    PictureCase{"FirstPartRefusedStopsTheSend",
+                                [](simulator::SimOptions& o) {
+                                    simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 500");
+                                },
+                                7,
+                                Kind::HandsetError,
+                                0,
+                                7,
+                                {kAllParts.first()}},
+                    PictureCase{"PhoneFailure",
+                                [](simulator::SimOptions& o) {
+                                    simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 300");
+                                },
+                                7,
+                                Kind::PhoneRefused,
+                                0,
+                                7,
+                                {kAllParts.first()}},
+                    PictureCase{"CutOffInTheSecondPart",
+                                [](simulator::SimOptions& o) { o.hangupAfter = 500; },
+                                7,
+                                Kind::Failed,
+                                1,
+                                7,
+                                {kAllParts[0], kAllParts[1]}},
+                    PictureCase{"SilentAfterThePdu",
+                                [](simulator::SimOptions& o) { o.silent.insert("CMGS"); },
+                                7,
+                                Kind::Failed,
+                                0,
+                                7,
+                                {kAllParts.first()}}),
     test::ByLabel());
 
 TEST(PictureTest, PartsCarryOneReferenceInOrder) {
     test::SimLine line(basicState());
     SendPictureMessage(line.channel, kNumber, QStringLiteral("Hi"), PictureCoding::Standard,
                        BuiltInPicture(), ConcatReference(42));
-    const QList<SimSentMessage> sent = line.sim.state().sent;
+    const QList<simulator::SentMessage> sent = line.sim.state().sent;
     ASSERT_EQ(sent.size(), 3);
     for (int n = 1; n <= 3; ++n) {
         // The concatenation element closes the user-data header: reference, total, number.
@@ -115,7 +120,7 @@ TEST_P(SingleTest, OnePduOrRefusedBeforeThePort) {
     test::SimLine line(basicState());
     const SmartSendResult r = c.send(line.channel, line.progress());
     EXPECT_EQ(r.outcome.kind, c.kind) << r.outcome.text.toStdString();
-    const QList<SimSentMessage> sent = line.sim.state().sent;
+    const QList<simulator::SentMessage> sent = line.sim.state().sent;
     if (c.kind == Kind::Done) {
         EXPECT_EQ(line.texts, QStringList{QLatin1StringView(c.progressOrRefusal)});
         ASSERT_EQ(sent.size(), 1);

@@ -10,8 +10,8 @@ namespace {
 
 using Kind = Outcome::Kind;
 
-SimState stateFrom(const char* file) {
-    return loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(file));
+simulator::HandsetState stateFrom(const char* file) {
+    return simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(file));
 }
 
 // The SMS-SUBMIT of "abc" to +1234567890, as the handset keeps it.
@@ -20,7 +20,7 @@ const QByteArray kAbcTpdu = "11000A9121436587090000A70361F118";
 struct SubmitCase {
     const char* label;
     SubmitAction action;
-    void (*configure)(SimOptions&);
+    void (*configure)(simulator::SimOptions&);
     Kind kind;
     std::optional<int> reference;
     const char* textPart;  // part of the outcome text
@@ -30,7 +30,7 @@ class SubmitTest : public testing::TestWithParam<SubmitCase> {};
 
 TEST_P(SubmitTest, OutcomeAndWhatTheHandsetHolds) {
     const SubmitCase& c = GetParam();
-    SimOptions options;
+    simulator::SimOptions options;
     c.configure(options);
     test::SimLine line(stateFrom("sim-basic.json"), options);
     const TextMessage message{QStringLiteral("+1234567890"), QStringLiteral("abc")};
@@ -44,7 +44,7 @@ TEST_P(SubmitTest, OutcomeAndWhatTheHandsetHolds) {
     const bool send = c.action == SubmitAction::Send;
     EXPECT_EQ(line.texts, QStringList{send ? QStringLiteral("Sending message...")
                                            : QStringLiteral("Storing message...")});
-    const SimState after = line.sim.state();
+    const simulator::HandsetState after = line.sim.state();
     const bool taken = c.kind == Kind::Done;
     EXPECT_EQ(send && taken, !after.sent.isEmpty() && after.sent.last().tpdu == kAbcTpdu);
     EXPECT_EQ(!send && taken, after.messages.value(2).tpdu == kAbcTpdu);
@@ -52,40 +52,47 @@ TEST_P(SubmitTest, OutcomeAndWhatTheHandsetHolds) {
 
 INSTANTIATE_TEST_SUITE_P(
     Handsets, SubmitTest,
-    testing::Values(SubmitCase{"SentWithItsReference", SubmitAction::Send, [](SimOptions&) {},
-                               Kind::Done, 7, "Done."},
-                    SubmitCase{"StoredInFirstFreeSlot", SubmitAction::Store, [](SimOptions&) {},
-                               Kind::Done, 2, "Done."},
-                    SubmitCase{"ByteByByte", SubmitAction::Send,
-                               [](SimOptions& o) { o.chunkSize = 1; }, Kind::Done, 7, "Done."},
-                    SubmitCase{"LegacyHandsetWithoutSmscField", SubmitAction::Send,
-                               [](SimOptions& o) { o.dialect = HandsetDialect::Older; },
-                               Kind::HandsetError, std::nullopt, "+CMS ERROR: 304"},
-                    SubmitCase{"PhoneFailureIsCanNotConnect", SubmitAction::Send,
-                               [](SimOptions& o) { addReplyOverride(o, "CMGS=+CMS ERROR: 300"); },
-                               Kind::PhoneRefused, std::nullopt, "Can not connect to phone."},
-                    SubmitCase{"NetworkRefusalIsNoSuccess", SubmitAction::Send,
-                               [](SimOptions& o) { addReplyOverride(o, "CMGS=+CMS ERROR: 500"); },
-                               Kind::HandsetError, std::nullopt, "+CMS ERROR: 500"},
-                    SubmitCase{"MemoryFullOnStore", SubmitAction::Store,
-                               [](SimOptions& o) { addReplyOverride(o, "CMGW=+CMS ERROR: 322"); },
-                               Kind::HandsetError, std::nullopt, "+CMS ERROR: 322"},
-                    SubmitCase{"MissingPromptTimesOut", SubmitAction::Send,
-                               [](SimOptions& o) { o.noPrompt.insert("CMGS"); }, Kind::Failed,
-                               std::nullopt, "Read timeout"},
-                    SubmitCase{"PduModeRefused", SubmitAction::Send,
-                               [](SimOptions& o) { addReplyOverride(o, "CMGF=ERROR"); },
-                               Kind::HandsetError, std::nullopt, "ERROR"},
-                    SubmitCase{"SilentHandsetTimesOut", SubmitAction::Send,
-                               [](SimOptions& o) { o.silent.insert("CMGS"); }, Kind::Failed,
-                               std::nullopt, "Read timeout"},
-                    SubmitCase{"UnsolicitedCodesInside", SubmitAction::Send,
-                               [](SimOptions& o) { o.urc = "+CMTI: \"SM\",4"; }, Kind::Done, 7,
-                               "Done."}),
+    testing::Values(
+        SubmitCase{"SentWithItsReference", SubmitAction::Send, [](simulator::SimOptions&) {},
+                   Kind::Done, 7, "Done."},
+        SubmitCase{"StoredInFirstFreeSlot", SubmitAction::Store, [](simulator::SimOptions&) {},
+                   Kind::Done, 2, "Done."},
+        SubmitCase{"ByteByByte", SubmitAction::Send,
+                   [](simulator::SimOptions& o) { o.chunkSize = 1; }, Kind::Done, 7, "Done."},
+        SubmitCase{"LegacyHandsetWithoutSmscField", SubmitAction::Send,
+                   [](simulator::SimOptions& o) { o.dialect = HandsetDialect::Older; },
+                   Kind::HandsetError, std::nullopt, "+CMS ERROR: 304"},
+        SubmitCase{"PhoneFailureIsCanNotConnect", SubmitAction::Send,
+                   [](simulator::SimOptions& o) {
+                       simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 300");
+                   },
+                   Kind::PhoneRefused, std::nullopt, "Can not connect to phone."},
+        SubmitCase{"NetworkRefusalIsNoSuccess", SubmitAction::Send,
+                   [](simulator::SimOptions& o) {
+                       simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 500");
+                   },
+                   Kind::HandsetError, std::nullopt, "+CMS ERROR: 500"},
+        SubmitCase{"MemoryFullOnStore", SubmitAction::Store,
+                   [](simulator::SimOptions& o) {
+                       simulator::addReplyOverride(o, "CMGW=+CMS ERROR: 322");
+                   },
+                   Kind::HandsetError, std::nullopt, "+CMS ERROR: 322"},
+        SubmitCase{"MissingPromptTimesOut", SubmitAction::Send,
+                   [](simulator::SimOptions& o) { o.noPrompt.insert("CMGS"); }, Kind::Failed,
+                   std::nullopt, "Read timeout"},
+        SubmitCase{"PduModeRefused", SubmitAction::Send,
+                   [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CMGF=ERROR"); },
+                   Kind::HandsetError, std::nullopt, "ERROR"},
+        SubmitCase{"SilentHandsetTimesOut", SubmitAction::Send,
+                   [](simulator::SimOptions& o) { o.silent.insert("CMGS"); }, Kind::Failed,
+                   std::nullopt, "Read timeout"},
+        SubmitCase{"UnsolicitedCodesInside", SubmitAction::Send,
+                   [](simulator::SimOptions& o) { o.urc = "+CMTI: \"SM\",4"; }, Kind::Done, 7,
+                   "Done."}),
     test::ByLabel());
 
 TEST(SubmitTest, BareTpduForTheLegacyHandset) {
-    SimOptions options;
+    simulator::SimOptions options;
     options.dialect = HandsetDialect::Older;
     test::SimLine line(stateFrom("sim-basic.json"), options);
     const TextMessage message{QStringLiteral("+1234567890"), QStringLiteral("abc"),
@@ -95,7 +102,7 @@ TEST(SubmitTest, BareTpduForTheLegacyHandset) {
 }
 
 TEST(SubmitTest, MissingPromptCancelsWithEscape) {
-    SimOptions options;
+    simulator::SimOptions options;
     options.noPrompt.insert("CMGS");
     test::SimLine line(stateFrom("sim-basic.json"), options);
     SendOrStoreSMS(line.channel, {QStringLiteral("+1"), QStringLiteral("x")}, SubmitAction::Send);
@@ -137,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct ListingCase {
     const char* label;
     const char* stateFile;
-    void (*configure)(SimOptions&);
+    void (*configure)(simulator::SimOptions&);
     Kind kind;
     int messages;  // -1: no list comes back
     ProgressStep lastStep;
@@ -147,7 +154,7 @@ class ListingTest : public testing::TestWithParam<ListingCase> {};
 
 TEST_P(ListingTest, WholeListingOrNone) {
     const ListingCase& c = GetParam();
-    SimOptions options;
+    simulator::SimOptions options;
     c.configure(options);
     test::SimLine line(stateFrom(c.stateFile), options);
     const MessageListing listing = ReadMessages(line.channel, line.progress());
@@ -167,13 +174,13 @@ INSTANTIATE_TEST_SUITE_P(
     Handsets, ListingTest,
     testing::Values(ListingCase{"ThirtyOneByteAtATime",
                                 "sim-30-messages.json",
-                                [](SimOptions& o) { o.chunkSize = 1; },
+                                [](simulator::SimOptions& o) { o.chunkSize = 1; },
                                 Kind::Done,
                                 30,
                                 {QStringLiteral("Reading message 30 from 30"), 30, 30}},
                     ListingCase{"RandomPiecesWithUnsolicitedCodes",
                                 "sim-30-messages.json",
-                                [](SimOptions& o) {
+                                [](simulator::SimOptions& o) {
                                     o.randomChunks = true;
                                     o.urc = "+CMTI: \"SM\",7";
                                 },
@@ -182,39 +189,43 @@ INSTANTIATE_TEST_SUITE_P(
                                 {QStringLiteral("Reading message 30 from 30"), 30, 30}},
                     ListingCase{"LegacyListingWithoutSmscField",
                                 "sim-basic.json",
-                                [](SimOptions& o) { o.dialect = HandsetDialect::Older; },
+                                [](simulator::SimOptions& o) { o.dialect = HandsetDialect::Older; },
                                 Kind::Done,
                                 2,
                                 {QStringLiteral("Reading message 2 from 2"), 2, 2}},
                     ListingCase{"StorageNotCountedStillLists",
                                 "sim-basic.json",
-                                [](SimOptions& o) { addReplyOverride(o, "CPMS=ERROR"); },
+                                [](simulator::SimOptions& o) {
+                                    simulator::addReplyOverride(o, "CPMS=ERROR");
+                                },
                                 Kind::Done,
                                 2,
                                 {QStringLiteral("Reading message 2"), 2, 0}},
                     ListingCase{"ListingRefused",
                                 "sim-basic.json",
-                                [](SimOptions& o) { addReplyOverride(o, "CMGL=+CMS ERROR: 500"); },
+                                [](simulator::SimOptions& o) {
+                                    simulator::addReplyOverride(o, "CMGL=+CMS ERROR: 500");
+                                },
                                 Kind::HandsetError,
                                 -1,
                                 {QStringLiteral("Reading messages...")}},
                     ListingCase{"CutOffMidListing",
                                 "sim-30-messages.json",
-                                [](SimOptions& o) { o.hangupAfter = 1500; },
+                                [](simulator::SimOptions& o) { o.hangupAfter = 1500; },
                                 Kind::Failed,
                                 -1,
                                 {QStringLiteral("Reading message 12 from 30"), 12, 30}},
                     ListingCase{"SilentListing",
                                 "sim-basic.json",
-                                [](SimOptions& o) { o.silent.insert("CMGL"); },
+                                [](simulator::SimOptions& o) { o.silent.insert("CMGL"); },
                                 Kind::Failed,
                                 -1,
                                 {QStringLiteral("Reading messages...")}}),
     test::ByLabel());
 
 TEST(ListingTest, MoreMessagesThanTheOldTableHeld) {
-    SimState state = stateFrom("sim-30-messages.json");
-    const SimMessage sample = state.messages.first();
+    simulator::HandsetState state = stateFrom("sim-30-messages.json");
+    const simulator::StoredMessage sample = state.messages.first();
     state.messageSlots = 150;
     for (int index = 1; index <= 120; ++index)
         state.messages.insert(index, sample);
@@ -227,8 +238,8 @@ TEST(ListingTest, MoreMessagesThanTheOldTableHeld) {
 }
 
 TEST(ListingTest, UnreadableEntryIsListedAndCounted) {
-    SimState state = stateFrom("sim-basic.json");
-    SimMessage broken = state.messages.first();
+    simulator::HandsetState state = stateFrom("sim-basic.json");
+    simulator::StoredMessage broken = state.messages.first();
     broken.tpdu = "040B9121";  // cut short inside the sender's number
     state.messages.insert(4, broken);
     test::SimLine line(state);
@@ -259,7 +270,7 @@ TEST_P(SendStoredTest, NumberGoesAsGiven) {
     EXPECT_EQ(r.outcome.kind, c.kind) << r.outcome.text.toStdString();
     const QList<QByteArray> commands = line.commands();
     EXPECT_EQ(commands.isEmpty() ? QByteArray() : commands.last(), QByteArray(c.command));
-    const SimState after = line.sim.state();
+    const simulator::HandsetState after = line.sim.state();
     if (c.kind == Kind::Done) {
         ASSERT_FALSE(after.sent.isEmpty());
         EXPECT_EQ(after.sent.last().destination, QByteArray(c.destination));
@@ -288,7 +299,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct DeleteCase {
     const char* label;
     QList<quint32> indexes;
-    void (*configure)(SimOptions&);
+    void (*configure)(simulator::SimOptions&);
     Kind kind;
     QList<quint32> deleted;
     QList<quint32> failed;
@@ -298,7 +309,7 @@ class DeleteTest : public testing::TestWithParam<DeleteCase> {};
 
 TEST_P(DeleteTest, OnlyConfirmedDeletionsCount) {
     const DeleteCase& c = GetParam();
-    SimOptions options;
+    simulator::SimOptions options;
     c.configure(options);
     test::SimLine line(stateFrom("sim-basic.json"), options);
     const DeleteResult r = DeleteMessages(line.channel, c.indexes, line.progress());
@@ -311,7 +322,7 @@ TEST_P(DeleteTest, OnlyConfirmedDeletionsCount) {
                   (ProgressStep{
                       QStringLiteral("Deleting message %1 from %2").arg(k).arg(c.indexes.size()),
                       int(k), int(c.indexes.size())}));
-    const SimState after = line.sim.state();
+    const simulator::HandsetState after = line.sim.state();
     for (const quint32 index : c.deleted)
         EXPECT_FALSE(after.messages.contains(index)) << index;
     EXPECT_FALSE(line.channel.isOpen());
@@ -319,27 +330,30 @@ TEST_P(DeleteTest, OnlyConfirmedDeletionsCount) {
 
 INSTANTIATE_TEST_SUITE_P(
     Handsets, DeleteTest,
-    testing::Values(DeleteCase{"AllConfirmed", {1, 3}, [](SimOptions&) {}, Kind::Done, {1, 3}, {}},
-                    DeleteCase{"RefusedOneDoesNotStopTheOthers",
-                               {99, 3},
-                               [](SimOptions&) {},
-                               Kind::HandsetError,
-                               {3},
-                               {99}},
-                    DeleteCase{"PhoneFailure",
-                               {1},
-                               [](SimOptions& o) { addReplyOverride(o, "CMGD=+CMS ERROR: 300"); },
-                               Kind::PhoneRefused,
-                               {},
-                               {1}},
-                    DeleteCase{"SilentHandsetLeavesAllListed",
-                               {1, 3},
-                               [](SimOptions& o) { o.silent.insert("CMGD"); },
-                               Kind::Failed,
-                               {},
-                               {1, 3}},
-                    DeleteCase{
-                        "NothingSelected", {}, [](SimOptions&) {}, Kind::InputRefused, {}, {}}),
+    testing::Values(
+        DeleteCase{"AllConfirmed", {1, 3}, [](simulator::SimOptions&) {}, Kind::Done, {1, 3}, {}},
+        DeleteCase{"RefusedOneDoesNotStopTheOthers",
+                   {99, 3},
+                   [](simulator::SimOptions&) {},
+                   Kind::HandsetError,
+                   {3},
+                   {99}},
+        DeleteCase{"PhoneFailure",
+                   {1},
+                   [](simulator::SimOptions& o) {
+                       simulator::addReplyOverride(o, "CMGD=+CMS ERROR: 300");
+                   },
+                   Kind::PhoneRefused,
+                   {},
+                   {1}},
+        DeleteCase{"SilentHandsetLeavesAllListed",
+                   {1, 3},
+                   [](simulator::SimOptions& o) { o.silent.insert("CMGD"); },
+                   Kind::Failed,
+                   {},
+                   {1, 3}},
+        DeleteCase{
+            "NothingSelected", {}, [](simulator::SimOptions&) {}, Kind::InputRefused, {}, {}}),
     test::ByLabel());
 
 TEST(DeleteTest, ReportsHowManyFailed) {

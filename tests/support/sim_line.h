@@ -13,7 +13,7 @@ namespace pelmar::test {
 // A simulated handset on an in-memory line with a short line time-out, so that a silent handset
 // costs a fraction of a second, and the progress steps an operation reported.
 struct SimLine {
-    explicit SimLine(SimState state, SimOptions options = {})
+    explicit SimLine(simulator::HandsetState state, simulator::SimOptions options = {})
         : sim(std::move(state), std::move(options)), transport(sim), channel(transport, kTimeout) {}
 
     static constexpr std::chrono::milliseconds kTimeout{300};
@@ -34,8 +34,8 @@ struct SimLine {
         return out;
     }
 
-    HandsetSim sim;
-    SimTransport transport;
+    simulator::HandsetSim sim;
+    simulator::SimTransport transport;
     AtChannel channel;
     QList<ProgressStep> steps;
     QStringList texts;  // the steps' texts

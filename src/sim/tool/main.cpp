@@ -26,13 +26,13 @@ const char kUsage[] =
     "--older-handset (or --no-smsc): PDUs without the SMSC field, \",1\" after the slot in +CPBW\n";
 
 struct Settings {
-    pelmar::SimOptions options;
+    pelmar::simulator::SimOptions options;
     QString statePath;
     QString saveStatePath;
     QString logPath;
 };
 
-pelmar::PtyServer* g_server = nullptr;
+pelmar::simulator::PtyServer* g_server = nullptr;
 
 void onSignal(int) {
     if (g_server != nullptr)
@@ -53,7 +53,7 @@ qint64 number(const QString& option, const QString& value, qint64 low) {
 
 Settings parseArguments(const QStringList& args) {
     Settings s;
-    pelmar::SimOptions& o = s.options;
+    pelmar::simulator::SimOptions& o = s.options;
     using Setter = std::function<void(const QString&)>;
     const std::map<QString, Setter> withValue = {
         {QStringLiteral("--state"), [&](const QString& v) { s.statePath = v; }},
@@ -68,20 +68,24 @@ Settings parseArguments(const QStringList& args) {
              o.think = std::chrono::milliseconds(number(QStringLiteral("--think-ms"), v, 0));
          }},
         {QStringLiteral("--chunk"),
-         [&](const QString& v) { pelmar::setChunking(o, v.toLocal8Bit()); }},
+         [&](const QString& v) { pelmar::simulator::setChunking(o, v.toLocal8Bit()); }},
         {QStringLiteral("--reply"),
-         [&](const QString& v) { pelmar::addReplyOverride(o, v.toLocal8Bit()); }},
+         [&](const QString& v) { pelmar::simulator::addReplyOverride(o, v.toLocal8Bit()); }},
         {QStringLiteral("--no-prompt"),
-         [&](const QString& v) { o.noPrompt.insert(pelmar::atCommandKey(v.toLocal8Bit())); }},
+         [&](const QString& v) {
+             o.noPrompt.insert(pelmar::simulator::atCommandKey(v.toLocal8Bit()));
+         }},
         {QStringLiteral("--silent"),
-         [&](const QString& v) { o.silent.insert(pelmar::atCommandKey(v.toLocal8Bit())); }},
+         [&](const QString& v) {
+             o.silent.insert(pelmar::simulator::atCommandKey(v.toLocal8Bit()));
+         }},
         {QStringLiteral("--urc"), [&](const QString& v) { o.urc = v.toLocal8Bit(); }},
         {QStringLiteral("--chatter"),
-         [&](const QString& v) { pelmar::setChatter(o, v.toLocal8Bit()); }},
+         [&](const QString& v) { pelmar::simulator::setChatter(o, v.toLocal8Bit()); }},
         {QStringLiteral("--surplus"),
-         [&](const QString& v) { pelmar::addSurplusLine(o, v.toLocal8Bit()); }},
+         [&](const QString& v) { pelmar::simulator::addSurplusLine(o, v.toLocal8Bit()); }},
         {QStringLiteral("--echo-as"),
-         [&](const QString& v) { pelmar::addEchoAs(o, v.toLocal8Bit()); }},
+         [&](const QString& v) { pelmar::simulator::addEchoAs(o, v.toLocal8Bit()); }},
         {QStringLiteral("--hangup-after"),
          [&](const QString& v) { o.hangupAfter = number(QStringLiteral("--hangup-after"), v, 0); }},
     };
@@ -129,13 +133,13 @@ int main(int argc, char* argv[]) {
     }
 
     try {
-        pelmar::SimState state = settings.statePath.isEmpty()
-                                     ? pelmar::demoSimState()
-                                     : pelmar::loadSimState(settings.statePath);
-        pelmar::HandsetSim sim(std::move(state), settings.options);
+        pelmar::simulator::HandsetState state =
+            settings.statePath.isEmpty() ? pelmar::simulator::demoSimState()
+                                         : pelmar::simulator::loadSimState(settings.statePath);
+        pelmar::simulator::HandsetSim sim(std::move(state), settings.options);
         if (!settings.logPath.isEmpty())
             sim.setLogFile(settings.logPath);
-        pelmar::PtyServer server(sim);
+        pelmar::simulator::PtyServer server(sim);
 
         g_server = &server;
         struct sigaction action {};
@@ -151,7 +155,7 @@ int main(int argc, char* argv[]) {
         g_server = nullptr;
 
         if (!settings.saveStatePath.isEmpty()) {
-            pelmar::saveSimState(sim.state(), settings.saveStatePath);
+            pelmar::simulator::saveSimState(sim.state(), settings.saveStatePath);
         }
     } catch (const Error& e) {
         std::fprintf(stderr, "pelmar-handset-sim: %s\n", e.what());
