@@ -2,6 +2,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/app_icon.h"
 #include "app/pelmar_main_form.h"
 #include "app/screenshots.h"
 #include "app/single_instance.h"
@@ -12,6 +13,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     pelmar::setApplicationIdentity();
+    QApplication::setWindowIcon(pelmar::appIcon());
 
     pelmar::StartOptions options;
     QString message;
