@@ -34,6 +34,11 @@ int takeScreenshots(TPelmarMainForm& form, ScriptedDialogs& dialogs, const QStri
     if (smsText)
         smsText->setPlainText(QStringLiteral("Привет! Meet at 8, platform 2 (€5 each)."));
     form.recipient().setNumber(QStringLiteral("+12025550166"));
+    if (auto* picture = form.findChild<QPlainTextEdit*>(QStringLiteral("pmText")))
+        picture->setPlainText(QStringLiteral("See you at the station!"));
+    if (auto* providers = form.findChild<QComboBox*>(QStringLiteral("ProviderCombo")))
+        providers->setCurrentIndex(
+            providers->findText(QStringLiteral("Cosmote"), Qt::MatchStartsWith));
 
     QTabWidget* tabs = form.pageControl();
     int failed = 0;

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "link/input_problem.h"
+
 namespace Ui {
 class SendLogoPage;
 }
@@ -10,8 +12,8 @@ namespace pelmar {
 
 struct PageContext;
 
-// The "TabSheet2" tab of the main window; for now only its recipient number fields, bound
-// to the shared number; the senders join later.
+// The "Send Logo" tab: a 72 × 14 operator logo for the network chosen by name, sent to the
+// shared recipient number as a smart message.
 class SendLogoPage : public QWidget {
     Q_OBJECT
 
@@ -19,8 +21,17 @@ class SendLogoPage : public QWidget {
     explicit SendLogoPage(PageContext& context, QWidget* parent = nullptr);
     ~SendLogoPage() override;
 
+  signals:
+    // The picker button was pressed: the window offers the phonebooks.
+    void pickNumberRequested();
+
   private:
+    void SendLogoBtnClick();
+    void LoadlogoBtnClick();
+    void refuse(const InputProblem& problem);
+
     Ui::SendLogoPage* ui;
+    PageContext& m_context;
 };
 
 }  // namespace pelmar
