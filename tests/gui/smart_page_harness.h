@@ -56,7 +56,7 @@ class SmartPageHarness : public testing::Test {
         if (python.isEmpty() || !sim)
             return {};
         QByteArray lines;
-        for (const SimSentMessage& sent : sim->state().sent)
+        for (const simulator::SentMessage& sent : sim->state().sent)
             lines += QByteArray::number(sent.tpdu.size() / 2) + ' ' + sent.tpdu + '\n';
         const auto decoded = runProgram(
             python, {QStringLiteral(PELMAR_TEST_DATA "/../tools/smart_decode.py")}, lines);
@@ -66,7 +66,7 @@ class SmartPageHarness : public testing::Test {
     // Every widget the user can reach by keyboard is named for a screen reader.
     void expectEveryControlNamed() {
         for (QWidget* w : page->template findChildren<QWidget*>()) {
-            if (w->focusPolicy() == Qt::NoFocus || w->objectName().startsWith(u"qt_"))
+            if (w->focusPolicy() == Qt::NoFocus || w->objectName().startsWith(u"m_qt"))
                 continue;
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
             if (!a)
@@ -90,23 +90,24 @@ class SmartPageHarness : public testing::Test {
         return rows;
     }
 
-    SimState state = emptySimState();
-    SimOptions options;
-    HandsetSim* sim = nullptr;
+    simulator::HandsetState state = simulator::emptySimState();
+    simulator::SimOptions options;
+    simulator::HandsetSim* sim = nullptr;
     ScriptedDialogs dialogs;
     PhoneBooks phoneBooks;
     MessageTable table;
     RecipientNumber recipient;
     ConcatReference concat;
-    OperationRunner runner{
-        QStringLiteral("sim"), std::chrono::seconds(2),
-        [this](const QString&, std::chrono::milliseconds timeout) {
-            auto made = std::make_unique<HandsetConnection>(
-                std::make_unique<HandsetSim>(state, options),
-                options.baud ? SimTransport::Timing::Real : SimTransport::Timing::Fast, timeout);
-            sim = made->sim();
-            return made;
-        }};
+    OperationRunner runner{QStringLiteral("sim"), std::chrono::seconds(2),
+                           [this](const QString&, std::chrono::milliseconds timeout) {
+                               auto made = std::make_unique<HandsetConnection>(
+                                   std::make_unique<simulator::HandsetSim>(state, options),
+                                   options.baud ? simulator::SimTransport::Timing::Real
+                                                : simulator::SimTransport::Timing::Fast,
+                                   timeout);
+                               sim = made->sim();
+                               return made;
+                           }};
     PageContext context{dialogs,
                         runner,
                         phoneBooks,
