@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -139,6 +140,7 @@ TEST_F(PhoneBookTest, EveryControlIsNamedAndWriteHidesForLastDialled) {
     EXPECT_TRUE(child("WriteBookBtn")->isVisibleTo(form.get()));
     page()->PhoneBookSelectGroupClick(PhoneBookPage::LastDialledItem);
     EXPECT_FALSE(child("WriteBookBtn")->isVisibleTo(form.get()));
+    EXPECT_FALSE(child<QRadioButton>("PhoneBookSIM")->isChecked());
     page()->PhoneBookSelectGroupClick(7);  // no such item: nothing changes
     EXPECT_EQ(page()->chosenItem(), PhoneBookPage::LastDialledItem);
     QTest::mouseClick(child<QWidget>("PhoneBookPhone"), Qt::LeftButton, {}, QPoint(5, 5));
@@ -263,7 +265,8 @@ struct TransferCase {
     Op op;
     bool yes;
     int slotCount;  // of the handset's SM phonebook
-    int onHandset;  // entries on the handset: "Carl", "Anna", "Борис" (Windows-1251)
+    int onHandset;  // entries on the handset: "Carl", "Anna", "Борис" (Windows-1251), "Bxxx..."
+                    // (cut)
     std::function<void(SimOptions&)> line;
     QString names;     // the list afterwards
     QString panel;     // a part of panel 0
@@ -278,8 +281,10 @@ TEST_P(TransferTest, MovesTheWholePhonebookOnlyWhenConfirmed) {
     const TransferCase& c = GetParam();
     SimPhonebook& book = state.phonebooks[QByteArrayLiteral("SM")];
     book.capacity = c.slotCount;
-    const QList<SimPhoneEntry> handset = {
-        {"+333", 145, "Carl"}, {"0111", 129, "Anna"}, {"+222", 145, "\xC1\xEE\xF0\xE8\xF1"}};
+    const QList<SimPhoneEntry> handset = {{"+333", 145, "Carl"},
+                                          {"0111", 129, "Anna"},
+                                          {"+222", 145, "\xC1\xEE\xF0\xE8\xF1"},
+                                          {"+444", 145, "B" + QByteArray(230, 'x')}};
     for (int i = 0; i < c.onHandset; ++i)
         book.entries.insert(i * 7 + 2, handset[i]);
     options.dialect = HandsetDialect::Older;
@@ -334,6 +339,17 @@ INSTANTIATE_TEST_SUITE_P(
                      u"Anna Carl Борис"_qs,
                      u"Done."_qs,
                      {},
+                     0,
+                     0},
+        TransferCase{"ReadCutNameIsNamed",
+                     Op::Read,
+                     true,
+                     250,
+                     4,
+                     {},
+                     u"Anna B"_qs + QString(199, u'x') + u" Carl Борис"_qs,
+                     u"were cut"_qs,
+                     u"(+444)"_qs,
                      0,
                      0},
         TransferCase{"ReadDeclined", Op::Read, false, 250, 3, {}, kLocal, u"Done."_qs, {}, 0, 0},

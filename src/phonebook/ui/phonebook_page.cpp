@@ -75,10 +75,10 @@ PhoneBookPage::PhoneBookPage(PageContext& context, QWidget* parent)
     header->resizeSection(PhoneBookModel::NameColumn, 200);
     ui->PhoneBookLV->installEventFilter(this);
 
-    auto* group = new QButtonGroup(this);
-    group->addButton(ui->PhoneBookSIM, SimItem);
-    group->addButton(ui->PhoneBookPhone, PhoneItem);
-    connect(group, &QButtonGroup::idClicked, this, &PhoneBookPage::PhoneBookSelectGroupClick);
+    m_group = new QButtonGroup(this);
+    m_group->addButton(ui->PhoneBookSIM, SimItem);
+    m_group->addButton(ui->PhoneBookPhone, PhoneItem);
+    connect(m_group, &QButtonGroup::idClicked, this, &PhoneBookPage::PhoneBookSelectGroupClick);
     connect(ui->AddPhoneBtn, &QPushButton::clicked, this, &PhoneBookPage::AddPhoneBtnClick);
     connect(ui->EditBtn, &QPushButton::clicked, this, &PhoneBookPage::EditBtnClick);
     connect(ui->PhoneBookLV, &QTreeView::doubleClicked, this, &PhoneBookPage::EditBtnClick);
@@ -110,11 +110,11 @@ void PhoneBookPage::PhoneBookSelectGroupClick(int item) {
     m_context.phoneBooks.SortPhoneBooks();
     m_model->showBook(chosenKind());
     ui->WriteBookBtn->setVisible(kItems[item].writable);
-    QAbstractButton* radio = item == SimItem     ? ui->PhoneBookSIM
-                             : item == PhoneItem ? ui->PhoneBookPhone
-                                                 : nullptr;
-    if (radio)
-        radio->setChecked(true);
+    // "LD" has no radio button: neither of the two stays checked while it is shown.
+    m_group->setExclusive(false);
+    ui->PhoneBookSIM->setChecked(item == SimItem);
+    ui->PhoneBookPhone->setChecked(item == PhoneItem);
+    m_group->setExclusive(true);
 }
 
 QList<int> PhoneBookPage::selectedRows() const {

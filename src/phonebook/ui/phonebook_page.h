@@ -5,7 +5,7 @@
 
 #include "phonebook/phone_books.h"
 
-class QTreeView;
+class QButtonGroup;
 
 namespace Ui {
 class PhoneBookPage;
@@ -56,6 +56,7 @@ class PhoneBookPage : public QWidget {
     Ui::PhoneBookPage* ui;
     PageContext& m_context;
     PhoneBookModel* m_model;
+    QButtonGroup* m_group = nullptr;
     TEditPhoneDlg* m_editor;
     int m_item = SimItem;
     bool m_newNumberFlag = false;
