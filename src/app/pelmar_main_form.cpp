@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMetaMethod>
 #include <QSettings>
 #include <QStyle>
 
@@ -13,6 +14,7 @@
 #include "link/ui/port_selector.h"
 #include "phonebook/data_location.h"
 #include "phonebook/ui/phonebook_page.h"
+#include "phonebook/ui/pick_phone_number.h"
 #include "smart/ui/send_ems_page.h"
 #include "smart/ui/send_logo_page.h"
 #include "sms/ui/read_sms_page.h"
@@ -78,6 +80,24 @@ void TPelmarMainForm::composePages() {
                                  QString::fromLatin1(page.caption));
     }
     ui->PageControl1->setCurrentIndex(0);
+    connectPickers();
+}
+
+void TPelmarMainForm::connectPickers() {
+    // One picker for every page that asks for a number, whatever its type.
+    m_picker = new TfrmPickPhoneNumber(m_phoneBooks, m_recipient, this);
+    const QMetaMethod open =
+        metaObject()->method(metaObject()->indexOfSlot("PickUpSMSPhoneClick()"));
+    for (int i = 0; i < ui->PageControl1->count(); ++i) {
+        QWidget* page = ui->PageControl1->widget(i);
+        const int signal = page->metaObject()->indexOfSignal("pickNumberRequested()");
+        if (signal >= 0)
+            connect(page, page->metaObject()->method(signal), this, open);
+    }
+}
+
+void TPelmarMainForm::PickUpSMSPhoneClick() {
+    m_picker->open();
 }
 
 void TPelmarMainForm::composeStatusBar() {

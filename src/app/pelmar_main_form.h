@@ -23,6 +23,7 @@ namespace pelmar {
 class Dialogs;
 class OperationStatus;
 class SettingsPage;
+class TfrmPickPhoneNumber;
 
 // The one window: six tabs, one per job, over a status bar. It owns what the pages share (the
 // phonebooks, the message table, the recipient number, the concatenation reference, the
@@ -53,6 +54,7 @@ class TPelmarMainForm : public QMainWindow {
     QTabWidget* pageControl() const;
     SettingsPage* settingsPage() const { return m_settings; }
     OperationStatus* operationStatus() const { return m_status; }
+    TfrmPickPhoneNumber* picker() const { return m_picker; }
 
   public slots:
     // A later start of the program asked for this window.
@@ -63,11 +65,16 @@ class TPelmarMainForm : public QMainWindow {
   signals:
     void portNameChanged(const QString& name);
 
+  private slots:
+    // Every pick button of every send page: the number picker, over the window.
+    void PickUpSMSPhoneClick();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void composePages();
+    void connectPickers();
     void composeStatusBar();
     void fixSize();
     void FormCreate();
@@ -97,6 +104,7 @@ class TPelmarMainForm : public QMainWindow {
     SettingsPage* m_settings = nullptr;
     OperationStatus* m_status = nullptr;
     QLabel* m_phoneIdentity = nullptr;
+    TfrmPickPhoneNumber* m_picker = nullptr;
 };
 
 }  // namespace pelmar

@@ -3,14 +3,19 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTreeView>
 
 #include "app/pelmar_main_form.h"
 #include "link/ui/dialogs.h"
+#include "phonebook/ui/pick_phone_number.h"
 
 namespace pelmar {
 
@@ -22,6 +27,56 @@ bool saveErrorBox(TPelmarMainForm& form, const QString& text, const QString& pat
     box.show();
     QApplication::processEvents();
     return box.grab().save(path);
+}
+
+// Runs the event loop until `done` holds, at most ten seconds.
+template <class Condition>
+bool waitFor(const Condition& done) {
+    const QDeadlineTimer deadline(10000);
+    while (!done() && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// The demo handset's SIM phonebook read into the window, as the user gets it with Read and Yes.
+void readSimPhoneBook(TPelmarMainForm& form, ScriptedDialogs& dialogs) {
+    auto* read = form.findChild<QAbstractButton*>(QStringLiteral("ReadBookBtn"));
+    if (!read)
+        return;
+    dialogs.warningAnswers = {true};
+    read->click();
+    waitFor([&] { return dialogs.warningAnswers.isEmpty() && !form.runner().isBusy(); });
+}
+
+bool saveDialog(QDialog* dialog, const QString& path) {
+    QApplication::processEvents();
+    const bool saved = dialog->grab().save(path);
+    dialog->reject();
+    return saved;
+}
+
+// The entry editor on the first entry, and the picker with a search typed.
+int saveEditorAndPicker(TPelmarMainForm& form, const QDir& directory, int number) {
+    int failed = 0;
+    auto* list = form.findChild<QTreeView*>(QStringLiteral("PhoneBookLV"));
+    auto* edit = form.findChild<QAbstractButton*>(QStringLiteral("EditBtn"));
+    auto* editor = form.findChild<QDialog*>(QStringLiteral("EditPhoneDlg"));
+    if (list && edit && editor && list->model()->rowCount() > 0) {
+        list->setCurrentIndex(list->model()->index(0, 0));
+        edit->click();
+        if (!saveDialog(editor,
+                        directory.filePath(QStringLiteral("%1-entry-editor.png").arg(number))))
+            ++failed;
+    } else {
+        ++failed;
+    }
+    TfrmPickPhoneNumber* picker = form.picker();
+    picker->open();
+    picker->findChild<QLineEdit*>(QStringLiteral("PickUpPhoneEdit"))->setText(QStringLiteral("an"));
+    if (!saveDialog(picker,
+                    directory.filePath(QStringLiteral("%1-number-picker.png").arg(number + 1))))
+        ++failed;
+    return failed;
 }
 
 }  // namespace
@@ -39,6 +94,8 @@ int takeScreenshots(TPelmarMainForm& form, ScriptedDialogs& dialogs, const QStri
     if (auto* providers = form.findChild<QComboBox*>(QStringLiteral("ProviderCombo")))
         providers->setCurrentIndex(
             providers->findText(QStringLiteral("Cosmote"), Qt::MatchStartsWith));
+
+    readSimPhoneBook(form, dialogs);
 
     QTabWidget* tabs = form.pageControl();
     int failed = 0;
@@ -64,6 +121,8 @@ int takeScreenshots(TPelmarMainForm& form, ScriptedDialogs& dialogs, const QStri
         !saveErrorBox(form, errors.constLast(), QDir(directory).filePath(boxName))) {
         ++failed;
     }
+    tabs->setCurrentIndex(tabs->count() - 1);
+    failed += saveEditorAndPicker(form, QDir(directory), tabs->count() + 2);
     tabs->setCurrentIndex(0);
     return failed;
 }

@@ -334,7 +334,7 @@ TEST(ScreenshotTest, EveryPageIsWrittenAtBothScales) {
         ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
         EXPECT_EQ(QDir(dir).entryList({u"*.png"_qs}).join(u' ').toStdString(),
                   "1-settings.png 2-send-ems.png 3-send-logo.png 4-send-sms.png 5-read-sms.png "
-                  "6-rudarovov.png 7-error-box.png");
+                  "6-rudarovov.png 7-error-box.png 8-entry-editor.png 9-number-picker.png");
         settingsSize[scale - 1] = QImage(QDir(dir).filePath(u"1-settings.png"_qs)).size();
     }
     EXPECT_GE(settingsSize[0].width(), TPelmarMainForm::kMinimumSize.width());

@@ -31,6 +31,7 @@ SendSmsPage::SendSmsPage(PageContext& context, QWidget* parent)
     connect(ui->FlashSMSCheck, &QCheckBox::toggled, this, &SendSmsPage::FlashSMSCheckClick);
     connect(ui->SendSMSButton, &QPushButton::clicked, this, &SendSmsPage::SendSMSButtonClick);
     connect(ui->StoreSMBtn, &QPushButton::clicked, this, &SendSmsPage::StoreSMBtnClick);
+    connect(ui->PickUpSMSPhone, &QToolButton::clicked, this, &SendSmsPage::pickNumberRequested);
     UpdateSymbolsLeft();
 }
 

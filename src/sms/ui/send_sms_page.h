@@ -25,6 +25,10 @@ class SendSmsPage : public QWidget {
     // The coding the controls ask for: Flash when checked, else the combo's choice.
     SmsMode mode() const;
 
+  signals:
+    // The pick button beside the number: the window opens the number picker.
+    void pickNumberRequested();
+
   private:
     void SMSTextChange();
     void EncodingComboChange();
@@ -33,7 +37,6 @@ class SendSmsPage : public QWidget {
     void SendSMSButtonClick();
     void StoreSMBtnClick();
     void SendOrStoreSMS(SubmitAction action);
-    // Shows what to fix and puts the focus on the field it is about.
     // Shows why the input cannot go and puts the focus on the field it is about.
     void refuse(const InputProblem& problem);
     void keepFitting();
