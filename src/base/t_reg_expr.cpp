@@ -1,5 +1,7 @@
 #include "base/t_reg_expr.h"
 
+#include "base/t_reg_expr_syntax.h"
+
 #include <pcre2.h>
 
 #include <algorithm>
@@ -50,12 +52,7 @@ constexpr ErrorText kErrorTexts[] = {
 };
 
 constexpr int kNullArgument = 100;
-constexpr int kTrailingBackslashInAtom = 110;
-constexpr int kNoHexCode = 111;
-constexpr int kTrailingBackslashInSet = 116;
 constexpr int kInternalUrp = 114;
-constexpr int kUnclosedComment = 125;
-constexpr int kUnknownModifier = 127;
 constexpr int kNoInputString = 1005;
 constexpr int kOffsetBelowOne = 1006;
 constexpr int kExecNextWithoutExec = 1007;
@@ -70,14 +67,14 @@ constexpr std::pair<int, int> kCompileErrors[] = {
     {PCRE2_ERROR_QUANTIFIER_INVALID, 115},
     {PCRE2_ERROR_QUANTIFIER_OUT_OF_ORDER, 124},
     {PCRE2_ERROR_QUANTIFIER_TOO_BIG, 122},
-    {PCRE2_ERROR_END_BACKSLASH, kTrailingBackslashInAtom},
-    {PCRE2_ERROR_END_BACKSLASH_C, kTrailingBackslashInAtom},
+    {PCRE2_ERROR_END_BACKSLASH, regexpr::kTrailingBackslashInAtom},
+    {PCRE2_ERROR_END_BACKSLASH_C, regexpr::kTrailingBackslashInAtom},
     {PCRE2_ERROR_INVALID_HEXADECIMAL, 108},
-    {PCRE2_ERROR_MISSING_OCTAL_OR_HEX_DIGITS, kNoHexCode},
+    {PCRE2_ERROR_MISSING_OCTAL_OR_HEX_DIGITS, regexpr::kNoHexCode},
     {PCRE2_ERROR_CODE_POINT_TOO_BIG, 112},
-    {PCRE2_ERROR_MISSING_COMMENT_CLOSING, kUnclosedComment},
-    {PCRE2_ERROR_INVALID_AFTER_PARENS_QUERY, kUnknownModifier},
-    {PCRE2_ERROR_INVALID_HYPHEN_IN_OPTIONS, kUnknownModifier},
+    {PCRE2_ERROR_MISSING_COMMENT_CLOSING, regexpr::kUnclosedComment},
+    {PCRE2_ERROR_INVALID_AFTER_PARENS_QUERY, regexpr::kUnknownModifier},
+    {PCRE2_ERROR_INVALID_HYPHEN_IN_OPTIONS, regexpr::kUnknownModifier},
     {PCRE2_ERROR_TOO_MANY_CAPTURES, 102},
     {PCRE2_ERROR_PATTERN_TOO_LARGE, 101},
     {PCRE2_ERROR_PATTERN_STRING_TOO_LONG, 101},
@@ -105,426 +102,6 @@ constexpr quint64 kSearchSteps = 20'000'000;
 constexpr quint64 kMinStepsPerPosition = 10'000;
 constexpr uint32_t kDepthLimit = 200'000;
 constexpr uint32_t kHeapLimitKiB = 64 * 1024;
-
-// --- Character tables for Windows-1251 -----------------------------------------------------
-
-// PCRE2's table layout (pcre2_maketables): lower case, flip case, class bitmaps, type bits.
-constexpr int kLowerCase = 0;
-constexpr int kFlipCase = 256;
-constexpr int kClassBits = 512;
-constexpr int kCharTypes = kClassBits + 320;
-constexpr int kTablesLength = kCharTypes + 256;
-enum ClassBitmap {
-    Space = 0,
-    XDigit = 32,
-    Digit = 64,
-    Upper = 96,
-    Lower = 128,
-    Word = 160,
-    Graph = 192,
-    Print = 224,
-    Punct = 256,
-    Cntrl = 288
-};
-enum CharType {
-    TypeSpace = 0x01,
-    TypeLetter = 0x02,
-    TypeLowerLetter = 0x04,
-    TypeDigit = 0x08,
-    TypeWord = 0x10
-};
-
-// Cyrillic capital and small letters of Windows-1251 outside the run А..я (0xC0..0xFF).
-constexpr std::pair<quint8, quint8> kCyrillicCasePairs[] = {
-    {0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D},
-    {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4},
-    {0xA8, 0xB8}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3}, {0xBD, 0xBE},
-};
-constexpr quint8 kVerticalTab = 0x0B;
-
-bool isAsciiDigit(int c) {
-    return c >= '0' && c <= '9';
-}
-bool isAsciiUpper(int c) {
-    return c >= 'A' && c <= 'Z';
-}
-bool isAsciiLower(int c) {
-    return c >= 'a' && c <= 'z';
-}
-bool isAsciiLetter(int c) {
-    return isAsciiUpper(c) || isAsciiLower(c);
-}
-bool isAsciiAlnum(int c) {
-    return isAsciiLetter(c) || isAsciiDigit(c);
-}
-bool isHexDigit(int c) {
-    return isAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-int hexValue(char c) {
-    return isAsciiDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
-}
-
-void setBit(std::array<quint8, kTablesLength>& t, int map, int c) {
-    t[kClassBits + map + c / 8] |= static_cast<quint8>(1u << (c % 8));
-}
-
-// The tables of the "C" locale, as PCRE2 builds them itself.
-std::array<quint8, kTablesLength> cLocaleTables() {
-    std::array<quint8, kTablesLength> t{};
-    for (int c = 0; c < 256; ++c) {
-        const bool upper = isAsciiUpper(c), lower = isAsciiLower(c), digit = isAsciiDigit(c);
-        const bool space = c == ' ' || (c >= '\t' && c <= '\r');
-        const bool graph = c > ' ' && c < 0x7F, print = c >= ' ' && c < 0x7F;
-        const bool word = upper || lower || digit || c == '_';
-        t[kLowerCase + c] = static_cast<quint8>(upper ? c + 32 : c);
-        t[kFlipCase + c] = static_cast<quint8>(upper ? c + 32 : lower ? c - 32 : c);
-        const std::pair<bool, int> bitmaps[] = {{space, Space},
-                                                {isHexDigit(c), XDigit},
-                                                {digit, Digit},
-                                                {upper, Upper},
-                                                {lower, Lower},
-                                                {word, Word},
-                                                {graph, Graph},
-                                                {print, Print},
-                                                {graph && !isAsciiAlnum(c), Punct},
-                                                {c < ' ' || c == 0x7F, Cntrl}};
-        for (const auto& [in, map] : bitmaps) {
-            if (in) {
-                setBit(t, map, c);
-            }
-        }
-        t[kCharTypes + c] = static_cast<quint8>(
-            (space ? TypeSpace : 0) | (upper || lower ? TypeLetter : 0) |
-            (lower ? TypeLowerLetter : 0) | (digit ? TypeDigit : 0) | (word ? TypeWord : 0));
-    }
-    return t;
-}
-
-// True when this PCRE2 lays its tables out as cLocaleTables() expects (compared on ASCII, which
-// every locale classifies alike).
-bool layoutMatchesLibrary(const std::array<quint8, kTablesLength>& ours) {
-    const uint8_t* library = pcre2_maketables(nullptr);
-    if (library == nullptr) {
-        return false;
-    }
-    bool same = true;
-    for (int block : {kLowerCase, kFlipCase, kCharTypes}) {
-        same = same && std::memcmp(ours.data() + block, library + block, 128) == 0;
-    }
-    for (int map = 0; map < 320; map += 32) {
-        same = same &&
-               std::memcmp(ours.data() + kClassBits + map, library + kClassBits + map, 16) == 0;
-    }
-    pcre2_maketables_free(nullptr, library);
-    return same;
-}
-
-// Windows-1251 tables: Cyrillic letters fold under `i`, and "\s" leaves out the vertical tab.
-// Classes stay ASCII, as "\w" is defined. Null (PCRE2's built-in tables) if the layout is not
-// the expected one.
-const uint8_t* windows1251Tables() {
-    static const std::optional<std::array<quint8, kTablesLength>> tables =
-        []() -> std::optional<std::array<quint8, kTablesLength>> {
-        std::array<quint8, kTablesLength> t = cLocaleTables();
-        if (!layoutMatchesLibrary(t)) {
-            return std::nullopt;
-        }
-        t[kClassBits + Space + kVerticalTab / 8] &=
-            static_cast<quint8>(~(1u << (kVerticalTab % 8)));
-        t[kCharTypes + kVerticalTab] &= static_cast<quint8>(~TypeSpace);
-        auto pair = [&t](int upper, int lower) {
-            t[kLowerCase + upper] = static_cast<quint8>(lower);
-            t[kFlipCase + upper] = static_cast<quint8>(lower);
-            t[kFlipCase + lower] = static_cast<quint8>(upper);
-        };
-        for (int c = 0xC0; c < 0xE0; ++c) {
-            pair(c, c + 0x20);
-        }
-        for (const auto& [upper, lower] : kCyrillicCasePairs) {
-            pair(upper, lower);
-        }
-        return t;
-    }();
-    return tables ? tables->data() : nullptr;
-}
-
-// --- Expression to PCRE2 pattern -----------------------------------------------------------
-
-struct CompileError {
-    int code;
-    qsizetype index;  // 0-based in the expression
-};
-
-struct Translation {
-    QByteArray pattern;
-    std::vector<qsizetype> origin;  // expression index of each pattern byte, for error positions
-};
-
-// With `r`, a bracket range of exactly these ends also takes ё (0xB8) and/or Ё (0xA8).
-struct RussianRange {
-    quint8 low;
-    quint8 high;
-    const char* extra;
-};
-constexpr RussianRange kRussianRanges[] = {
-    {0xE0, 0xFF, "\\xB8"},       // а-я
-    {0xC0, 0xDF, "\\xA8"},       // А-Я
-    {0xC0, 0xFF, "\\xA8\\xB8"},  // А-я
-};
-
-// Rewrites the matcher's syntax into PCRE2's: the modifier letters r and g, which PCRE2 does not
-// know, are taken out of inline groups (g becomes PCRE2's inverted U), the Russian ranges get
-// their ё and Ё, and "\x" without a hex digit is refused. It follows PCRE2's own rules for
-// where bracket sets, escapes and comments end, so both read the expression alike.
-class PatternTranslator {
-  public:
-    PatternTranslator(QByteArrayView expression, bool russianRanges)
-        : m_src(expression), m_russian{russianRanges} {}
-
-    Translation run() {
-        while (m_pos < m_src.size()) {
-            switch (m_src[m_pos]) {
-                case '\\':
-                    escape(false);
-                    break;
-                case '[':
-                    bracketSet();
-                    break;
-                case '(':
-                    openParenthesis();
-                    break;
-                case ')':
-                    if (m_russian.size() > 1) {
-                        m_russian.pop_back();
-                    }
-                    copy(1);
-                    break;
-                default:
-                    copy(1);
-            }
-        }
-        return std::move(m_out);
-    }
-
-  private:
-    bool at(qsizetype i, char c) const { return i < m_src.size() && m_src[i] == c; }
-
-    void put(QByteArrayView bytes, qsizetype from) {
-        m_out.pattern += bytes;
-        m_out.origin.insert(m_out.origin.end(), static_cast<size_t>(bytes.size()), from);
-    }
-
-    void copy(qsizetype n) {
-        n = std::min(n, m_src.size() - m_pos);
-        put(m_src.sliced(m_pos, n), m_pos);
-        m_pos += n;
-    }
-
-    [[noreturn]] static void fail(int code, qsizetype index) { throw CompileError{code, index}; }
-
-    // At a backslash. Returns the byte it stands for when it is a literal or "\x" code, so that
-    // a bracket range can see its ends.
-    std::optional<quint8> escape(bool inSet) {
-        if (m_pos + 1 >= m_src.size()) {
-            fail(inSet ? kTrailingBackslashInSet : kTrailingBackslashInAtom, m_pos);
-        }
-        const char next = m_src[m_pos + 1];
-        if (next == 'Q') {  // quoted text runs to "\E" or the end
-            qsizetype end = m_pos + 2;
-            while (end < m_src.size() && !(m_src[end] == '\\' && at(end + 1, 'E'))) {
-                ++end;
-            }
-            copy(std::min(end + 2, m_src.size()) - m_pos);
-            return std::nullopt;
-        }
-        if (next == 'c') {  // control character: the byte after it is taken whatever it is
-            copy(3);
-            return std::nullopt;
-        }
-        if (next == 'x') {
-            return hexEscape();
-        }
-        copy(2);
-        if (isAsciiAlnum(next)) {
-            return std::nullopt;
-        }
-        return static_cast<quint8>(next);
-    }
-
-    std::optional<quint8> hexEscape() {
-        const qsizetype digits = m_pos + 2;
-        if (at(digits, '{')) {
-            qsizetype end = digits + 1;
-            int value = 0;
-            while (end < m_src.size() && isHexDigit(m_src[end]) && value <= 0xFF) {
-                value = value * 16 + hexValue(m_src[end++]);
-            }
-            if (end == digits + 1 || !at(end, '}') || value > 0xFF) {
-                copy(2);  // PCRE2 names what is wrong with the braces
-                return std::nullopt;
-            }
-            copy(end + 1 - m_pos);
-            return static_cast<quint8>(value);
-        }
-        if (digits >= m_src.size() || !isHexDigit(m_src[digits])) {
-            fail(kNoHexCode, digits);
-        }
-        const bool two = digits + 1 < m_src.size() && isHexDigit(m_src[digits + 1]);
-        const int value = two ? hexValue(m_src[digits]) * 16 + hexValue(m_src[digits + 1])
-                              : hexValue(m_src[digits]);
-        copy(two ? 4 : 3);
-        return static_cast<quint8>(value);
-    }
-
-    void bracketSet() {
-        copy(1);
-        if (at(m_pos, '^')) {
-            copy(1);
-        }
-        if (at(m_pos, ']')) {  // a leading "]" is a member
-            copy(1);
-        }
-        while (m_pos < m_src.size()) {
-            if (m_src[m_pos] == ']') {
-                copy(1);
-                return;
-            }
-            if (posixClass()) {
-                continue;
-            }
-            const qsizetype memberStart = m_out.pattern.size();
-            const std::optional<quint8> low = setMember();
-            if (at(m_pos, '-') && m_pos + 1 < m_src.size() && m_src[m_pos + 1] != ']') {
-                copy(1);
-                if (posixClass()) {
-                    continue;
-                }
-                const std::optional<quint8> high = setMember();
-                if (low && high && m_russian.back()) {
-                    addRussianLetters(memberStart, *low, *high);
-                }
-            }
-        }
-    }
-
-    std::optional<quint8> setMember() {
-        if (m_src[m_pos] == '\\') {
-            return escape(true);
-        }
-        const auto c = static_cast<quint8>(m_src[m_pos]);
-        copy(1);
-        return c;
-    }
-
-    // "[:name:]", "[.x.]" or "[=x=]" inside a set, found the way PCRE2 finds it.
-    bool posixClass() {
-        if (m_src[m_pos] != '[' || m_pos + 1 >= m_src.size()) {
-            return false;
-        }
-        const char terminator = m_src[m_pos + 1];
-        if (terminator != ':' && terminator != '.' && terminator != '=') {
-            return false;
-        }
-        for (qsizetype i = m_pos + 2; i + 1 < m_src.size(); ++i) {
-            const char c = m_src[i], after = m_src[i + 1];
-            if (c == '\\' && (after == ']' || after == '\\')) {
-                ++i;
-            } else if ((c == '[' && after == terminator) || c == ']') {
-                return false;
-            } else if (c == terminator && after == ']') {
-                copy(i + 2 - m_pos);
-                return true;
-            }
-        }
-        return false;
-    }
-
-    // Put before the range, where no "-" can join them into a new range.
-    void addRussianLetters(qsizetype at, quint8 low, quint8 high) {
-        for (const RussianRange& range : kRussianRanges) {
-            if (range.low == low && range.high == high) {
-                const QByteArrayView extra(range.extra);
-                m_out.pattern.insert(at, extra);
-                m_out.origin.insert(m_out.origin.begin() + at, static_cast<size_t>(extra.size()),
-                                    m_out.origin[static_cast<size_t>(at)]);
-            }
-        }
-    }
-
-    void openParenthesis() {
-        if (at(m_pos + 1, '?')) {
-            if (at(m_pos + 2, '#')) {
-                comment();
-                return;
-            }
-            if (modifierGroup()) {
-                return;
-            }
-        }
-        m_russian.push_back(m_russian.back());
-        copy(1);
-    }
-
-    void comment() {  // ends at the first ")", as in PCRE2
-        qsizetype end = m_pos + 3;
-        while (end < m_src.size() && m_src[end] != ')') {
-            ++end;
-        }
-        if (end >= m_src.size()) {
-            fail(kUnclosedComment, m_pos);
-        }
-        copy(end + 1 - m_pos);
-    }
-
-    // "(?ig-m)" sets modifiers for the rest of the enclosing group, "(?ig-m:...)" for its own.
-    bool modifierGroup() {
-        const qsizetype first = m_pos + 2;
-        qsizetype end = first;
-        while (end < m_src.size() &&
-               (isAsciiLetter(m_src[end]) || m_src[end] == '-' || m_src[end] == '^')) {
-            ++end;
-        }
-        if (end == first || end >= m_src.size() || (m_src[end] != ')' && m_src[end] != ':')) {
-            return false;  // a lookaround, named group, back reference or the like
-        }
-        QByteArray on, off;
-        bool negated = false;
-        bool russian = m_russian.back();
-        for (qsizetype i = first; i < end; ++i) {
-            const char letter = static_cast<char>(m_src[i] | 0x20);
-            if (m_src[i] == '-' && !negated) {
-                negated = true;
-            } else if (letter == 'i' || letter == 's' || letter == 'm') {
-                (negated ? off : on) += letter;
-            } else if (letter == 'g') {
-                (negated ? on : off) += 'U';
-            } else if (letter == 'r') {
-                russian = !negated;
-            } else {
-                fail(kUnknownModifier, i);
-            }
-        }
-        const bool scoped = m_src[end] == ':';
-        QByteArray text = "(?" + on;
-        if (!off.isEmpty()) {
-            text += '-' + off;
-        }
-        text += m_src[end];
-        put(text, m_pos);
-        if (scoped) {
-            m_russian.push_back(russian);
-        } else {
-            m_russian.back() = russian;
-        }
-        m_pos = end + 1;
-        return true;
-    }
-
-    QByteArrayView m_src;
-    qsizetype m_pos = 0;
-    Translation m_out;
-    std::vector<bool> m_russian;  // `r` in each open group, outermost first
-};
 
 }  // namespace
 
@@ -600,17 +177,17 @@ struct TRegExpr::Impl {
         if (expression.isEmpty()) {
             raise(kNullArgument);
         }
-        Translation translation;
+        regexpr::Translation translation;
         try {
-            translation = PatternTranslator(expression, modR).run();
-        } catch (const CompileError& e) {
+            translation = regexpr::TranslateExpression(expression, modR);
+        } catch (const regexpr::CompileError& e) {
             raise(e.code, static_cast<int>(e.index) + 1);
         }
         pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
         if (context == nullptr) {
             throw std::bad_alloc();
         }
-        pcre2_set_character_tables(context, windows1251Tables());
+        pcre2_set_character_tables(context, regexpr::windows1251Tables());
         pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);  // CR and LF both separate lines
         const uint32_t options = PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | (modI ? PCRE2_CASELESS : 0u) |
                                  (modS ? PCRE2_DOTALL : 0u) | (modM ? PCRE2_MULTILINE : 0u) |
@@ -789,9 +366,9 @@ QByteArray TRegExpr::Substitute(QByteArrayView templ) const {
         if (c == '\\' && i + 1 < templ.size()) {
             result += templ[i + 1];
             i += 2;
-        } else if (c == '$' && i + 1 < templ.size() && isAsciiDigit(templ[i + 1])) {
+        } else if (c == '$' && i + 1 < templ.size() && regexpr::isAsciiDigit(templ[i + 1])) {
             int n = 0;
-            for (++i; i < templ.size() && isAsciiDigit(templ[i]); ++i) {
+            for (++i; i < templ.size() && regexpr::isAsciiDigit(templ[i]); ++i) {
                 n = std::min(n * 10 + (templ[i] - '0'), NSUBEXP);  // past 14 it is empty anyway
             }
             result += Match(n);
