@@ -1,5 +1,6 @@
 #include "app/banner.h"
 
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -10,6 +11,21 @@ namespace pelmar {
 namespace {
 
 constexpr QSize kSize(500, 170);
+
+// `font` made smaller, if need be, until every line of `text` fits into `width`.
+QFont fitted(QFont font, const QString& text, qreal width) {
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    while (font.pixelSize() > 6) {
+        const QFontMetricsF metrics(font);
+        qreal widest = 0;
+        for (const QString& l : lines)
+            widest = qMax(widest, metrics.horizontalAdvance(l));
+        if (widest <= width)
+            break;
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    return font;
+}
 
 }  // namespace
 
@@ -50,14 +66,15 @@ void Banner::paintEvent(QPaintEvent*) {
     line.setPixelSize(qMax(8, int(area.height() * 0.085)));
     const QRectF text(area.left() + area.width() * 0.42, area.top(), area.width() * 0.55,
                       area.height());
+    const QString name = QStringLiteral("Pelmar");
+    const QString jobs = QStringLiteral("Text messages · Phonebooks\nRingtones · Pictures · Logos");
     p.setPen(Qt::white);
-    p.setFont(title);
+    p.setFont(fitted(title, name, text.width()));
     p.drawText(text.adjusted(0, 0, 0, -area.height() * 0.45), Qt::AlignLeft | Qt::AlignBottom,
-               QStringLiteral("Pelmar"));
-    p.setFont(line);
+               name);
+    p.setFont(fitted(line, jobs, text.width()));
     p.setPen(QColor(0xd6, 0xea, 0xf8));
-    p.drawText(text.adjusted(0, area.height() * 0.58, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-               QStringLiteral("Text messages · Phonebooks\nRingtones · Pictures · Logos"));
+    p.drawText(text.adjusted(0, area.height() * 0.58, 0, 0), Qt::AlignLeft | Qt::AlignTop, jobs);
 }
 
 }  // namespace pelmar

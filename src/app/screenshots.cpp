@@ -96,6 +96,11 @@ int takeScreenshots(TPelmarMainForm& form, ScriptedDialogs& dialogs, const QStri
             providers->findText(QStringLiteral("Cosmote"), Qt::MatchStartsWith));
 
     readSimPhoneBook(form, dialogs);
+    // The demo handset's messages listed, as after Refresh on the Read SMS page.
+    if (auto* refresh = form.findChild<QAbstractButton*>(QStringLiteral("ReadSMBtn"))) {
+        refresh->click();
+        waitFor([&] { return !form.runner().isBusy(); });
+    }
 
     QTabWidget* tabs = form.pageControl();
     int failed = 0;

@@ -63,6 +63,10 @@ ReadSmsPage::ReadSmsPage(PageContext& context, QWidget* parent)
     for (int i = 0; i < ui->SMTreeView->topLevelItemCount(); ++i)
         ui->SMTreeView->topLevelItem(i)->setIcon(0, folderIcon);
     ui->SMTreeView->setCurrentItem(ui->SMTreeView->topLevelItem(0));
+    // Three short folder names: the room goes to the message list.
+    ui->SMTreeView->setMaximumWidth(
+        ui->SMTreeView->fontMetrics().horizontalAdvance(QStringLiteral("Outbox (99999)")) +
+        ui->SMTreeView->iconSize().width() + 48);
 
     connect(ui->ReadSMBtn, &QPushButton::clicked, this, &ReadSmsPage::ReadSMBtnClick);
     connect(ui->ReplySMBtn, &QPushButton::clicked, this, &ReadSmsPage::ReplySMBtnClick);
