@@ -22,7 +22,9 @@
 #include "sms/submit_pdu.h"
 #include "sms/ui/message_list_model.h"
 #include "sms/ui/read_sms_page.h"
+#include "support/simulated_pages.h"
 #include "support/table.h"
+#include "support/widgets_application.h"
 
 // Failures show texts as text.
 void PrintTo(const QString& text, std::ostream* out) {
@@ -36,21 +38,8 @@ using namespace std::chrono_literals;
 using Kind = Outcome::Kind;
 using Asked = ScriptedDialogs::Kind;
 
-class WidgetsEnvironment : public testing::Environment {
-  public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "pelmar-read-sms-test";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    std::unique_ptr<QApplication> m_app;
-};
 [[maybe_unused]] testing::Environment* const kEnvironment =
-    testing::AddGlobalTestEnvironment(new WidgetsEnvironment);
+    testing::AddGlobalTestEnvironment(new test::WidgetsApplication);
 
 // A received message as the SIM stores it (SMS-DELIVER, GSM 7-bit, sent 02.01.26 03:04), or
 // one the user stored (SMS-SUBMIT) when `status` is 2 or 3.
@@ -75,7 +64,7 @@ QList<DecodedMessage> mixedTable() {
 
 // The page alone, on a simulated handset in memory, every box scripted, its model checked by
 // QAbstractItemModelTester throughout.
-class ReadSmsPageTest : public testing::Test {
+class ReadSmsPageTest : public testing::Test, public test::SimulatedPages {
   protected:
     ReadSmsPageTest() {
         phoneBooks.PhoneBookSM.append(
@@ -129,31 +118,6 @@ class ReadSmsPageTest : public testing::Test {
         return found;
     }
 
-    simulator::HandsetState state = simulator::emptySimState();
-    simulator::SimOptions options;
-    simulator::HandsetSim* sim = nullptr;  // made on the runner's thread with the first job
-    ScriptedDialogs dialogs;
-    PhoneBooks phoneBooks;
-    MessageTable table;
-    RecipientNumber recipient;
-    ConcatReference concat;
-    OperationRunner runner{QStringLiteral("sim"), 2s,
-                           [this](const QString&, std::chrono::milliseconds timeout) {
-                               auto made = std::make_unique<HandsetConnection>(
-                                   std::make_unique<simulator::HandsetSim>(state, options),
-                                   options.baud ? simulator::SimTransport::Timing::Real
-                                                : simulator::SimTransport::Timing::Fast,
-                                   timeout);
-                               sim = made->sim();
-                               return made;
-                           }};
-    PageContext context{dialogs,
-                        runner,
-                        phoneBooks,
-                        table,
-                        recipient,
-                        concat,
-                        [] { return HandsetDialect::Standard; }};
     std::unique_ptr<ReadSmsPage> page;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };

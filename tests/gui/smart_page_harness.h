@@ -21,6 +21,7 @@
 #include "sms/message_table.h"
 #include "sms/recipient_number.h"
 #include "support/run_cli.h"
+#include "support/simulated_pages.h"
 #include "support/widgets_application.h"
 
 // Failures show texts as text.
@@ -33,7 +34,7 @@ namespace pelmar::test {
 // One smart-message page alone on a simulated handset in memory, every box scripted. The
 // handset is made with the first job, so `sim` stays null while nothing touched the line.
 template <class Page>
-class SmartPageHarness : public testing::Test {
+class SmartPageHarness : public testing::Test, public SimulatedPages {
   protected:
     void open() { page = std::make_unique<Page>(context); }
     template <class W = QWidget>
@@ -90,31 +91,6 @@ class SmartPageHarness : public testing::Test {
         return rows;
     }
 
-    simulator::HandsetState state = simulator::emptySimState();
-    simulator::SimOptions options;
-    simulator::HandsetSim* sim = nullptr;
-    ScriptedDialogs dialogs;
-    PhoneBooks phoneBooks;
-    MessageTable table;
-    RecipientNumber recipient;
-    ConcatReference concat;
-    OperationRunner runner{QStringLiteral("sim"), std::chrono::seconds(2),
-                           [this](const QString&, std::chrono::milliseconds timeout) {
-                               auto made = std::make_unique<HandsetConnection>(
-                                   std::make_unique<simulator::HandsetSim>(state, options),
-                                   options.baud ? simulator::SimTransport::Timing::Real
-                                                : simulator::SimTransport::Timing::Fast,
-                                   timeout);
-                               sim = made->sim();
-                               return made;
-                           }};
-    PageContext context{dialogs,
-                        runner,
-                        phoneBooks,
-                        table,
-                        recipient,
-                        concat,
-                        [] { return HandsetDialect::Standard; }};
     std::unique_ptr<Page> page;
 };
 
