@@ -129,7 +129,7 @@ QString jsonEscape(const QString& text) {
 QString messageJson(const DecodedMessage& m) {
     return QStringLiteral(R"({"index":%1,"status":%2,"date":"%3","number":"%4","text":"%5"})")
         .arg(m.Index)
-        .arg(m.Status)
+        .arg(static_cast<int>(m.Status))
         .arg(jsonEscape(m.Date), jsonEscape(m.Number), jsonEscape(m.Text));
 }
 

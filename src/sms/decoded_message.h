@@ -5,6 +5,18 @@
 
 namespace pelmar {
 
+// The storage status of a listed message (the "stat" of "+CMGL", TS 27.005).
+enum class MessageStatus : quint8 {
+    ReceivedUnread = 0,
+    ReceivedRead = 1,
+    StoredUnsent = 2,
+    StoredSent = 3,
+    None = 255,  // deleted since the last read, or no listing line at all
+};
+
+// The status a listing value stands for; None for anything but 0 to 3.
+MessageStatus messageStatusOf(int value);
+
 // One message of the handset's "at+cmgl=4" listing. The defaults are what a text without a
 // listing line gives.
 struct DecodedMessage {
@@ -12,13 +24,12 @@ struct DecodedMessage {
     static constexpr int DateCapacity = 20;
     static constexpr int NumberCapacity = 30;
     static constexpr int TextCapacity = 160;
-    static constexpr int NoStatus = 255;
     // The text of a listed entry whose PDU could not be read.
     static constexpr QStringView UnreadableText = u"[unreadable message]";
 
-    quint32 Index = 0;      // storage index on the listing line
-    int Status = NoStatus;  // 0 received unread, 1 received read, 2 stored unsent, 3 stored sent
-    QString Date;           // "dd.mm.yy hh:mm" of the service-centre time stamp; empty for SUBMIT
+    quint32 Index = 0;  // storage index on the listing line
+    MessageStatus Status = MessageStatus::None;
+    QString Date;  // "dd.mm.yy hh:mm" of the service-centre time stamp; empty for SUBMIT
     QString Number = QStringLiteral("Unknown");  // originator, destination or recipient
     QString Text;                                // the message, or a status report's outcome
 };

@@ -309,7 +309,7 @@ DecodedMessage decodeEntry(const ListedEntry& entry) {
     }
     DecodedMessage m;
     m.Index = entry.index;
-    m.Status = entry.status;
+    m.Status = messageStatusOf(entry.status);
     // The line was checked to be hex, with any SMSC field before the TPDU's octets.
     const QByteArray pdu = *HexToBytes(entry.pdu);
     PduReader r(QByteArrayView(pdu).sliced(pdu.size() - entry.length), m.Index);
@@ -334,7 +334,7 @@ DecodedMessage decodeEntry(const ListedEntry& entry) {
 DecodedMessage unreadableEntry(const ListedEntry& entry) {
     DecodedMessage m;
     m.Index = entry.index;
-    m.Status = entry.status;
+    m.Status = messageStatusOf(entry.status);
     m.Text = DecodedMessage::UnreadableText.toString();
     return m;
 }

@@ -5,7 +5,7 @@ namespace pelmar {
 namespace {
 
 MessageStatus statusOf(const DecodedMessage& message) {
-    return messageStatusOf(message.Status);
+    return message.Status;
 }
 
 // The statuses a folder's export writes, one after the other.
@@ -75,7 +75,7 @@ const DecodedMessage* MessageTable::message(MessageFolder folder, qsizetype row)
 void MessageTable::markDeleted(const QList<quint32>& storageIndexes) {
     for (DecodedMessage& m : m_messages) {
         if (storageIndexes.contains(m.Index))
-            m.Status = DecodedMessage::NoStatus;
+            m.Status = MessageStatus::None;
     }
 }
 

@@ -12,21 +12,10 @@
 // storage status (the "stat" of "+CMGL", TS 27.005).
 namespace pelmar {
 
-enum class MessageStatus : quint8 {
-    ReceivedUnread = 0,
-    ReceivedRead = 1,
-    StoredUnsent = 2,
-    StoredSent = 3,
-    None = 255,  // deleted since the last read, or no listing line at all
-};
-
 enum class MessageFolder { Inbox, Outbox, Sent };
 
 inline constexpr std::array<MessageFolder, 3> kMessageFolders = {
     MessageFolder::Inbox, MessageFolder::Outbox, MessageFolder::Sent};
-
-// The status a listing value stands for; None for anything but 0 to 3.
-MessageStatus messageStatusOf(int value);
 
 // Inbox for received messages, Outbox for unsent, Sent for sent ones; no folder for None.
 std::optional<MessageFolder> folderOf(MessageStatus status);

@@ -56,10 +56,14 @@ simulator::StoredMessage onSim(const QByteArray& number, const QString& text, in
 
 QList<DecodedMessage> mixedTable() {
     const QString date = QStringLiteral("02.01.26 03:04");
-    return {{1, 1, date, QStringLiteral("+12025550123"), QStringLiteral("first\nsecond")},
-            {2, 0, date, QStringLiteral("5550100"), QStringLiteral("unread")},
-            {3, 2, date, QStringLiteral("5550199"), QStringLiteral("draft")},
-            {4, 2, date, QStringLiteral("+12025550123"), QStringLiteral("draft 2")}};
+    return {
+        {1, MessageStatus::ReceivedRead, date, QStringLiteral("+12025550123"),
+         QStringLiteral("first\nsecond")},
+        {2, MessageStatus::ReceivedUnread, date, QStringLiteral("5550100"),
+         QStringLiteral("unread")},
+        {3, MessageStatus::StoredUnsent, date, QStringLiteral("5550199"), QStringLiteral("draft")},
+        {4, MessageStatus::StoredUnsent, date, QStringLiteral("+12025550123"),
+         QStringLiteral("draft 2")}};
 }
 
 // The page alone, on a simulated handset in memory, every box scripted, its model checked by
@@ -340,8 +344,8 @@ class ExportTest : public ReadSmsPageTest, public testing::WithParamInterface<Ex
 TEST_P(ExportTest, FolderIsAppendedToTheFile) {
     const ExportCase& c = GetParam();
     QList<DecodedMessage> messages = mixedTable();
-    messages.append({5, 0, QStringLiteral("02.01.26 03:04"), QStringLiteral("5550111"),
-                     QStringLiteral("Привет")});
+    messages.append({5, MessageStatus::ReceivedUnread, QStringLiteral("02.01.26 03:04"),
+                     QStringLiteral("5550111"), QStringLiteral("Привет")});
     table.replace(messages);
     open();
     select(c.node, {});

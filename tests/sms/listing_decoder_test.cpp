@@ -34,7 +34,7 @@ class DecodeListedMessageTest : public testing::TestWithParam<ListedCase> {};
 TEST_P(DecodeListedMessageTest, FillsTheRecord) {
     const ListedCase& c = GetParam();
     const DecodedMessage m = DecodeListedMessage(c.listing);
-    EXPECT_EQ(m.Status, c.status);
+    EXPECT_EQ(m.Status, messageStatusOf(c.status));
     EXPECT_EQ(m.Date, QString::fromLatin1(c.date));
     EXPECT_EQ(m.Number, QString::fromUtf16(c.number));
     EXPECT_EQ(m.Text, QString::fromUtf16(c.text));
@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DecodeListedMessageTest, TextWithoutListingLineGivesEmptyRecord) {
     const DecodedMessage m = DecodeListedMessage("\r\nOK\r\n");
     EXPECT_EQ(m.Index, 0u);
-    EXPECT_EQ(m.Status, 255);
+    EXPECT_EQ(m.Status, MessageStatus::None);
     EXPECT_EQ(m.Number, QStringLiteral("Unknown"));
     EXPECT_TRUE(m.Date.isEmpty() && m.Text.isEmpty());
 }
@@ -146,7 +146,7 @@ TEST(DecodeListingTest, ListsBrokenEntriesAsUnreadable) {
     EXPECT_EQ(listing.messages[0].Index, 1u);
     const DecodedMessage& broken = listing.messages[1];
     EXPECT_EQ(broken.Index, 2u);
-    EXPECT_EQ(broken.Status, 1);
+    EXPECT_EQ(broken.Status, MessageStatus::ReceivedRead);
     EXPECT_EQ(broken.Number, QStringLiteral("Unknown"));
     EXPECT_EQ(broken.Text, DecodedMessage::UnreadableText);
     EXPECT_EQ(listing.messages[2].Index, 300u);

@@ -11,7 +11,7 @@ DecodedMessage msg(quint32 index, int status, const char* number, const char* da
                    const char* text = "") {
     DecodedMessage m;
     m.Index = index;
-    m.Status = status;
+    m.Status = messageStatusOf(status);
     m.Number = QString::fromUtf8(number);
     m.Date = QString::fromUtf8(date);
     m.Text = QString::fromUtf8(text);
@@ -21,8 +21,7 @@ DecodedMessage msg(quint32 index, int status, const char* number, const char* da
 // A listing as a handset sends it: folders interleaved, plus statuses that belong nowhere.
 MessageTable mixedListing() {
     return MessageTable({msg(1, 1, "+100"), msg(2, 2, "+200"), msg(3, 0, "+300"), msg(4, 3, "+400"),
-                         msg(5, DecodedMessage::NoStatus, "+500"), msg(6, 7, "+600"),
-                         msg(7, 0, "+700")});
+                         msg(5, 255, "+500"), msg(6, 7, "+600"), msg(7, 0, "+700")});
 }
 
 struct FolderCase {
