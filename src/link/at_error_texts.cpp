@@ -161,4 +161,11 @@ QString errorMeaningOf(const AtReply& reply) {
     return {};
 }
 
+QString answerText(const AtReply& reply) {
+    const QString quoted =
+        QLatin1Char('"') + QString::fromLatin1(reply.resultLine) + QLatin1Char('"');
+    const QString meaning = errorMeaningOf(reply);
+    return meaning.isEmpty() ? quoted : QStringLiteral("%1 (%2)").arg(quoted, meaning);
+}
+
 }  // namespace pelmar

@@ -15,5 +15,8 @@ QString cmsErrorMeaning(int code);
 QString cmeErrorMeaning(int code);
 // The meaning of the reply's error result ("memory full"), or empty when it has none we know.
 QString errorMeaningOf(const AtReply& reply);
+// The handset's final answer as the user reads it: "\"+CMS ERROR: 322\" (memory full)", or just
+// the quoted line when its meaning is not known.
+QString answerText(const AtReply& reply);
 
 }  // namespace pelmar

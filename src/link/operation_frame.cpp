@@ -43,19 +43,14 @@ Outcome judgeReply(const AtReply& reply) {
     if (reply.result == AtResult::CmsError && reply.errorCode() == 300) {
         return Outcome::phoneRefused();
     }
-    const QString answer = QString::fromLatin1(reply.resultLine);
     if (reply.promptMissing) {
         return Outcome::handsetError(
-            QStringLiteral("The handset did not ask for the message (it answered \"%1\").")
-                .arg(answer));
+            QStringLiteral("The handset did not ask for the message; it answered %1.")
+                .arg(answerText(reply)));
     }
-    if (reply.isError()) {
-        const QString meaning = errorMeaningOf(reply);
+    if (reply.isError())
         return Outcome::handsetError(
-            meaning.isEmpty()
-                ? QStringLiteral("The handset answered \"%1\".").arg(answer)
-                : QStringLiteral("The handset answered \"%1\" (%2).").arg(answer, meaning));
-    }
+            QStringLiteral("The handset answered %1.").arg(answerText(reply)));
     return Outcome::done();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/t_reg_expr.h"
+#include "link/at_error_texts.h"
 #include "sms/listing_decoder.h"
 #include "sms/message_input.h"
 
@@ -68,10 +69,10 @@ Outcome deletionVerdict(const DeleteResult& r, qsizetype asked,
     if (refusal && judgeReply(*refusal).kind == Outcome::Kind::PhoneRefused)
         return Outcome::phoneRefused();
     return Outcome::handsetError(
-        QStringLiteral("%1 of %2 messages could not be deleted (the handset answered \"%3\").")
+        QStringLiteral("%1 of %2 messages could not be deleted; the handset answered %3.")
             .arg(asked - r.deleted.size())
             .arg(asked)
-            .arg(QString::fromLatin1(refusal ? refusal->resultLine : QByteArray())));
+            .arg(refusal ? answerText(*refusal) : QStringLiteral("\"\"")));
 }
 
 // The destination of "at+cmss": the digits, with one "+" in front when the number was given as

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "at+cmgs=17",
                               {"\r\nOK\r\n"},
                               Kind::HandsetError,
-                              "The handset did not ask for the message (it answered \"OK\")."},
+                              "The handset did not ask for the message; it answered \"OK\"."},
                     FrameCase{"Silence",
                               "at+cmgd=1",
                               {},

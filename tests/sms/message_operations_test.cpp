@@ -360,8 +360,8 @@ TEST(DeleteTest, ReportsHowManyFailed) {
     test::SimLine line(stateFrom("sim-basic.json"));
     const DeleteResult r = DeleteMessages(line.channel, {1, 98, 99});
     EXPECT_EQ(r.outcome.text,
-              QStringLiteral("2 of 3 messages could not be deleted (the handset answered "
-                             "\"+CMS ERROR: 321\")."));
+              QStringLiteral("2 of 3 messages could not be deleted; the handset answered "
+                             "\"+CMS ERROR: 321\" (invalid memory index)."));
     EXPECT_EQ(line.texts, QStringList());
 }
 
