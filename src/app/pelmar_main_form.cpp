@@ -44,6 +44,9 @@ TPelmarMainForm::TPelmarMainForm(Dialogs& dialogs, const StartOptions& options,
 }
 
 TPelmarMainForm::~TPelmarMainForm() {
+    // The pages, the status bar and the dialogs show what this window owns (the phonebooks, the
+    // message table, the runner's signals): they go first, while all of it still exists.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
     delete ui;
 }
 
