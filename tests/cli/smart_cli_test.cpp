@@ -8,6 +8,7 @@
 
 #include "smart/bitmap.h"
 #include "support/run_cli.h"
+#include "support/smart_decoder.h"
 #include "support/table.h"
 
 namespace pelmar {
@@ -105,24 +106,13 @@ class SmartDecodeTest : public testing::Test {
     QJsonObject decodeOne(std::initializer_list<const char*> args) {
         const auto pdus = test::runCli(argList(args));
         EXPECT_EQ(pdus.exitCode, 0) << pdus.err.constData();
-        const auto decoded = test::runProgram(
-            m_python, {QStringLiteral(PELMAR_TEST_DATA "/../tools/smart_decode.py")}, pdus.out);
-        EXPECT_EQ(decoded.exitCode, 0) << decoded.err.constData();
-        const QJsonArray messages = QJsonDocument::fromJson(decoded.out)[u"messages"].toArray();
+        const QJsonArray messages = test::decodeSmartMessages(pdus.out);
         EXPECT_EQ(messages.size(), 1);
         return messages.first().toObject();
     }
 
     static QJsonArray rowsOf(const char* file) {
-        const MonoBitmap b = LoadBmpFile(sample(file)).pixels;
-        QJsonArray rows;
-        for (int y = 0; y < b.height(); ++y) {
-            QString row;
-            for (int x = 0; x < b.width(); ++x)
-                row += b.pixel(x, y) ? u'1' : u'0';
-            rows.append(row);
-        }
-        return rows;
+        return test::bitmapRows(LoadBmpFile(sample(file)).pixels);
     }
 
     QString m_python;

@@ -22,6 +22,7 @@
 #include "sms/recipient_number.h"
 #include "support/run_cli.h"
 #include "support/simulated_pages.h"
+#include "support/smart_decoder.h"
 #include "support/widgets_application.h"
 
 // Failures show texts as text.
@@ -53,16 +54,12 @@ class SmartPageHarness : public testing::Test, public SimulatedPages {
     // The smart messages the handset received, as the independent decoder reads them back;
     // empty when python3 is missing.
     QJsonArray decodedSent() {
-        const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-        if (python.isEmpty() || !sim)
+        if (!sim)
             return {};
         QByteArray lines;
         for (const simulator::SentMessage& sent : sim->state().sent)
             lines += QByteArray::number(sent.tpdu.size() / 2) + ' ' + sent.tpdu + '\n';
-        const auto decoded = runProgram(
-            python, {QStringLiteral(PELMAR_TEST_DATA "/../tools/smart_decode.py")}, lines);
-        EXPECT_EQ(decoded.exitCode, 0) << decoded.err.constData();
-        return QJsonDocument::fromJson(decoded.out)[u"messages"].toArray();
+        return decodeSmartMessages(lines);
     }
     // Every widget the user can reach by keyboard is named for a screen reader.
     void expectEveryControlNamed() {
@@ -80,16 +77,7 @@ class SmartPageHarness : public testing::Test, public SimulatedPages {
     static QString sample(const char* file) {
         return QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(file);
     }
-    static QJsonArray rowsOf(const MonoBitmap& b) {
-        QJsonArray rows;
-        for (int y = 0; y < b.height(); ++y) {
-            QString row;
-            for (int x = 0; x < b.width(); ++x)
-                row += b.pixel(x, y) ? u'1' : u'0';
-            rows.append(row);
-        }
-        return rows;
-    }
+    static QJsonArray rowsOf(const MonoBitmap& b) { return bitmapRows(b); }
 
     std::unique_ptr<Page> page;
 };
