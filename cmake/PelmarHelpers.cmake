@@ -55,3 +55,52 @@ function(pelmar_check_core_links)
     endwhile()
   endforeach()
 endfunction()
+
+# pelmar_add_library(<name> LINKS <targets...>)
+# A static library of every .cpp and .h of the calling folder (not its subfolders), with the
+# shared settings and `LINKS` as its public links.
+function(pelmar_add_library name)
+  cmake_parse_arguments(L "" "" "LINKS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${sources})
+  target_link_libraries(${name} PUBLIC pelmar_settings ${L_LINKS})
+endfunction()
+
+# pelmar_check_includes(FOLDERS <folders...> NOT <top folders...>)
+# Fails configuration when a source under src/<folder> includes from one of the `NOT` folders:
+# the arrows run from the programs and the window's wing down into the core, never back.
+function(pelmar_check_includes)
+  cmake_parse_arguments(C "" "" "FOLDERS;NOT" ${ARGN})
+  list(JOIN C_NOT "|" tops)
+  foreach(folder IN LISTS C_FOLDERS)
+    file(GLOB_RECURSE sources ${CMAKE_SOURCE_DIR}/src/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/src/${folder}/*.h)
+    foreach(source IN LISTS sources)
+      file(STRINGS ${source} upward REGEX "^#include \"(${tops})/")
+      if(upward)
+        message(FATAL_ERROR "${source} includes upwards: ${upward}")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+
+# pelmar_add_test_folder(LABEL <folder> LIBS <targets...> [PROGRAMS <targets...>])
+# Every *_test.cpp of the calling folder is one test program labelled <folder>, named
+# <folder>_<file>. A test that runs one of `PROGRAMS` (pelmar-cli, pelmar-handset-sim) finds it
+# at PELMAR_CLI_PATH or PELMAR_SIM_PATH; a program not built (no such target) is left out.
+function(pelmar_add_test_folder)
+  cmake_parse_arguments(F "" "LABEL" "LIBS;PROGRAMS" ${ARGN})
+  set(define_pelmar-cli PELMAR_CLI_PATH)
+  set(define_pelmar-handset-sim PELMAR_SIM_PATH)
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  foreach(src IN LISTS tests)
+    get_filename_component(name ${src} NAME_WE)
+    pelmar_add_test(NAME ${F_LABEL}_${name} LABEL ${F_LABEL} SOURCES ${src} LIBS ${F_LIBS})
+    foreach(program IN LISTS F_PROGRAMS)
+      if(TARGET ${program})
+        target_compile_definitions(${F_LABEL}_${name} PRIVATE
+          ${define_${program}}="$<TARGET_FILE:${program}>")
+        add_dependencies(${F_LABEL}_${name} ${program})
+      endif()
+    endforeach()
+  endforeach()
+endfunction()

@@ -1,13 +1,12 @@
 #include <QApplication>
-#include <QTimer>
 #include <cstdio>
 
 #include "app/app_icon.h"
 #include "app/pelmar_main_form.h"
-#include "app/screenshots.h"
 #include "app/single_instance.h"
 #include "app/start_options.h"
-#include "link/ui/dialogs.h"
+#include "gui/common/dialogs.h"
+#include "gui/common/workspace.h"
 #include "phonebook/data_location.h"
 
 int main(int argc, char* argv[]) {
@@ -23,29 +22,20 @@ int main(int argc, char* argv[]) {
         return exitCode;
     }
 
-    // A screenshot run is a throw-away window beside the user's own.
-    const bool screenshots = !options.screenshotDir.isEmpty();
     pelmar::SingleInstance instance;
-    if (!screenshots && !instance.claim()) {
+    if (!instance.claim()) {
         if (instance.activateRunning())
             return 0;
         std::fputs("pelmar: already running, but it does not answer\n", stderr);
         return 1;
     }
 
-    // A screenshot run records its boxes instead of waiting for someone to close them.
-    pelmar::WidgetDialogs boxes;
-    pelmar::ScriptedDialogs recorded;
-    pelmar::Dialogs& dialogs = screenshots ? static_cast<pelmar::Dialogs&>(recorded) : boxes;
-    pelmar::TPelmarMainForm form(dialogs, options);
+    // The workspace outlives the window: nothing a page shows goes away before the page.
+    pelmar::WidgetDialogs dialogs;
+    pelmar::Workspace workspace(dialogs, pelmar::phoneBookDirectory(options.dataDir));
+    pelmar::TPelmarMainForm form(workspace, options);
     QObject::connect(&instance, &pelmar::SingleInstance::activationRequested, &form,
                      &pelmar::TPelmarMainForm::bringToFront);
     form.show();
-    if (screenshots) {
-        QTimer::singleShot(0, &form, [&form, &recorded, &options] {
-            const int failed = pelmar::takeScreenshots(form, recorded, options.screenshotDir);
-            QApplication::exit(failed == 0 ? 0 : 1);
-        });
-    }
     return QApplication::exec();
 }

@@ -3,38 +3,28 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
-#include <QMetaMethod>
 #include <QSettings>
 #include <QStyle>
 
 #include "app/app_settings.h"
 #include "app/settings_page.h"
-#include "link/ui/dialogs.h"
-#include "link/ui/operation_status.h"
-#include "link/ui/port_selector.h"
-#include "phonebook/data_location.h"
-#include "phonebook/ui/phonebook_page.h"
-#include "phonebook/ui/pick_phone_number.h"
-#include "smart/ui/send_ems_page.h"
-#include "smart/ui/send_logo_page.h"
-#include "sms/ui/read_sms_page.h"
-#include "sms/ui/send_sms_page.h"
+#include "gui/common/accessible_names.h"
+#include "gui/common/dialogs.h"
+#include "gui/common/live_text.h"
+#include "gui/common/operation_status.h"
+#include "gui/common/port_selector.h"
+#include "gui/phonebook/phonebook_page.h"
+#include "gui/phonebook/pick_phone_number.h"
+#include "gui/smart/send_ems_page.h"
+#include "gui/smart/send_logo_page.h"
+#include "gui/sms/read_sms_page.h"
+#include "gui/sms/send_sms_page.h"
 #include "ui_pelmar_main_form.h"
 
 namespace pelmar {
 
-TPelmarMainForm::TPelmarMainForm(Dialogs& dialogs, const StartOptions& options,
-                                 OperationRunner::ConnectionFactory connections, QWidget* parent)
-    : QMainWindow(parent),
-      ui(new Ui::TPelmarMainForm),
-      m_dialogs(dialogs),
-      m_options(options),
-      m_files(phoneBookDirectory(options.dataDir)),
-      m_runner(QString(), AtChannel::kDefaultLineTimeout, std::move(connections)),
-      m_context{
-          m_dialogs, m_runner, m_phoneBooks, m_messages, m_recipient, m_concatReference, [this] {
-              return olderHandset() ? HandsetDialect::Older : HandsetDialect::Standard;
-          }} {
+TPelmarMainForm::TPelmarMainForm(Workspace& workspace, const StartOptions& options, QWidget* parent)
+    : QMainWindow(parent), ui(new Ui::TPelmarMainForm), m_workspace(workspace), m_options(options) {
     ui->setupUi(this);
     composePages();
     composeStatusBar();
@@ -44,9 +34,6 @@ TPelmarMainForm::TPelmarMainForm(Dialogs& dialogs, const StartOptions& options,
 }
 
 TPelmarMainForm::~TPelmarMainForm() {
-    // The pages, the status bar and the dialogs show what this window owns (the phonebooks, the
-    // message table, the runner's signals): they go first, while all of it still exists.
-    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
     delete ui;
 }
 
@@ -65,49 +52,40 @@ void TPelmarMainForm::composePages() {
         const char* caption;
     };
     m_settings = new SettingsPage;
-    auto* sendSms = new SendSmsPage(m_context);
-    auto* readSms = new ReadSmsPage(m_context);
+    auto* sendEms = new SendEmsPage(m_workspace);
+    auto* sendLogo = new SendLogoPage(m_workspace);
+    auto* sendSms = new SendSmsPage(m_workspace);
+    auto* readSms = new ReadSmsPage(m_workspace);
     // Reply put the sender's number into the shared recipient; the answer is typed there.
     connect(readSms, &ReadSmsPage::replyRequested, this,
             [this, sendSms] { ui->PageControl1->setCurrentWidget(sendSms); });
     const Page pages[] = {
         {m_settings, QStyle::SP_ComputerIcon, "Settings"},
-        {new SendEmsPage(m_context), QStyle::SP_MediaVolume, "Send EMS"},
-        {new SendLogoPage(m_context), QStyle::SP_DesktopIcon, "Send Logo"},
+        {sendEms, QStyle::SP_MediaVolume, "Send EMS"},
+        {sendLogo, QStyle::SP_DesktopIcon, "Send Logo"},
         {sendSms, QStyle::SP_ArrowForward, "Send SMS"},
         {readSms, QStyle::SP_DirOpenIcon, "Read SMS"},
-        {new PhoneBookPage(m_context), QStyle::SP_FileDialogDetailedView, "RudarOvov"},
+        {new PhoneBookPage(m_workspace), QStyle::SP_FileDialogDetailedView, "RudarOvov"},
     };
     for (const Page& page : pages) {
         ui->PageControl1->addTab(page.widget, style()->standardIcon(page.icon),
                                  QString::fromLatin1(page.caption));
     }
     ui->PageControl1->setCurrentIndex(0);
-    connectPickers();
-}
 
-void TPelmarMainForm::connectPickers() {
-    // One picker for every page that asks for a number, whatever its type.
-    m_picker = new TfrmPickPhoneNumber(m_phoneBooks, m_recipient, this);
-    const QMetaMethod open =
-        metaObject()->method(metaObject()->indexOfSlot("PickUpSMSPhoneClick()"));
-    for (int i = 0; i < ui->PageControl1->count(); ++i) {
-        QWidget* page = ui->PageControl1->widget(i);
-        const int signal = page->metaObject()->indexOfSignal("pickNumberRequested()");
-        if (signal >= 0)
-            connect(page, page->metaObject()->method(signal), this, open);
-    }
-}
-
-void TPelmarMainForm::PickUpSMSPhoneClick() {
-    m_picker->open();
+    // One picker for every page that asks for a number.
+    m_picker = new TfrmPickPhoneNumber(m_workspace.phoneBooks, m_workspace.recipient, this);
+    connect(sendEms, &SendEmsPage::pickNumberRequested, m_picker, &TfrmPickPhoneNumber::open);
+    connect(sendLogo, &SendLogoPage::pickNumberRequested, m_picker, &TfrmPickPhoneNumber::open);
+    connect(sendSms, &SendSmsPage::pickNumberRequested, m_picker, &TfrmPickPhoneNumber::open);
+    nameFieldsByTheirLabels(this);
 }
 
 void TPelmarMainForm::composeStatusBar() {
     m_status = new OperationStatus;
-    m_phoneIdentity = new QLabel;
+    m_phoneIdentity = new LiveText;
     m_phoneIdentity->setObjectName(QStringLiteral("PhoneIdentity"));
-    m_phoneIdentity->setAccessibleName(QStringLiteral("Handset"));
+    m_phoneIdentity->setRole(QStringLiteral("Handset"));
     m_phoneIdentity->setToolTip(QStringLiteral("The handset's maker and model"));
     // Panel 0 takes the room of about 350 of the original 517 pixels, panel 1 the rest.
     m_phoneIdentity->setMinimumWidth(m_phoneIdentity->fontMetrics().averageCharWidth() * 22);
@@ -117,19 +95,20 @@ void TPelmarMainForm::composeStatusBar() {
 
 void TPelmarMainForm::connectRunner() {
     // One operation at a time: the pages wait while one runs; Cancel in the status bar stays.
-    connect(&m_runner, &OperationRunner::busyChanged, this, [this](bool busy) {
+    connect(&m_workspace.runner, &OperationRunner::busyChanged, this, [this](bool busy) {
         ui->PageControl1->setEnabled(!busy);
         m_status->setBusy(busy);
         if (busy)
             m_status->showResult(QString());  // the last result is not this operation's
     });
-    connect(&m_runner, &OperationRunner::progress, m_status, [this](const ProgressStep& step) {
-        m_status->showStep(step.text, step.done, step.total);
-    });
-    connect(&m_runner, &OperationRunner::phoneIdentityChanged, this,
+    connect(
+        &m_workspace.runner, &OperationRunner::progress, m_status,
+        [this](const ProgressStep& step) { m_status->showStep(step.text, step.done, step.total); });
+    connect(&m_workspace.runner, &OperationRunner::phoneIdentityChanged, this,
             &TPelmarMainForm::setPhoneIdentity);
-    connect(&m_runner, &OperationRunner::finished, this, &TPelmarMainForm::showOutcome);
-    connect(m_status, &OperationStatus::cancelRequested, &m_runner, &OperationRunner::cancel);
+    connect(&m_workspace.runner, &OperationRunner::finished, this, &TPelmarMainForm::showOutcome);
+    connect(m_status, &OperationStatus::cancelRequested, &m_workspace.runner,
+            &OperationRunner::cancel);
 }
 
 void TPelmarMainForm::showOutcome(const Outcome& outcome) {
@@ -144,7 +123,7 @@ void TPelmarMainForm::showOutcome(const Outcome& outcome) {
             return;  // the page shows what to fix and where
         case Outcome::Kind::Failed:
             m_status->showResult(QStringLiteral("The operation failed."));
-            m_dialogs.showError(this, outcome.text);
+            m_workspace.dialogs.showError(this, outcome.text);
             return;
     }
 }
@@ -178,22 +157,25 @@ void TPelmarMainForm::FormCreate() {
     }
     SetPortName(selector->portName());
     connect(selector, &PortSelector::portChosen, this, &TPelmarMainForm::ComPortSelectorChange);
+    connect(m_settings->olderHandsetCheck(), &QCheckBox::toggled, this, [this](bool older) {
+        m_workspace.dialect = older ? HandsetDialect::Older : HandsetDialect::Standard;
+    });
     m_settings->olderHandsetCheck()->setChecked(stored.olderHandset);
 
     // A file that cannot be read is reported; the other stores load, and the window opens.
-    for (const QString& error : m_files.LoadPhoneBooks(m_phoneBooks))
-        m_dialogs.showError(this, error);
+    for (const QString& error : m_workspace.phoneBookFiles.LoadPhoneBooks(m_workspace.phoneBooks))
+        m_workspace.dialogs.showError(this, error);
 }
 
 bool TPelmarMainForm::FormClose() {
     QSettings settings;
     AppSettings{m_portToStore, olderHandset()}.save(settings);
     try {
-        m_files.SavePhoneBooks(m_phoneBooks);
+        m_workspace.phoneBookFiles.SavePhoneBooks(m_workspace.phoneBooks);
         return true;
     } catch (const Error& e) {
-        m_dialogs.showError(this, e.message());
-        return m_dialogs.confirmWarning(
+        m_workspace.dialogs.showError(this, e.message());
+        return m_workspace.dialogs.confirmWarning(
             this, QStringLiteral("The phonebooks could not be saved, so your changes to them "
                                  "would be lost.\n\nQuit without saving them?"));
     }
@@ -215,7 +197,7 @@ void TPelmarMainForm::SetPortName(const QString& name) {
     if (name == m_portName)
         return;
     m_portName = name;
-    m_runner.SetPortName(name);
+    m_workspace.runner.SetPortName(name);
     emit portNameChanged(name);
 }
 
@@ -228,7 +210,7 @@ void TPelmarMainForm::bringToFront() {
 }
 
 void TPelmarMainForm::setPhoneIdentity(const QString& identity) {
-    m_phoneIdentity->setText(identity);
+    m_phoneIdentity->setFullText(identity);
 }
 
 }  // namespace pelmar

@@ -2,16 +2,14 @@
 
 #include <QMainWindow>
 
-#include "app/phone_book_files.h"
 #include "app/start_options.h"
-#include "link/ui/page_context.h"
+#include "gui/common/workspace.h"
 #include "phonebook/phone_books.h"
 #include "session/operation_runner.h"
 #include "smart/smart_framing.h"
 #include "sms/message_table.h"
 #include "sms/recipient_number.h"
 
-class QLabel;
 class QTabWidget;
 
 namespace Ui {
@@ -21,36 +19,28 @@ class TPelmarMainForm;
 namespace pelmar {
 
 class Dialogs;
+class LiveText;
 class OperationStatus;
 class SettingsPage;
 class TfrmPickPhoneNumber;
 
-// The one window: six tabs, one per job, over a status bar. It owns what the pages share (the
-// phonebooks, the message table, the recipient number, the concatenation reference, the
-// operation runner and the dialogs), shows how each handset operation goes, and does the
-// start-up and shutdown work.
+// The one window: six tabs, one per job, over a status bar, composed over the workspace the
+// pages share. It shows how each handset operation goes and does the start-up and shutdown
+// work.
 class TPelmarMainForm : public QMainWindow {
     Q_OBJECT
 
   public:
     static constexpr QSize kMinimumSize{517, 348};
 
-    // `connections` makes the handset connection for a port name (tests give a simulated one);
-    // empty: the real one.
-    TPelmarMainForm(Dialogs& dialogs, const StartOptions& options,
-                    OperationRunner::ConnectionFactory connections = {}, QWidget* parent = nullptr);
+    TPelmarMainForm(Workspace& workspace, const StartOptions& options, QWidget* parent = nullptr);
     ~TPelmarMainForm() override;
 
     // The port the next operation opens.
     const QString& PortName() const { return m_portName; }
     bool olderHandset() const;
 
-    Dialogs& dialogs() const { return m_dialogs; }
-    PhoneBooks& phoneBooks() { return m_phoneBooks; }
-    MessageTable& messages() { return m_messages; }
-    RecipientNumber& recipient() { return m_recipient; }
-    OperationRunner& runner() { return m_runner; }
-    const PhoneBookFiles& phoneBookFiles() const { return m_files; }
+    Workspace& workspace() const { return m_workspace; }
     QTabWidget* pageControl() const;
     SettingsPage* settingsPage() const { return m_settings; }
     OperationStatus* operationStatus() const { return m_status; }
@@ -65,16 +55,11 @@ class TPelmarMainForm : public QMainWindow {
   signals:
     void portNameChanged(const QString& name);
 
-  private slots:
-    // Every pick button of every send page: the number picker, over the window.
-    void PickUpSMSPhoneClick();
-
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void composePages();
-    void connectPickers();
     void composeStatusBar();
     void fixSize();
     void FormCreate();
@@ -88,22 +73,13 @@ class TPelmarMainForm : public QMainWindow {
     void showOutcome(const Outcome& outcome);
 
     Ui::TPelmarMainForm* ui;
-    Dialogs& m_dialogs;
+    Workspace& m_workspace;
     StartOptions m_options;
-    PhoneBooks m_phoneBooks;
-    PhoneBookFiles m_files;
-    MessageTable m_messages;
-    RecipientNumber m_recipient;
-    ConcatReference m_concatReference;
-    // Declared after what its jobs' results reach, so it goes first: a running job is
-    // cancelled and its result dropped before the data behind it is.
-    OperationRunner m_runner;
-    PageContext m_context;
     QString m_portName;
     QString m_portToStore;  // --port does not replace the stored choice unless the user picks
     SettingsPage* m_settings = nullptr;
     OperationStatus* m_status = nullptr;
-    QLabel* m_phoneIdentity = nullptr;
+    LiveText* m_phoneIdentity = nullptr;
     TfrmPickPhoneNumber* m_picker = nullptr;
 };
 

@@ -2,8 +2,8 @@
 
 #include <QDesktopServices>
 
-#include "link/ui/link_label.h"
-#include "link/ui/port_selector.h"
+#include "gui/common/link_label.h"
+#include "gui/common/port_selector.h"
 #include "ui_settings_page.h"
 
 namespace pelmar {

@@ -2,14 +2,14 @@
 
 #include <QCommandLineParser>
 
-#include "link/ui/port_selector.h"
+#include "session/handset_connection.h"
 
 namespace pelmar {
 
 QString StartOptions::portOverride() const {
     if (!port.isEmpty())
         return port;
-    return demo ? PortSelector::demoHandsetName() : QString();
+    return demo ? HandsetConnection::kDemoPort : QString();
 }
 
 bool parseStartOptions(const QStringList& arguments, StartOptions& options, QString& message,
@@ -27,11 +27,7 @@ bool parseStartOptions(const QStringList& arguments, StartOptions& options, QStr
                                      QStringLiteral("DIR"));
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("Work with the demo handset."));
-    QCommandLineOption screenshots(QStringLiteral("screenshots"),
-                                   QStringLiteral("Grab every page into DIR and quit."),
-                                   QStringLiteral("DIR"));
-    screenshots.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({port, dataDir, demo, screenshots});
+    parser.addOptions({port, dataDir, demo});
 
     if (!parser.parse(arguments)) {
         message = parser.errorText() + QStringLiteral("\n\n") + parser.helpText();
@@ -52,7 +48,6 @@ bool parseStartOptions(const QStringList& arguments, StartOptions& options, QStr
     options.port = parser.value(port).trimmed();
     options.dataDir = parser.value(dataDir);
     options.demo = parser.isSet(demo);
-    options.screenshotDir = parser.value(screenshots);
     return true;
 }
 

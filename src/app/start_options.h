@@ -7,10 +7,9 @@ namespace pelmar {
 
 // What the command line asks of this run of the window.
 struct StartOptions {
-    QString port;           // --port DEV: this run's port; the stored choice stays
-    QString dataDir;        // --data-dir DIR: the folder of the phonebook files
-    bool demo = false;      // --demo: the demo handset on this run
-    QString screenshotDir;  // --screenshots DIR: grab every tab into DIR and quit
+    QString port;       // --port DEV: this run's port; the stored choice stays
+    QString dataDir;    // --data-dir DIR: the folder of the phonebook files
+    bool demo = false;  // --demo: the demo handset on this run
 
     // The port this run starts with, before the stored choice: --port, else the demo handset
     // for --demo, else empty.

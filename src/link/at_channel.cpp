@@ -71,14 +71,6 @@ void AtChannel::OpenPort() {
     m_transport.open();
 }
 
-void AtChannel::TogglePort() {
-    if (m_transport.isOpen()) {
-        ClosePort();
-    } else {
-        OpenPort();
-    }
-}
-
 void AtChannel::ClosePort() {
     if (m_transport.isOpen()) {
         m_transport.close();

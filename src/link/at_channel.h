@@ -42,7 +42,7 @@ class Cancelled : public Error {
 
 // The AT command channel to the handset over a Transport (serial port or in-memory line).
 //
-// Calling order inside an operation: OpenPort (or TogglePort), any number of commands, then
+// Calling order inside an operation: OpenPort, any number of commands, then
 // ClosePort; RunOperation (operation_frame.h) does the opening and closing. Every call is
 // synchronous and happens on the thread that runs the handset operation; only the stop token's
 // source may be used from another thread.
@@ -94,8 +94,6 @@ class AtChannel {
     // Bytes left from an earlier session are dropped: they answer nothing that will be asked
     // now. A pending stop is kept. Throws the transport's error (EComPort for the serial port).
     void OpenPort();
-    // Closes the port if it is open, opens it (as OpenPort) otherwise.
-    void TogglePort();
     // Closes the port if it is open; never throws.
     void ClosePort();
     bool isOpen() const;
@@ -150,7 +148,6 @@ class AtChannel {
     void setLineTimeout(std::chrono::milliseconds timeout) { m_lineTimeout = timeout; }
     std::chrono::milliseconds lineTimeout() const { return m_lineTimeout; }
     void setListingAllowance(ListingAllowance allowance) { m_allowance = allowance; }
-    Transport& transport() { return m_transport; }
 
   private:
     using Clock = std::chrono::steady_clock;

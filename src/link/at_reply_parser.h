@@ -49,8 +49,6 @@ class AtReplyParser {
     // The first line dropped as the answer to another command since the command was written,
     // or empty.
     const QByteArray& strayLine() const { return m_stray; }
-    // The handset has echoed one of our commands in this session.
-    bool echoOn() const { return m_echoOn; }
 
     // Forgets every received byte and the pending command (a new session on the line).
     void clear();

@@ -4,10 +4,11 @@
 #include <functional>
 #include <optional>
 #include <stop_token>
+#include <type_traits>
 
+#include "base/input_problem.h"
 #include "link/at_channel.h"
 #include "link/at_reply.h"
-#include "link/input_problem.h"
 #include "link/progress_step.h"
 
 namespace pelmar {
@@ -48,6 +49,16 @@ struct Outcome {
     }
     static Outcome cancelled() { return {Kind::Cancelled, Cancelled().message(), {}}; }
 };
+
+// The outcome of an operation's result: the Outcome itself, or the `outcome` member of a result
+// that carries more (MessageListing, SubmitResult, ...).
+template <class R>
+Outcome& outcomeOf(R& result) {
+    if constexpr (std::is_same_v<R, Outcome>)
+        return result;
+    else
+        return result.outcome;
+}
 
 // Receives the steps of a running operation ("Reading message 3 from 12", 3 of 12).
 using Progress = std::function<void(const ProgressStep&)>;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/input_problem.h"
 #include "base/windows1251.h"
 #include "link/command_text.h"
-#include "link/input_problem.h"
 
 namespace pelmar {
 namespace {
@@ -70,9 +70,14 @@ std::optional<InputProblem> PhoneBookEntry::userProblem(const QString& name,
     if (auto problem = userTextProblem(number, numberField, kNumberRoom))
         return InputProblem{InputField::PhonebookNumber, *problem};
     // The entry may be written to a handset later; refuse now what could never be written.
-    if (auto problem = quotedFieldProblem(nameField, *encodeWindows1251(name)))
+    return writeProblem(*encodeWindows1251(name), *encodeWindows1251(number));
+}
+
+std::optional<InputProblem> PhoneBookEntry::writeProblem(QByteArrayView name,
+                                                         QByteArrayView number) {
+    if (auto problem = quotedFieldProblem(QStringLiteral("name"), name))
         return InputProblem{InputField::PhonebookName, *problem};
-    if (auto problem = dialStringProblem(numberField, *encodeWindows1251(number)))
+    if (auto problem = dialStringProblem(QStringLiteral("number"), number))
         return InputProblem{InputField::PhonebookNumber, *problem};
     return std::nullopt;
 }

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "base/error.h"
-#include "link/input_problem.h"
+#include "base/input_problem.h"
 
 namespace pelmar {
 
@@ -52,6 +52,10 @@ class PhoneBookEntry {
     static PhoneBookEntry fromUser(const QString& name, const QString& number);
     // What fromUser would refuse, with the field the editor puts the focus on.
     static std::optional<InputProblem> userProblem(const QString& name, const QString& number);
+    // Why this name and number could not go into the handset's write command
+    // ("at+cpbw=k,\"number\",type,\"name\"", where they are written as they are): a name that
+    // quotedFieldProblem refuses, a number that is no dial string (command_text.h).
+    static std::optional<InputProblem> writeProblem(QByteArrayView name, QByteArrayView number);
 
     // 145 when the number holds a "+" anywhere, else 129.
     static quint8 numberTypeFor(QStringView number);

@@ -1,8 +1,5 @@
 #include "phonebook/phone_books.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 namespace pelmar {
 
 const PhoneBookKindInfo& phoneBookKindInfo(PhoneBookKind kind) {
@@ -25,30 +22,29 @@ const PhoneBookStore& PhoneBooks::store(PhoneBookKind kind) const {
     return const_cast<PhoneBooks*>(this)->store(kind);
 }
 
-void PhoneBooks::LoadPhoneBooks(const QString& directory, const QLocale& locale) {
-    PhoneBooks loaded = *this;
-    const QDir dir(directory);
-    for (const PhoneBookKindInfo& info : kPhoneBookKinds) {
-        const QString path = dir.filePath(info.fileName);
-        if (QFileInfo::exists(path))
-            loaded.store(info.kind) = PhoneBookStore::loadFile(path);
-    }
-    loaded.SortPhoneBooks(locale);
-    *this = std::move(loaded);
+void PhoneBooks::setStore(PhoneBookKind kind, PhoneBookStore replacement) {
+    store(kind) = std::move(replacement);
+    emit changed(kind);
 }
 
-void PhoneBooks::SavePhoneBooks(const QString& directory) const {
-    // A failure here shows up as the first file's write error, which names the path.
-    QDir().mkpath(directory);
-    const QDir dir(directory);
-    for (const PhoneBookKindInfo& info : kPhoneBookKinds) {
-        store(info.kind).saveFile(dir.filePath(info.fileName));
-    }
+void PhoneBooks::putEntry(PhoneBookKind kind, PhoneBookEntry entry, qsizetype row) {
+    if (row >= 0 && row < store(kind).count())
+        store(kind).replace(row, std::move(entry));
+    else
+        store(kind).append(std::move(entry));
+    emit changed(kind);
+}
+
+void PhoneBooks::removeEntries(PhoneBookKind kind, const QList<qsizetype>& rows) {
+    store(kind).removeRows(rows);
+    emit changed(kind);
 }
 
 void PhoneBooks::SortPhoneBooks(const QLocale& locale) {
-    for (const PhoneBookKindInfo& info : kPhoneBookKinds)
+    for (const PhoneBookKindInfo& info : kPhoneBookKinds) {
         SortPhoneBook(store(info.kind), locale);
+        emit changed(info.kind);
+    }
 }
 
 QString PhoneBooks::FindNameByNumber(const QString& number) const {

@@ -2,6 +2,7 @@
 
 #include <QLatin1StringView>
 #include <QLocale>
+#include <QObject>
 #include <QString>
 #include <array>
 
@@ -27,9 +28,14 @@ inline constexpr std::array<PhoneBookKindInfo, 3> kPhoneBookKinds = {{
 
 const PhoneBookKindInfo& phoneBookKindInfo(PhoneBookKind kind);
 
-// The stores a program works on; the GUI and the command-line tool each own one.
-class PhoneBooks {
+// The three stores of the window. A change made through the methods below is announced with
+// changed(), which the lists that show the stores follow.
+class PhoneBooks : public QObject {
+    Q_OBJECT
+
   public:
+    explicit PhoneBooks(QObject* parent = nullptr) : QObject(parent) {}
+
     PhoneBookStore PhoneBookSM;
     PhoneBookStore PhoneBookME;
     PhoneBookStore PhoneBookLD;
@@ -37,17 +43,14 @@ class PhoneBooks {
     PhoneBookStore& store(PhoneBookKind kind);
     const PhoneBookStore& store(PhoneBookKind kind) const;
 
-    // Reads "sm.dat", "me.dat" and "ld.dat" from `directory`; a store whose file is missing is
-    // left as it is. Then sorts all three. Throws PhoneBookError naming the file that could
-    // not be read, and then no store has changed.
-    void LoadPhoneBooks(const QString& directory, const QLocale& locale = QLocale());
+    // Replaces the whole store of `kind` (a read from the handset, a file loaded).
+    void setStore(PhoneBookKind kind, PhoneBookStore store);
+    // Adds `entry` to the store of `kind`, or puts it in place of the entry at `row`.
+    void putEntry(PhoneBookKind kind, PhoneBookEntry entry, qsizetype row = -1);
+    // Removes the entries at `rows` (indexes before the removal, in any order).
+    void removeEntries(PhoneBookKind kind, const QList<qsizetype>& rows);
 
-    // Writes the three files into `directory`, creating it when missing: SM, ME, LD in this
-    // order, each replaced atomically; an empty store gives an empty file. Throws
-    // PhoneBookError at the first failure: the files before it are written, that file and
-    // those after it keep their old content.
-    void SavePhoneBooks(const QString& directory) const;
-
+    // Sorts all three stores by name.
     void SortPhoneBooks(const QLocale& locale = QLocale());
 
     // The name of the first entry, in the SIM's store and then the handset's ("LD" is not
@@ -55,6 +58,10 @@ class PhoneBooks {
     // 1 to 4 characters shorter: so "+12345678901" finds an entry stored as "2345678901".
     // Empty when nothing matches, and for an empty number.
     QString FindNameByNumber(const QString& number) const;
+
+  signals:
+    // The store of `kind` changed (entries added, edited, removed, replaced or sorted).
+    void changed(pelmar::PhoneBookKind kind);
 };
 
 }  // namespace pelmar

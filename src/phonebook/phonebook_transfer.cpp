@@ -78,14 +78,6 @@ Outcome takeEntries(PhoneBookReadResult& r, PhoneBookEntries read) {
     return verdict;
 }
 
-// Why the entry cannot go into "at+cpbw=...": its number and name are written there as they
-// are, and an entry read from another handset may hold anything.
-std::optional<QString> unwritable(const PhoneBookEntry& entry) {
-    if (auto problem = dialStringProblem(QStringLiteral("number"), entry.Number()))
-        return problem;
-    return quotedFieldProblem(QStringLiteral("name"), entry.Name());
-}
-
 // The standard form "at+cpbw=k,\"number\",type,\"name\"" and "at+cpbw=k" to empty; older
 // handsets want ",1" after k in both.
 QByteArray writeCommand(int slot, const PhoneBookEntry* entry, HandsetDialect dialect) {
@@ -172,10 +164,12 @@ PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
         return result;
     }
     for (qsizetype i = 0; i < store.count(); ++i) {
-        if (const auto problem = unwritable(store.at(i))) {
+        // An entry read from another handset may hold anything.
+        const PhoneBookEntry& entry = store.at(i);
+        if (const auto problem = PhoneBookEntry::writeProblem(entry.Name(), entry.Number())) {
             result.outcome = Outcome::inputRefused(
                 QStringLiteral("The phonebook's %1 cannot be written: %2 Edit it first.")
-                    .arg(entryLabel(store, i), *problem));
+                    .arg(entryLabel(store, i), problem->text));
             return result;
         }
     }

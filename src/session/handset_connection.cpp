@@ -51,10 +51,6 @@ HandsetConnection::HandsetConnection(std::unique_ptr<simulator::HandsetSim> sim,
 
 HandsetConnection::~HandsetConnection() = default;
 
-std::unique_ptr<HandsetConnection> HandsetConnection::demo(std::chrono::milliseconds lineTimeout) {
-    return std::make_unique<HandsetConnection>(kDemoPort, lineTimeout);
-}
-
 bool HandsetConnection::isSimulatedPort(const QString& portName) {
     return portName == kDemoPort || isSimPort(portName);
 }

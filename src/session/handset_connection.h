@@ -40,10 +40,6 @@ class HandsetConnection {
     HandsetConnection(const HandsetConnection&) = delete;
     HandsetConnection& operator=(const HandsetConnection&) = delete;
 
-    // The demo handset (what kDemoPort names).
-    static std::unique_ptr<HandsetConnection> demo(
-        std::chrono::milliseconds lineTimeout = AtChannel::kDefaultLineTimeout);
-
     // True for the names served by a simulated handset ("sim...", kDemoPort).
     static bool isSimulatedPort(const QString& portName);
 

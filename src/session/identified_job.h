@@ -23,10 +23,7 @@ auto identifiedJob(F job) {
         if (identified.kind == Outcome::Kind::Failed ||
             identified.kind == Outcome::Kind::Cancelled) {
             R result{};
-            if constexpr (std::is_same_v<R, Outcome>)
-                result = identified;
-            else
-                result.outcome = identified;
+            outcomeOf(result) = identified;
             return result;
         }
         return job(channel, progress, stop);

@@ -94,10 +94,18 @@ void OperationRunner::work(const Job& job, std::stop_token stop, const Deliver& 
     try {
         if (!m_line->connection)
             m_line->connection = m_line->factory(m_line->portName, m_line->lineTimeout);
-        outcome = RunJob(m_line->connection->channel(), job, stop, [this](const ProgressStep& s) {
-            QMetaObject::invokeMethod(
-                this, [this, s] { takeStep(s); }, Qt::QueuedConnection);
-        });
+        // A stop requested before the job starts is not lost: the job does not run.
+        if (stop.stop_requested()) {
+            outcome = Outcome::cancelled();
+        } else {
+            outcome = job(
+                m_line->connection->channel(),
+                [this](const ProgressStep& s) {
+                    QMetaObject::invokeMethod(
+                        this, [this, s] { takeStep(s); }, Qt::QueuedConnection);
+                },
+                stop);
+        }
     } catch (const Error& e) {
         outcome = Outcome::failed(e.message());
     } catch (const std::exception& e) {

@@ -12,11 +12,16 @@
 #include <stop_token>
 #include <type_traits>
 
+#include "link/operation_frame.h"
 #include "link/progress_step.h"
 #include "session/handset_connection.h"
-#include "session/job_bridge.h"
 
 namespace pelmar {
+
+// One handset operation with its inputs bound, run on the worker thread. The job hands the
+// stop token (the user's Cancel) to the operation, whose frame watches it.
+using Job =
+    std::function<Outcome(AtChannel& channel, const Progress& progress, std::stop_token stop)>;
 
 // Runs handset operations, one at a time, on one long-lived worker thread that owns the
 // connection to the handset: the serial port is opened, used and closed on that thread only,
@@ -69,14 +74,6 @@ class OperationRunner : public QObject {
   private:
     using Deliver = std::function<void(const Outcome&)>;
     struct Line;
-
-    template <class R>
-    static Outcome& outcomeOf(R& result) {
-        if constexpr (std::is_same_v<R, Outcome>)
-            return result;
-        else
-            return result.outcome;
-    }
 
     bool start(Job job, Deliver deliver);
     void work(const Job& job, std::stop_token stop, const Deliver& deliver);

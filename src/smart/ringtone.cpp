@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "base/hex_text.h"
+#include "base/input_problem.h"
 #include "base/t_reg_expr.h"
 #include "base/windows1251.h"
-#include "link/input_problem.h"
 #include "sms/message_input.h"
 
 namespace pelmar {
@@ -183,56 +183,66 @@ int TempoCode(int beatsPerMinute) {
     return TempoCode(kDefaultTempo);  // 160 is in the list
 }
 
-QByteArray EncodeRingtone(const QString& rtttl) {
-    QByteArray text = toCodePage(rtttl);
-    Removed removed;
+namespace {
 
-    QByteArray title = "Unnamed";
-    TRegExpr titleExpr(kTitleExpr);
-    if (titleExpr.Exec(text)) {
-        title = titleExpr.Match(1).left(kMaxTitle);
-        checkTitle(rtttl.left(title.size()));
-        removed.titleLength = titleExpr.MatchLen(0);
-        text.remove(titleExpr.MatchPos(0) - 1, titleExpr.MatchLen(0));
-    }
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-
-    int defaultDuration = 4;
-    int defaultScale = 5;
+// What the header sets, and what holds without one.
+struct Defaults {
+    int duration = 4;
+    int scale = 5;
     int tempo = kDefaultTempo;
-    TRegExpr header(kHeaderExpr);
-    if (header.Exec(text)) {
-        defaultDuration = headerNumber(header, 1, "D");
-        defaultScale = headerNumber(header, 2, "O");
-        tempo = headerNumber(header, 3, "B");
-        if (defaultScale < 0 || defaultScale >= static_cast<int>(kScaleCodes.size())) {
-            throw ERingtone(QStringLiteral("The ringtone header \"%1\" asks for octave %2; a "
-                                           "ringtone plays octaves 0 to 7.")
-                                .arg(latin(header.Match(0)))
-                                .arg(defaultScale));
-        }
-        removed.headerAt = header.MatchPos(0) - 1;
-        removed.headerLength = header.MatchLen(0);
-        text.remove(removed.headerAt, removed.headerLength);
-    }
+};
 
-    RingtoneWriter writer;
-    writer.scale(defaultScale);
+// Takes the "name:" part off `text`: the title, cut to its room, or "Unnamed".
+QByteArray takeTitle(QByteArray& text, const QString& rtttl, Removed& removed) {
+    TRegExpr titleExpr(kTitleExpr);
+    if (!titleExpr.Exec(text))
+        return "Unnamed";
+    const QByteArray title = titleExpr.Match(1).left(kMaxTitle);
+    checkTitle(rtttl.left(title.size()));
+    removed.titleLength = titleExpr.MatchLen(0);
+    text.remove(titleExpr.MatchPos(0) - 1, titleExpr.MatchLen(0));
+    return title;
+}
+
+// Takes the "d=..,o=..,b=..:" header off the upper-cased `text`.
+Defaults takeHeader(QByteArray& text, Removed& removed) {
+    Defaults defaults;
+    TRegExpr header(kHeaderExpr);
+    if (!header.Exec(text))
+        return defaults;
+    defaults.duration = headerNumber(header, 1, "D");
+    defaults.scale = headerNumber(header, 2, "O");
+    defaults.tempo = headerNumber(header, 3, "B");
+    if (defaults.scale < 0 || defaults.scale >= static_cast<int>(kScaleCodes.size())) {
+        throw ERingtone(QStringLiteral("The ringtone header \"%1\" asks for octave %2; a "
+                                       "ringtone plays octaves 0 to 7.")
+                            .arg(latin(header.Match(0)))
+                            .arg(defaults.scale));
+    }
+    removed.headerAt = header.MatchPos(0) - 1;
+    removed.headerLength = header.MatchLen(0);
+    text.remove(removed.headerAt, removed.headerLength);
+    return defaults;
+}
+
+// Writes every note of what is left of the text; refuses the first that cannot be played,
+// naming its place in the text the user typed.
+void writeNotes(RingtoneWriter& writer, const QByteArray& text, const Defaults& defaults,
+                const Removed& removed) {
+    writer.scale(defaults.scale);
     TRegExpr note(kNoteExpr);
     int number = 0;
     for (bool found = note.Exec(text); found; found = note.ExecNext()) {
         ++number;
         const qsizetype position = removed.original(note.MatchPos(0) - 1);
         const QByteArray octaveText = note.Match(4);
-        const int octave = octaveText.isEmpty() ? defaultScale : octaveText.toInt();
+        const int octave = octaveText.isEmpty() ? defaults.scale : octaveText.toInt();
         if (octave >= static_cast<int>(kScaleCodes.size())) {
             refuseNote(number, note, position,
                        QStringLiteral("octave %1 is out of range (0 to 7)").arg(octave));
         }
-        const int durationValue = note.Match(1).isEmpty() ? defaultDuration : note.Match(1).toInt();
+        const int durationValue =
+            note.Match(1).isEmpty() ? defaults.duration : note.Match(1).toInt();
         const auto duration = std::find(kDurations.begin(), kDurations.end(), durationValue);
         if (duration == kDurations.end()) {
             refuseNote(number, note, position,
@@ -249,7 +259,22 @@ QByteArray EncodeRingtone(const QString& rtttl) {
         writer.note(*code, static_cast<int>(duration - kDurations.begin()),
                     lookUp(kSpecifierCodes, note.Match(3)).value_or(0));
     }
-    return writer.finish(title, tempo);
+}
+
+}  // namespace
+
+QByteArray EncodeRingtone(const QString& rtttl) {
+    QByteArray text = toCodePage(rtttl);
+    Removed removed;
+    const QByteArray title = takeTitle(text, rtttl, removed);
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    const Defaults defaults = takeHeader(text, removed);
+    RingtoneWriter writer;
+    writeNotes(writer, text, defaults, removed);
+    return writer.finish(title, defaults.tempo);
 }
 
 int RingtoneOctetCount(QByteArrayView ringtoneHex) {

@@ -31,7 +31,6 @@ const KindInfo& info(SmartKind kind) {
 
 constexpr quint8 kFirstOctet = 0x51;  // SMS-SUBMIT, relative validity period, UDHI set
 constexpr quint8 kDcs8BitClass1 = 0xF5;
-constexpr quint8 kValidity24Hours = 0xA7;
 constexpr quint8 kIePorts16 = 0x05;
 constexpr quint8 kIeConcat8 = 0x00;
 constexpr int kPortElementOctets = 6;

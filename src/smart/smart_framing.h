@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "base/error.h"
-#include "link/input_problem.h"
+#include "base/input_problem.h"
 #include "sms/submit_pdu.h"
 
 // Smart messages: 8-bit SMS-SUBMIT PDUs whose user data starts with a header that addresses an

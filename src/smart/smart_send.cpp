@@ -21,12 +21,26 @@ std::optional<Outcome> build(QList<WrittenPdu>& pdus, const Build& buildPdus) {
     return std::nullopt;
 }
 
-// A one-off text for a message of any number of parts: no count is shown.
-std::function<ProgressStep(int, int)> fixedText(const QString& text) {
-    return [text](int, int) { return ProgressStep{text}; };
+}  // namespace
+
+ProgressStep ringtoneStep(int, int) {
+    return ProgressStep{QStringLiteral("Sending ringtone...")};
 }
 
-}  // namespace
+ProgressStep pictureStep(int part, int parts) {
+    return ProgressStep{QStringLiteral("Sending part %1 from %2").arg(part).arg(parts), part,
+                        parts};
+}
+
+ProgressStep logoStep(int, int) {
+    return ProgressStep{QStringLiteral("Sending logo...")};
+}
+
+ConcatReference referenceAfter(ConcatReference used, const SmartSendResult& result) {
+    if (result.outcome.isDone() && result.partsSent == result.partsTotal)
+        used.advance();
+    return used;
+}
 
 SmartSendResult SendSmartPdus(AtChannel& channel, const QList<WrittenPdu>& pdus,
                               const std::function<ProgressStep(int, int)>& stepOf,
@@ -62,8 +76,7 @@ SmartSendResult SendRingtone(AtChannel& channel, const QString& number, const QS
     const auto refusal = build(pdus, [&] { return BuildRingtonePdus(number, rtttl, smsc); });
     if (refusal)
         return {*refusal, 0, 0, {}};
-    return SendSmartPdus(channel, pdus, fixedText(QStringLiteral("Sending ringtone...")), progress,
-                         std::move(stop));
+    return SendSmartPdus(channel, pdus, ringtoneStep, progress, std::move(stop));
 }
 
 SmartSendResult SendPictureMessage(AtChannel& channel, const QString& number, const QString& text,
@@ -76,16 +89,8 @@ SmartSendResult SendPictureMessage(AtChannel& channel, const QString& number, co
     });
     if (refusal)
         return {*refusal, 0, 0, reference};
-    SmartSendResult result = SendSmartPdus(
-        channel, pdus,
-        [](int n, int m) {
-            return ProgressStep{QStringLiteral("Sending part %1 from %2").arg(n).arg(m), n, m};
-        },
-        progress, std::move(stop));
-    // A send that stopped part-way is repeated under the same reference.
-    if (result.outcome.isDone() && result.partsSent == result.partsTotal)
-        reference.advance();
-    result.nextReference = reference;
+    SmartSendResult result = SendSmartPdus(channel, pdus, pictureStep, progress, std::move(stop));
+    result.nextReference = referenceAfter(reference, result);
     return result;
 }
 
@@ -96,8 +101,7 @@ SmartSendResult SendOperatorLogo(AtChannel& channel, const QString& number,
     const auto refusal = build(pdus, [&] { return BuildLogoPdus(number, network, logo, smsc); });
     if (refusal)
         return {*refusal, 0, 0, {}};
-    return SendSmartPdus(channel, pdus, fixedText(QStringLiteral("Sending logo...")), progress,
-                         std::move(stop));
+    return SendSmartPdus(channel, pdus, logoStep, progress, std::move(stop));
 }
 
 }  // namespace pelmar

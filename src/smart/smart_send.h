@@ -31,8 +31,20 @@ struct SmartSendResult {
     ConcatReference nextReference;
 };
 
-// Sends already built PDUs. `stepOf(n, m)` gives the step shown before part n of m (none when
-// empty). Stops at the first part the handset does not accept.
+// The step shown before part n of m of each kind of smart message: "Sending ringtone...",
+// "Sending part n from m" (n of m), "Sending logo...".
+ProgressStep ringtoneStep(int part, int parts);
+ProgressStep pictureStep(int part, int parts);
+ProgressStep logoStep(int part, int parts);
+
+// The reference the next picture message takes after one was sent under `used`: the next one
+// when every part was accepted; `used` again when the send stopped part-way, so that it is
+// repeated under the same one.
+ConcatReference referenceAfter(ConcatReference used, const SmartSendResult& result);
+
+// Sends already built PDUs (the builders of ringtone.h, picture_message.h, operator_logo.h).
+// `stepOf(n, m)` gives the step shown before part n of m (none when empty). Stops at the first part
+// the handset does not accept.
 SmartSendResult SendSmartPdus(AtChannel& channel, const QList<WrittenPdu>& pdus,
                               const std::function<ProgressStep(int, int)>& stepOf,
                               const Progress& progress = {}, std::stop_token stop = {});

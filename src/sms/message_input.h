@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "link/input_problem.h"
+#include "base/input_problem.h"
 #include "sms/submit_pdu.h"
 
 // The checks of a message the user typed, shared by the codec commands, the text-message

@@ -72,11 +72,17 @@ const DecodedMessage* MessageTable::message(MessageFolder folder, qsizetype row)
     return &m_messages[folderRows[row]];
 }
 
+void MessageTable::replace(QList<DecodedMessage> messages) {
+    m_messages = std::move(messages);
+    emit changed();
+}
+
 void MessageTable::markDeleted(const QList<quint32>& storageIndexes) {
     for (DecodedMessage& m : m_messages) {
         if (storageIndexes.contains(m.Index))
             m.Status = MessageStatus::None;
     }
+    emit changed();
 }
 
 QString MessageTable::senderName(const DecodedMessage& message, const NameLookup& nameLookup) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <array>
 #include <functional>
@@ -26,14 +27,17 @@ QString folderName(MessageFolder folder);
 // Gives the phonebook name for a number, or an empty text when no entry has it.
 using NameLookup = std::function<QString(const QString& number)>;
 
-class MessageTable {
+// Every change is announced with changed(), which the browser's list and folder counts follow.
+class MessageTable : public QObject {
+    Q_OBJECT
+
   public:
-    MessageTable() = default;
-    explicit MessageTable(QList<DecodedMessage> messages) : m_messages(std::move(messages)) {}
+    explicit MessageTable(QList<DecodedMessage> messages = {}, QObject* parent = nullptr)
+        : QObject(parent), m_messages(std::move(messages)) {}
 
     // Only a listing that was read to its end replaces the table: a cut-off read keeps the
     // messages the user was looking at.
-    void replace(QList<DecodedMessage> messages) { m_messages = std::move(messages); }
+    void replace(QList<DecodedMessage> messages);
 
     // Every message of the listing, in the order the handset sent them.
     const QList<DecodedMessage>& messages() const { return m_messages; }
@@ -57,6 +61,9 @@ class MessageTable {
 
     // The number, or its phonebook name when the lookup knows it: the browser's "From" column.
     static QString senderName(const DecodedMessage& message, const NameLookup& nameLookup);
+
+  signals:
+    void changed();
 
   private:
     QList<DecodedMessage> m_messages;

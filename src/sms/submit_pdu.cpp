@@ -3,7 +3,7 @@
 #include <array>
 
 #include "base/hex_text.h"
-#include "link/input_problem.h"
+#include "base/input_problem.h"
 #include "sms/gsm_alphabet.h"
 
 namespace pelmar {
@@ -111,7 +111,7 @@ QByteArray BuildSubmitHeader(const QString& number, int septetCount, SmsMode mod
     header += EncodeAddressField(number);
     header += "00";  // TP-PID
     header.append(dcsOf(mode));
-    header += "A7";  // TP-VP: 24 hours
+    header += ByteToHex(kValidity24Hours);
     header += ByteToHex(static_cast<quint8>(udl));
     return header;
 }

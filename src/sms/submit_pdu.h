@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QtGlobal>
 #include <optional>
 
 #include "link/handset_dialect.h"
@@ -18,6 +19,8 @@ enum class SmsMode { Standard, Ucs2, Flash };
 constexpr int kMaxAddressDigits = 20;
 constexpr int kMaxUserDataOctets = 140;
 constexpr int kMaxSeptets = 160;
+// TP-VP of every message this program submits (relative format): 24 hours.
+constexpr quint8 kValidity24Hours = 0xA7;
 
 // Why `number` cannot be written as an address: a character other than the digits 0-9 and "+",
 // or more than 20 digits. A number without digits ("+") is written with an empty address.

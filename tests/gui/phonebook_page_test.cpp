@@ -17,19 +17,15 @@
 
 #include "app/pelmar_main_form.h"
 #include "app/settings_page.h"
-#include "link/ui/dialogs.h"
-#include "link/ui/operation_status.h"
-#include "phonebook/ui/edit_phone_dlg.h"
-#include "phonebook/ui/phonebook_page.h"
-#include "phonebook/ui/pick_phone_number.h"
+#include "gui/common/operation_status.h"
+#include "gui/phonebook/edit_phone_dlg.h"
+#include "gui/phonebook/phonebook_page.h"
+#include "gui/phonebook/pick_phone_number.h"
 #include "sim/sim_state.h"
+#include "support/scripted_dialogs.h"
 #include "support/table.h"
 #include "support/widgets_application.h"
-
-// Failures show texts as text.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
+#include "support/window_fixture.h"
 
 namespace pelmar {
 namespace {
@@ -48,33 +44,17 @@ PhoneBookStore storeOf(std::initializer_list<std::pair<const char*, const char*>
 
 // The window on a simulated handset, on the phonebook tab, its list checked by
 // QAbstractItemModelTester throughout.
-class PhoneBookTest : public testing::Test {
+class PhoneBookTest : public test::WindowFixture {
   protected:
+    PhoneBookTest() { state = simulator::emptySimState(); }
     void open() {
-        StartOptions start;
-        start.dataDir = data.path();
-        start.port = QStringLiteral("test handset");
-        form = std::make_unique<TPelmarMainForm>(
-            dialogs, start, [this](const QString&, std::chrono::milliseconds timeout) {
-                auto made = std::make_unique<HandsetConnection>(
-                    std::make_unique<simulator::HandsetSim>(state, options),
-                    simulator::SimTransport::Timing::Fast, timeout);
-                sim = made->sim();
-                return made;
-            });
-        form->pageControl()->setCurrentIndex(5);
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        openWindow(5);
         tester = std::make_unique<QAbstractItemModelTester>(
             list()->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
     void showStore(PhoneBookStore store) {
-        form->phoneBooks().PhoneBookSM = std::move(store);
+        workspace->phoneBooks.PhoneBookSM = std::move(store);
         page()->PhoneBookSelectGroupClick(PhoneBookPage::SimItem);
-    }
-    template <class W = QWidget>
-    W* child(const char* name) const {
-        return form->findChild<W*>(QLatin1StringView(name));
     }
     PhoneBookPage* page() const { return form->findChild<PhoneBookPage*>(); }
     QTreeView* list() const { return child<QTreeView>("PhoneBookLV"); }
@@ -103,38 +83,18 @@ class PhoneBookTest : public testing::Test {
         dialogs.warningAnswers = {yes};
         child<QPushButton>(button)->click();
         EXPECT_TRUE(QTest::qWaitFor(
-            [this] { return !dialogs.texts(Asked::Warning).isEmpty() && !form->runner().isBusy(); },
+            [this] {
+                return !dialogs.texts(Asked::Warning).isEmpty() && !workspace->runner.isBusy();
+            },
             20000));
-    }
-    QList<QByteArray> commands(const char* prefix) const {
-        QList<QByteArray> found;
-        for (const QByteArray& line : sim ? sim->log() : QList<QByteArray>())
-            if (line.startsWith(QByteArray("CMD ") + prefix))
-                found.append(line.mid(4));
-        return found;
     }
     QString panel() const { return form->operationStatus()->text(); }
 
-    QTemporaryDir data;
-    ScriptedDialogs dialogs;
-    simulator::HandsetState state = simulator::emptySimState();
-    simulator::SimOptions options;
-    simulator::HandsetSim* sim = nullptr;
-    std::unique_ptr<TPelmarMainForm> form;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
-TEST_F(PhoneBookTest, EveryControlIsNamedAndWriteHidesForLastDialled) {
+TEST_F(PhoneBookTest, WriteHidesForLastDialledAndThePhoneButtonFollowsEveryToggle) {
     open();
-    for (QWidget* field : std::initializer_list<QWidget*>{
-             list(), editor()->nameEdit(), editor()->phoneEdit(),
-             form->picker()->findChild<QWidget*>(QStringLiteral("PickUpPhoneEdit")),
-             form->picker()->findChild<QWidget*>(QStringLiteral("PickUpPhoneList"))}) {
-        auto* a = QAccessible::queryAccessibleInterface(field);
-        EXPECT_FALSE(a->relations(QAccessible::Label).isEmpty() &&
-                     a->text(QAccessible::Name).isEmpty())
-            << field->objectName().toStdString();
-    }
     EXPECT_EQ(list()->model()->headerData(0, Qt::Horizontal).toString(), u"Name");
     EXPECT_EQ(list()->model()->headerData(1, Qt::Horizontal).toString(), u"Phone");
     EXPECT_TRUE(child("WriteBookBtn")->isVisibleTo(form.get()));
@@ -146,6 +106,8 @@ TEST_F(PhoneBookTest, EveryControlIsNamedAndWriteHidesForLastDialled) {
     QTest::mouseClick(child<QWidget>("PhoneBookPhone"), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(page()->chosenItem(), PhoneBookPage::PhoneItem);
     EXPECT_TRUE(child("WriteBookBtn")->isVisibleTo(form.get()));
+    child<QRadioButton>("PhoneBookSIM")->setChecked(true);  // as a screen reader toggles it
+    EXPECT_EQ(page()->chosenItem(), PhoneBookPage::SimItem);
 
     child<QPushButton>("EditBtn")->click();
     EXPECT_EQ(dialogs.texts(Asked::Error),
@@ -197,7 +159,7 @@ TEST_P(EditTest, StoresWhatTheEditorTakesInOrderByName) {
         EXPECT_TRUE(selected().isEmpty());
     }
     if (c.type != 0) {
-        for (const PhoneBookEntry& entry : form->phoneBooks().PhoneBookSM) {
+        for (const PhoneBookEntry& entry : workspace->phoneBooks.PhoneBookSM) {
             if (entry.nameText() == c.name) {
                 EXPECT_EQ(entry.NumberType(), c.type);
             }
@@ -245,7 +207,7 @@ TEST_P(DeleteTest, RemovesTheSelectedEntriesAndSelectsTheRowInTheirPlace) {
     else
         child<QPushButton>("DeleteBtn")->click();
     EXPECT_EQ(names(), c.names);
-    EXPECT_EQ(form->phoneBooks().PhoneBookSM.count(), list()->model()->rowCount());
+    EXPECT_EQ(workspace->phoneBooks.PhoneBookSM.count(), list()->model()->rowCount());
     EXPECT_EQ(selected(), QList<int>{c.selectedAfter});
     EXPECT_TRUE(dialogs.asked.isEmpty());
 }
@@ -302,7 +264,7 @@ TEST_P(TransferTest, MovesTheWholePhonebookOnlyWhenConfirmed) {
                               : u"The whole content of the SIM phonebook will be CLEARED,\r\nand "
                                 u"then copied from the PC phonebook. Are you sure?"_qs});
     // The handset is identified before the read question, whatever the answer.
-    EXPECT_EQ(commands("at+cgmi").isEmpty(), c.op == Op::Write);
+    EXPECT_EQ(test::commandsSent(sim, "at+cgmi").isEmpty(), c.op == Op::Write);
     EXPECT_EQ(names(), c.names);
     EXPECT_TRUE(panel().contains(c.panel)) << panel().toStdString();
     const QStringList errors = dialogs.texts(Asked::Error);
@@ -312,7 +274,7 @@ TEST_P(TransferTest, MovesTheWholePhonebookOnlyWhenConfirmed) {
         ASSERT_EQ(errors.size(), 1);
         EXPECT_TRUE(errors.first().contains(c.errorHas)) << errors.first().toStdString();
     }
-    const QList<QByteArray> writes = commands("at+cpbw=");
+    const QList<QByteArray> writes = test::commandsSent(sim, "at+cpbw=");
     EXPECT_EQ(writes.size(), c.written);
     int withEntry = 0;
     for (int k = 1; k <= writes.size(); ++k) {
@@ -321,7 +283,7 @@ TEST_P(TransferTest, MovesTheWholePhonebookOnlyWhenConfirmed) {
     }
     EXPECT_EQ(withEntry, c.withEntry);
     if (c.op == Op::Read && !c.yes) {
-        EXPECT_TRUE(commands("at+cpbs").isEmpty());
+        EXPECT_TRUE(test::commandsSent(sim, "at+cpbs").isEmpty());
     }
 }
 
@@ -392,17 +354,17 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PhoneBookTest, WrittenAndReadBackUnchangedAndKeptAcrossARestart) {
     open();
     showStore(storeOf({{"Anna", "+123"}, {"Joanna", "0501"}, {"Петр", "+7050"}}));
-    const PhoneBookStore before = form->phoneBooks().PhoneBookSM;
+    const PhoneBookStore before = workspace->phoneBooks.PhoneBookSM;
     transfer("WriteBookBtn", true);
     EXPECT_EQ(panel(), u"Done.");
     dialogs.asked.clear();
-    form->phoneBooks().PhoneBookSM.clear();
+    workspace->phoneBooks.PhoneBookSM.clear();
     transfer("ReadBookBtn", true);
-    EXPECT_EQ(form->phoneBooks().PhoneBookSM, before);
+    EXPECT_EQ(workspace->phoneBooks.PhoneBookSM, before);
     form->close();
     form.reset();
     open();
-    EXPECT_EQ(form->phoneBooks().PhoneBookSM, before);
+    EXPECT_EQ(workspace->phoneBooks.PhoneBookSM, before);
     EXPECT_EQ(names(), u"Anna Joanna Петр");
 }
 
@@ -417,10 +379,11 @@ class PickTest : public PhoneBookTest, public testing::WithParamInterface<PickCa
 TEST_P(PickTest, ListsWhatTheSearchFinds) {
     const PickCase& c = GetParam();
     open();
-    PhoneBooks& books = form->phoneBooks();
-    books.PhoneBookSM = storeOf({{"Anna", "+050111"}, {"Joanna", "222"}, {"Иван", "3050"}});
-    books.PhoneBookME = storeOf({{"Bob", "555"}});
-    books.PhoneBookLD = storeOf({{"", "0500"}});
+    PhoneBooks& books = workspace->phoneBooks;
+    books.setStore(PhoneBookKind::SM,
+                   storeOf({{"Anna", "+050111"}, {"Joanna", "222"}, {"Иван", "3050"}}));
+    books.setStore(PhoneBookKind::ME, storeOf({{"Bob", "555"}}));
+    books.setStore(PhoneBookKind::LD, storeOf({{"", "0500"}}));
     form->picker()->findChild<QLineEdit*>(QStringLiteral("PickUpPhoneEdit"))->setText(c.search);
     form->picker()->open();
     auto* rows = form->picker()->findChild<QListView*>(QStringLiteral("PickUpPhoneList"));
@@ -448,7 +411,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(PhoneBookTest, PickButtonOpensTheFreshPickerAndFillsEveryNumberField) {
     open();
-    form->phoneBooks().PhoneBookSM = storeOf({{"Anna", "+050111"}});
+    workspace->phoneBooks.PhoneBookSM = storeOf({{"Anna", "+050111"}});
     form->pageControl()->setCurrentIndex(3);
     child<QToolButton>("PickUpSMSPhone")->click();
     TfrmPickPhoneNumber* picker = form->picker();
@@ -460,7 +423,7 @@ TEST_F(PhoneBookTest, PickButtonOpensTheFreshPickerAndFillsEveryNumberField) {
     EXPECT_FALSE(picker->isVisible());
 
     // Entries added since the last use are offered; the search text stays.
-    form->phoneBooks().PhoneBookSM.append(PhoneBookEntry::fromUser(u"Joanna"_qs, u"0501"_qs));
+    workspace->phoneBooks.PhoneBookSM.append(PhoneBookEntry::fromUser(u"Joanna"_qs, u"0501"_qs));
     search->setText(u"an"_qs);
     child<QToolButton>("PickUpSMSPhone")->click();
     EXPECT_EQ(search->text(), u"an");
@@ -483,7 +446,7 @@ TEST_F(PhoneBookTest, PickButtonOpensTheFreshPickerAndFillsEveryNumberField) {
     child<QToolButton>("PickUpSMSPhone")->click();
     QTest::keyClick(search, Qt::Key_Return);
     EXPECT_TRUE(picker->isVisible());
-    EXPECT_EQ(form->recipient().number(), u"0501");
+    EXPECT_EQ(workspace->recipient.number(), u"0501");
     picker->reject();
 }
 

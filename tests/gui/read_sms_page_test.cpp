@@ -13,23 +13,18 @@
 #include <memory>
 
 #include "base/hex_text.h"
-#include "link/ui/dialogs.h"
-#include "link/ui/page_context.h"
+#include "gui/common/workspace.h"
+#include "gui/sms/message_list_model.h"
+#include "gui/sms/read_sms_page.h"
 #include "phonebook/phone_books.h"
 #include "session/operation_runner.h"
 #include "smart/smart_framing.h"
 #include "sms/recipient_number.h"
 #include "sms/submit_pdu.h"
-#include "sms/ui/message_list_model.h"
-#include "sms/ui/read_sms_page.h"
+#include "support/scripted_dialogs.h"
 #include "support/simulated_pages.h"
 #include "support/table.h"
 #include "support/widgets_application.h"
-
-// Failures show texts as text.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace pelmar {
 namespace {
@@ -68,30 +63,19 @@ QList<DecodedMessage> mixedTable() {
 
 // The page alone, on a simulated handset in memory, every box scripted, its model checked by
 // QAbstractItemModelTester throughout.
-class ReadSmsPageTest : public testing::Test, public test::SimulatedPages {
+class ReadSmsPageTest : public test::PageFixture<ReadSmsPage> {
   protected:
     ReadSmsPageTest() {
-        phoneBooks.PhoneBookSM.append(
+        workspace.phoneBooks.PhoneBookSM.append(
             PhoneBookEntry::fromUser(QStringLiteral("Alice"), QStringLiteral("+12025550123")));
     }
     void open() {
-        page = std::make_unique<ReadSmsPage>(context);
+        PageFixture::open();
         tester = std::make_unique<QAbstractItemModelTester>(
             list()->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
-    template <class W = QWidget>
-    W* child(const char* name) {
-        return page->findChild<W*>(QLatin1StringView(name));
-    }
     QTreeView* list() { return child<QTreeView>("SMListBox"); }
     bool shown(const char* name) { return child(name)->isVisibleTo(page.get()); }
-    // Presses the button and waits for the operation it started.
-    Outcome press(const char* button) {
-        QSignalSpy finished(&runner, &OperationRunner::finished);
-        child<QPushButton>(button)->click();
-        EXPECT_TRUE(finished.count() > 0 || finished.wait(10000)) << button;
-        return finished.isEmpty() ? Outcome{} : finished.first().first().value<Outcome>();
-    }
     void select(int node, QList<int> rows) {
         auto* tree = child<QTreeWidget>("SMTreeView");
         tree->setCurrentItem(tree->topLevelItem(node));
@@ -114,15 +98,7 @@ class ReadSmsPageTest : public testing::Test, public test::SimulatedPages {
             texts.append(tree->topLevelItem(i)->text(0));
         return texts;
     }
-    QList<QByteArray> commands(const char* prefix) {
-        QList<QByteArray> found;
-        for (const QByteArray& line : sim ? sim->log() : QList<QByteArray>())
-            if (line.startsWith(QByteArray("CMD ") + prefix))
-                found.append(line.mid(4));
-        return found;
-    }
 
-    std::unique_ptr<ReadSmsPage> page;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
@@ -144,9 +120,9 @@ TEST_P(RefreshTest, FoldersShowTheLastCompleteListing) {
                                        QStringLiteral("message %1").arg(i), i % 4));
     if (c.line)
         c.line(options);
-    table.replace(mixedTable());  // what the user saw before
+    workspace.messages.replace(mixedTable());  // what the user saw before
     open();
-    EXPECT_EQ(press("ReadSMBtn").kind, c.kind);
+    EXPECT_EQ(press("ReadSMBtn")->kind, c.kind);
     EXPECT_EQ(folders().join(u' '), c.tree);
     const bool rows = !from().isEmpty();
     EXPECT_EQ(shown("ReplySMBtn"), rows);
@@ -180,17 +156,17 @@ TEST_F(ReadSmsPageTest, CancelDuringAPacedListingKeepsTheOldList) {
     state = simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json"));
     options.baud = 38400;  // in pieces of 64 bytes: about a second for the listing
     options.chunkSize = 64;
-    table.replace(mixedTable());
+    workspace.messages.replace(mixedTable());
     open();
-    QSignalSpy steps(&runner, &OperationRunner::progress);
-    QSignalSpy finished(&runner, &OperationRunner::finished);
+    QSignalSpy steps(&workspace.runner, &OperationRunner::progress);
+    QSignalSpy finished(&workspace.runner, &OperationRunner::finished);
     child<QPushButton>("ReadSMBtn")->click();
     const QDeadlineTimer deadline(10s);
     while ((steps.isEmpty() || steps.last().first().value<ProgressStep>().done < 3) &&
            !deadline.hasExpired())
         steps.wait(100);
-    ASSERT_TRUE(runner.isBusy()) << "the listing ended before it could be cancelled";
-    runner.cancel();
+    ASSERT_TRUE(workspace.runner.isBusy()) << "the listing ended before it could be cancelled";
+    workspace.runner.cancel();
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(finished.first().first().value<Outcome>().kind, Kind::Cancelled);
     EXPECT_EQ(folders().join(u' '), kBefore);
@@ -209,7 +185,7 @@ class FolderTest : public ReadSmsPageTest, public testing::WithParamInterface<Fo
 
 TEST_P(FolderTest, ListAndButtonsFollowTheFolder) {
     const FolderCase& c = GetParam();
-    table.replace(mixedTable());
+    workspace.messages.replace(mixedTable());
     open();
     select(c.node, {0});
     EXPECT_EQ(from(), c.from);
@@ -253,17 +229,17 @@ TEST_P(ReplyTest, RepliesOrSendsTheStoredNumberAsItIs) {
     state.messages.insert(4, onSim("+12025550123", QStringLiteral("d2"), 2));
     state.messages.insert(5, onSim("", QStringLiteral("nowhere"), 2));
     open();
-    ASSERT_EQ(press("ReadSMBtn").kind, Kind::Done);
+    ASSERT_EQ(press("ReadSMBtn")->kind, Kind::Done);
     QSignalSpy replied(page.get(), &ReadSmsPage::replyRequested);
     select(c.node, c.rows);
     if (c.command.isEmpty())
         child<QPushButton>("ReplySMBtn")->click();
     else
-        EXPECT_EQ(press("ReplySMBtn").kind, Kind::Done);
-    EXPECT_EQ(commands("at+cmss"),
+        EXPECT_EQ(press("ReplySMBtn")->kind, Kind::Done);
+    EXPECT_EQ(test::commandsSent(sim, "at+cmss"),
               c.command.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{c.command});
     EXPECT_EQ(sim->state().sent.size(), c.command.isEmpty() ? 0 : 1);
-    EXPECT_EQ(recipient.number(), c.recipient);
+    EXPECT_EQ(workspace.recipient.number(), c.recipient);
     EXPECT_EQ(replied.count(), c.recipient.isEmpty() ? 0 : 1);
     EXPECT_EQ(dialogs.texts(Asked::Error).join(QString()), QLatin1StringView(c.error));
 }
@@ -300,15 +276,15 @@ TEST_P(DeleteTest, OnlyWhatTheHandsetDeletedLeaves) {
     for (const int index : {1, 2, 3, 5})
         state.messages.insert(index, onSim("5550100", QStringLiteral("m%1").arg(index), 1));
     open();
-    ASSERT_EQ(press("ReadSMBtn").kind, Kind::Done);
+    ASSERT_EQ(press("ReadSMBtn")->kind, Kind::Done);
     select(0, c.rows);
     const QString says = c.commands.isEmpty() ? (child<QPushButton>("DeleteSMBtn")->click(),
                                                  dialogs.texts(Asked::Error).join(QString()))
-                                              : press("DeleteSMBtn").text;
+                                              : press("DeleteSMBtn")->text;
     EXPECT_TRUE(says.contains(QLatin1StringView(c.says))) << says.toStdString();
-    EXPECT_EQ(commands("at+cmgd"), c.commands);
+    EXPECT_EQ(test::commandsSent(sim, "at+cmgd"), c.commands);
     EXPECT_EQ(folders().join(u' '), c.tree);
-    EXPECT_EQ(from().size(), table.count(MessageFolder::Inbox));
+    EXPECT_EQ(from().size(), workspace.messages.count(MessageFolder::Inbox));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -346,7 +322,7 @@ TEST_P(ExportTest, FolderIsAppendedToTheFile) {
     QList<DecodedMessage> messages = mixedTable();
     messages.append({5, MessageStatus::ReceivedUnread, QStringLiteral("02.01.26 03:04"),
                      QStringLiteral("5550111"), QStringLiteral("Привет")});
-    table.replace(messages);
+    workspace.messages.replace(messages);
     open();
     select(c.node, {});
     QTemporaryDir dir;
@@ -384,14 +360,8 @@ INSTANTIATE_TEST_SUITE_P(
         ExportCase{"UnwritableSaysWhy", 0, "DIR", false, {}, 1}),
     test::ByLabel());
 
-TEST_F(ReadSmsPageTest, FieldsAreLabelledAndSeveralRowsSelectable) {
+TEST_F(ReadSmsPageTest, SeveralRowsSelectable) {
     open();
-    for (const char* field : {"SMTreeView", "SMListBox", "ReadSMText"}) {
-        bool labelled = false;
-        for (const QLabel* label : page->findChildren<QLabel*>())
-            labelled = labelled || label->buddy() == child(field);
-        EXPECT_TRUE(labelled) << field;
-    }
     EXPECT_EQ(list()->selectionMode(), QAbstractItemView::ExtendedSelection);
 }
 

@@ -3,11 +3,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "gui/smart/mono_bitmap_view.h"
+#include "gui/smart/send_ems_page.h"
 #include "gui/smart_page_harness.h"
 #include "smart/picture_message.h"
 #include "smart/ringtone.h"
-#include "smart/ui/mono_bitmap_view.h"
-#include "smart/ui/send_ems_page.h"
 #include "support/table.h"
 
 namespace pelmar {
@@ -33,7 +33,6 @@ TEST_F(SendEmsPageTest, StartsWithTheSampleRingtoneAndTheBuiltInPictureShownPixe
     EXPECT_EQ(counter(), u"Symbols left: 121");
     EXPECT_EQ(child<QComboBox>("EmsEncodingCombo")->currentText(), u"Standard");
     ASSERT_EQ(picture()->bitmap(), BuiltInPicture());
-    expectEveryControlNamed();
 
     // Every picture pixel is a solid square of the scale, inside a one-pixel frame.
     page->show();
@@ -95,7 +94,7 @@ TEST_P(RefusalTest, SaysWhatToFixBeforeTheLineIsOpened) {
     page->show();
     ringtone()->setPlainText(c.ringtone);
     text()->setPlainText(c.text);
-    recipient.setNumber(c.number);
+    workspace.recipient.setNumber(c.number);
     EXPECT_EQ(press(c.button), std::nullopt);
     const QStringList errors = dialogs.texts(Asked::Error);
     ASSERT_EQ(errors.size(), 1);
@@ -190,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SendEmsPageTest, RingtoneReachesTheHandsetAsItsNotes) {
     open();
     ringtone()->setPlainText(u"Abc:d=8,o=6,b=125:p,c6,16g#5"_qs);
-    recipient.setNumber(u"+4930123"_qs);
+    workspace.recipient.setNumber(u"+4930123"_qs);
     EXPECT_EQ(press("SendRngToneBtn")->kind, Outcome::Kind::Done);
     const QJsonArray decoded = decodedSent();
     if (decoded.isEmpty())
@@ -215,15 +214,15 @@ TEST_P(PictureSendTest, GoesInThreePartsAndAdvancesTheReferenceOnlyWhenComplete)
     if (*c.replyToSubmit)
         options.replies.insert("CMGS", c.replyToSubmit);
     options.baud = 9600;  // parts far enough apart that the panel shows each one
-    concat = ConcatReference(254);
+    workspace.concatReference = ConcatReference(254);
     open();
     text()->setPlainText(u"Hi"_qs);
-    recipient.setNumber(u"+12345678901"_qs);
+    workspace.recipient.setNumber(u"+12345678901"_qs);
     QStringList steps;
-    QObject::connect(&runner, &OperationRunner::progress,
+    QObject::connect(&workspace.runner, &OperationRunner::progress,
                      [&](const ProgressStep& step) { steps.append(step.text); });
     press("SendPicMsgButton");
-    EXPECT_EQ(concat.value(), c.referenceAfter);
+    EXPECT_EQ(workspace.concatReference.value(), c.referenceAfter);
     EXPECT_EQ(sim->state().sent.size(), c.sent);
     if (c.sent != 3)
         return;

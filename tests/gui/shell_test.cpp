@@ -1,32 +1,39 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
+#include <vector>
 
 #include "app/pelmar_main_form.h"
 #include "app/settings_page.h"
-#include "link/ui/dialogs.h"
-#include "link/ui/operation_status.h"
-#include "link/ui/port_selector.h"
+#include "gui/common/operation_status.h"
+#include "gui/common/port_selector.h"
+#include "gui/phonebook/pick_phone_number.h"
 #include "phonebook/data_location.h"
 #include "support/run_cli.h"
+#include "support/scripted_dialogs.h"
 #include "support/table.h"
 #include "support/widgets_application.h"
 
@@ -50,10 +57,13 @@ class ShellTest : public testing::Test {
   protected:
     void SetUp() override { QSettings().clear(); }
 
+    // The window on the real connection; its workspace lives until the test ends.
     std::unique_ptr<TPelmarMainForm> open(StartOptions options = {}) {
         if (options.dataDir.isEmpty())
             options.dataDir = data.path();
-        return std::make_unique<TPelmarMainForm>(dialogs, options);
+        workspaces.push_back(
+            std::make_unique<Workspace>(dialogs, phoneBookDirectory(options.dataDir)));
+        return std::make_unique<TPelmarMainForm>(*workspaces.back(), options);
     }
     template <class W = QWidget>
     static W* child(const TPelmarMainForm& form, const char* name) {
@@ -62,6 +72,7 @@ class ShellTest : public testing::Test {
 
     QTemporaryDir data;
     ScriptedDialogs dialogs;
+    std::vector<std::unique_ptr<Workspace>> workspaces;
 };
 
 TEST_F(ShellTest, OpensOnSettingsAsAFixedWindowWithEveryNamedControl) {
@@ -92,6 +103,33 @@ TEST_F(ShellTest, OpensOnSettingsAsAFixedWindowWithEveryNamedControl) {
         if (w->isVisibleTo(form.get()) && w->layout() == nullptr &&
             w->minimumSizeHint().isValid()) {
             EXPECT_GE(w->width() + 1, w->minimumSizeHint().width()) << qPrintable(w->objectName());
+        }
+    }
+}
+
+// Every control of every page, of the entry editor and of the picker has a name a screen
+// reader speaks; a button without text also has a tool tip.
+TEST_F(ShellTest, EveryControlOfEveryPageHasASpokenName) {
+    const auto form = open();
+    form->show();
+    const QList<QWidget*> roots{form.get(), form->picker(),
+                                form->findChild<QDialog*>(u"EditPhoneDlg"_qs)};
+    for (QWidget* root : roots) {
+        for (QWidget* w : root->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                                 qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                                 qobject_cast<QAbstractItemView*>(w);
+            if (!control || w->objectName().isEmpty() || w->objectName().startsWith(u"qt_") ||
+                qobject_cast<QTabBar*>(w->parentWidget()) ||
+                qobject_cast<QComboBox*>(w->parentWidget()))
+                continue;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty())
+                << qPrintable(w->objectName());
+            const auto* button = qobject_cast<QAbstractButton*>(w);
+            if (button && button->text().isEmpty()) {
+                EXPECT_FALSE(button->toolTip().isEmpty()) << qPrintable(w->objectName());
+            }
         }
     }
 }
@@ -186,7 +224,7 @@ TEST_F(ShellTest, UnreadablePhonebookIsReportedAndNeverSavedOver) {
     const auto form = open();
     ASSERT_EQ(dialogs.texts(Kind::Error).size(), 1);
     EXPECT_TRUE(dialogs.texts(Kind::Error).constFirst().contains(u"sm.dat"));
-    EXPECT_EQ(form->phoneBooks().PhoneBookME.count(), 3);
+    EXPECT_EQ(form->workspace().phoneBooks.PhoneBookME.count(), 3);
     EXPECT_EQ(form->pageControl()->currentIndex(), 0);  // the window opened all the same
 
     EXPECT_TRUE(form->close());  // SM is skipped: writing it would fail on the folder
@@ -300,8 +338,7 @@ TEST(OperationStatusTest, CountedStepsShowTheBarAndCancelOnlyWhileBusy) {
 TEST_F(ShellTest, WindowAndCliShareTheDataFolder) {
     const QString userFolder =
         test::WidgetsApplication::dataHome() + QStringLiteral("/Pelmar/Pelmar");
-    const TPelmarMainForm form(dialogs, StartOptions());
-    EXPECT_EQ(form.phoneBookFiles().directory(), userFolder);
+    EXPECT_EQ(phoneBookDirectory(QString()), userFolder);
     const test::CliResult plain = test::runCli({u"data-dir"_qs});
     EXPECT_EQ(plain.out.trimmed(), userFolder.toUtf8());
     const test::CliResult given = test::runCli({u"--data-dir"_qs, data.path(), u"data-dir"_qs});
@@ -329,7 +366,7 @@ TEST(ScreenshotTest, EveryPageIsWrittenAtBothScales) {
         env.insert(u"QT_SCALE_FACTOR"_qs, QString::number(scale));
         p.setProcessEnvironment(env);
         const QString dir = home.filePath(QString::number(scale));
-        p.start(QStringLiteral(PELMAR_APP_PATH), {u"--demo"_qs, u"--screenshots"_qs, dir});
+        p.start(QStringLiteral(PELMAR_SCREENSHOTS_PATH), {dir});
         ASSERT_TRUE(p.waitForFinished(30000));
         ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
         EXPECT_EQ(QDir(dir).entryList({u"*.png"_qs}).join(u' ').toStdString(),

@@ -12,8 +12,8 @@ PhoneBookEntry entry(const char* name, const char* number) {
 }
 
 // Stores as loaded and sorted; the same number in two stores is listed once per store.
-PhoneBooks books() {
-    PhoneBooks b;
+const PhoneBooks& books() {
+    static PhoneBooks b;
     b.PhoneBookSM = PhoneBookStore({entry("Anna", "+380501234567"), entry("Boris", "0441112233"),
                                     entry("Иван", "0509998877")});
     b.PhoneBookME = PhoneBookStore(

@@ -5,9 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "phonebook/data_location.h"
+#include "phonebook/phone_book_files.h"
 #include "phonebook/phone_books.h"
 #include "phonebook/record_bytes.h"
 #include "support/table.h"
@@ -109,7 +111,7 @@ TEST(PhoneBookFileTest, FailedSaveLeavesOldFile) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
     old.close();
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    EXPECT_THROW(books.SavePhoneBooks(dir.path()), PhoneBookError);
+    EXPECT_THROW(PhoneBookFiles(dir.path()).SavePhoneBooks(books), PhoneBookError);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(readAll(path(dir, "sm.dat")), "old");
 }
@@ -193,25 +195,32 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"EmptyStores", "", "", "", "555", ""}),
     test::ByLabel());
 
-TEST(PhoneBooksTest, LoadSortsAndChangesNothingOnError) {
+TEST(PhoneBookFilesTest, LoadSortsAndAnnouncesAndAnUnreadableFileIsNeverWrittenBack) {
     QTemporaryDir dir;
+    PhoneBookFiles files(path(dir, "new"));
     PhoneBooks saved;
     saved.PhoneBookSM = storeOf("b=1;a=2");
-    saved.SavePhoneBooks(path(dir, "new"));  // the folder is created
+    files.SavePhoneBooks(saved);  // the folder is created
     QFile::remove(path(dir, "new/me.dat"));
 
     PhoneBooks books;
+    QList<PhoneBookKind> announced;
+    QObject::connect(&books, &PhoneBooks::changed, [&](PhoneBookKind k) { announced.append(k); });
     books.PhoneBookME = storeOf("kept=9");
-    books.LoadPhoneBooks(path(dir, "new"), kEnglish);
+    EXPECT_TRUE(files.LoadPhoneBooks(books, kEnglish).isEmpty());
     EXPECT_EQ(specOf(books.PhoneBookSM), QStringLiteral("a=2;b=1"));
     EXPECT_EQ(specOf(books.PhoneBookME), QStringLiteral("kept=9"));  // no file: left alone
+    EXPECT_TRUE(announced.contains(PhoneBookKind::SM));
 
-    // ld.dat unreadable: sm.dat, read before it, must not change the store either.
+    // ld.dat unreadable: reported; the others still load, and its store is not saved over it.
     storeOf("z=7").saveFile(path(dir, "new/sm.dat"));
     QFile::remove(path(dir, "new/ld.dat"));
     QDir(path(dir, "new")).mkdir(QStringLiteral("ld.dat"));
-    EXPECT_THROW(books.LoadPhoneBooks(path(dir, "new"), kEnglish), PhoneBookError);
-    EXPECT_EQ(specOf(books.PhoneBookSM), QStringLiteral("a=2;b=1"));
+    EXPECT_EQ(files.LoadPhoneBooks(books, kEnglish).size(), 1);
+    EXPECT_EQ(specOf(books.PhoneBookSM), QStringLiteral("z=7"));
+    EXPECT_TRUE(books.PhoneBookLD.isEmpty());
+    files.SavePhoneBooks(books);
+    EXPECT_TRUE(QFileInfo(path(dir, "new/ld.dat")).isDir());
 }
 
 TEST(DataLocationTest, OverrideThenWritableProgramFolderHoldingTheFilesThenUserFolder) {

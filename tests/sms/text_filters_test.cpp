@@ -76,45 +76,5 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{"EmptyTextHasTheWholeMessage", QString(), SmsMode::Standard, QString(), 160}),
     test::ByLabel());
 
-// A number field as the pages bind it: an edit goes to the shared number, and a change of the
-// shared number is written into the field, which raises the field's own change again.
-struct NumberField {
-    RecipientNumber& shared;
-    QString text;
-    int writes = 0;
-
-    void edit(const QString& newText) {
-        if (newText == text)
-            return;  // writing the text a field already holds raises no change
-        text = newText;
-        ++writes;
-        shared.setNumber(text);
-        text = shared.number();
-    }
-};
-
-TEST(RecipientNumberTest, FourFieldsMirrorOneTypedNumberAndStop) {
-    RecipientNumber shared;
-    std::vector<NumberField> fields(4, NumberField{shared, {}, 0});
-    QStringList announced;
-    QObject::connect(&shared, &RecipientNumber::numberChanged,
-                     [&](const QString& n) { announced.append(n); });
-    for (NumberField& f : fields) {
-        QObject::connect(&shared, &RecipientNumber::numberChanged,
-                         [&f](const QString& n) { f.edit(n); });
-    }
-    const QString typed = QStringLiteral("+1 (234) 567-890");
-    for (qsizetype i = 1; i <= typed.size(); ++i)
-        fields[1].edit(typed.first(i));
-
-    EXPECT_EQ(announced, QStringList({u"+"_s, u"+1"_s, u"+12"_s, u"+123"_s, u"+1234"_s, u"+12345"_s,
-                                      u"+123456"_s, u"+1234567"_s, u"+12345678"_s, u"+123456789"_s,
-                                      u"+1234567890"_s}));
-    for (const NumberField& f : fields)
-        EXPECT_EQ(f.text, QStringLiteral("+1234567890"));
-    // Each other field took each announced number once.
-    EXPECT_EQ(fields[0].writes, announced.size());
-}
-
 }  // namespace
 }  // namespace pelmar

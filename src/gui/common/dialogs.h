@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace pelmar {
+
+// Every message box and file dialog of the window goes through this seam, so tests script
+// them and a page never opens a modal box of its own.
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+
+    // The standard error box: caption "Error", error icon, one OK button.
+    virtual void showError(QWidget* parent, const QString& text) = 0;
+    // The warning box before an overwrite: caption "W A R N I N G !", warning icon, Yes and
+    // No. True for Yes.
+    virtual bool confirmWarning(QWidget* parent, const QString& text) = 0;
+    // A file to read (e.g. "Bitmaps (*.bmp)"); empty when the user cancels.
+    virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
+    // A file to write; asks before overwriting an existing one; `defaultSuffix` is added to a
+    // name without one. Empty when the user cancels.
+    virtual QString saveFileName(QWidget* parent, const QString& filter,
+                                 const QString& defaultSuffix) = 0;
+};
+
+// The real boxes and dialogs.
+class WidgetDialogs : public Dialogs {
+  public:
+    void showError(QWidget* parent, const QString& text) override;
+    bool confirmWarning(QWidget* parent, const QString& text) override;
+    QString openFileName(QWidget* parent, const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& filter,
+                         const QString& defaultSuffix) override;
+};
+
+}  // namespace pelmar
