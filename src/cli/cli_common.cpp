@@ -2,16 +2,43 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <cerrno>
 #include <cstdio>
 
 #include "link/command_text.h"
 
 namespace pelmar::cli {
+namespace {
+
+// Why standard output first refused a write (errno); 0 while every write went through.
+int g_outputError = 0;
+
+void noteOutputError() {
+    if (g_outputError == 0)
+        g_outputError = errno != 0 ? errno : EIO;
+}
+
+}  // namespace
 
 void printOut(const QString& line) {
     const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
+            static_cast<size_t>(bytes.size()) ||
+        std::fflush(stdout) != 0) {
+        noteOutputError();
+    }
+}
+
+int checkOutput(int exitCode) {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        noteOutputError();
+    if (g_outputError == 0)
+        return exitCode;
+    printErr(QStringLiteral("pelmar-cli: could not write the output: ") +
+             qt_error_string(g_outputError));
+    return exitCode == kExitDone ? kExitRefused : exitCode;
 }
 
 void printErr(const QString& line) {

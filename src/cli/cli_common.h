@@ -14,7 +14,8 @@ namespace pelmar::cli {
 
 // Exit codes of every command.
 constexpr int kExitDone = 0;
-constexpr int kExitRefused = 1;      // the handset refused or failed the operation
+constexpr int kExitRefused = 1;      // the handset refused or failed the operation, or the
+                                     // output could not be written
 constexpr int kExitBadInput = 2;     // bad arguments or unreadable input
 constexpr int kExitLinkFailure = 3;  // time-out, port error
 constexpr int kExitCancelled = 4;    // the operation was cancelled before it ended
@@ -23,6 +24,11 @@ constexpr int kExitCancelled = 4;    // the operation was cancelled before it en
 // messages quote arguments, files and handset replies, which must not drive the terminal.
 void printOut(const QString& line);
 void printErr(const QString& line);
+
+// Where a command's exit code leaves the program: when standard output refused a write (a full
+// disk, a closed pipe), says why on stderr and turns success into kExitRefused, so that a
+// script never takes output that was not written for done.
+int checkOutput(int exitCode);
 
 // Why the program's arguments cannot be taken, naming the first bad one; nothing when all are
 // good. On Unix they arrive as bytes and are read as UTF-8: a malformed one would turn into

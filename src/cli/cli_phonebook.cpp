@@ -48,7 +48,8 @@ int add(const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Appends an entry to a phonebook file, which is created when missing and replaced "
-        "atomically. The number type is 145 when the number holds \"+\", else 129."));
+        "atomically; another program changing the file is waited for. The number type is 145 when "
+        "the number holds \"+\", else 129."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the phonebook file"));
     const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("the entry's name"),
                                   QStringLiteral("N"));
@@ -69,9 +70,7 @@ int add(const QStringList& args) {
     }
     try {
         PhoneBookEntry entry = PhoneBookEntry::fromUser(parser.value(name), parser.value(number));
-        PhoneBookStore store = PhoneBookStore::loadFile(*file);
-        store.append(std::move(entry));
-        store.saveFile(*file);
+        PhoneBookStore::updateFile(*file, [&entry](PhoneBookStore& store) { store.append(entry); });
     } catch (const PhoneBookError& e) {
         return badInput(e.message());
     }

@@ -39,15 +39,8 @@ int usage() {
     return kExitDone;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    pelmar::setApplicationIdentity();
-    if (const auto problem = argumentEncodingProblem(argc, argv))
-        return badInput(*problem);
-    QStringList args = QCoreApplication::arguments().mid(1);
-
+// Runs the command that the arguments (without the program's name) ask for; its exit code.
+int run(QStringList args) {
     QString dataDir;
     if (!args.isEmpty() && args.first() == QStringLiteral("--data-dir")) {
         if (args.size() < 2)
@@ -77,4 +70,14 @@ int main(int argc, char* argv[]) {
         }
     }
     return badInput(QStringLiteral("unknown command \"%1\" (see --help)").arg(args.first()));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    pelmar::setApplicationIdentity();
+    if (const auto problem = argumentEncodingProblem(argc, argv))
+        return badInput(*problem);
+    return checkOutput(run(QCoreApplication::arguments().mid(1)));
 }

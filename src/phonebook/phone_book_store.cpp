@@ -4,10 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
+
+#include "base/file_lock.h"
+#include "base/file_write.h"
 
 namespace pelmar {
 namespace {
@@ -24,6 +27,23 @@ PhoneBookError readError(const QString& path, const QString& reason) {
 PhoneBookError writeError(const QString& path, const QString& reason) {
     return PhoneBookError(QStringLiteral("Could not write the phonebook file \"%1\": %2")
                               .arg(shownPath(path), reason));
+}
+
+// The lock beside a phonebook file, its failure told as a phonebook error.
+std::unique_ptr<FileLock> lockFile(const QString& path) {
+    try {
+        return std::make_unique<FileLock>(path);
+    } catch (const Error& e) {
+        throw PhoneBookError(e.message());
+    }
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    try {
+        writeWholeFile(path, bytes);
+    } catch (const FileWriteError& e) {
+        throw writeError(path, e.reason());
+    }
 }
 
 }  // namespace
@@ -109,17 +129,16 @@ PhoneBookStore PhoneBookStore::loadFile(const QString& path) {
 }
 
 void PhoneBookStore::saveFile(const QString& path) const {
-    const QByteArray bytes = toFileBytes();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw writeError(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw writeError(path, reason);
-    }
-    if (!file.commit())
-        throw writeError(path, file.errorString());
+    const auto lock = lockFile(path);
+    writeFile(path, toFileBytes());
+}
+
+void PhoneBookStore::updateFile(const QString& path,
+                                const std::function<void(PhoneBookStore&)>& change) {
+    const auto lock = lockFile(path);
+    PhoneBookStore store = loadFile(path);
+    change(store);
+    writeFile(path, store.toFileBytes());
 }
 
 void SortPhoneBook(PhoneBookStore& store, const QLocale& locale) {

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QLocale>
 #include <QString>
+#include <functional>
 
 #include "phonebook/phone_book_entry.h"
 
@@ -56,9 +57,14 @@ class PhoneBookStore {
     // A missing file gives an empty store. Throws PhoneBookError, naming the file, when it
     // exists but cannot be read.
     static PhoneBookStore loadFile(const QString& path);
-    // Replaces the file atomically: on failure the old file stays as it was and PhoneBookError
-    // says why.
+    // Replaces the file atomically while holding the lock beside it (FileLock): on failure the
+    // old file stays as it was and PhoneBookError says why.
     void saveFile(const QString& path) const;
+    // One read-modify-write of a file, all under its lock so that another program changing the
+    // file at the same time loses nothing: loads it (a missing file gives an empty store), lets
+    // `change` edit the store, and saves it. Throws PhoneBookError as the two above, and passes
+    // on what `change` throws, leaving the file as it was.
+    static void updateFile(const QString& path, const std::function<void(PhoneBookStore&)>& change);
 
     bool operator==(const PhoneBookStore&) const = default;
 

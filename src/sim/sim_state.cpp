@@ -4,10 +4,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <cctype>
 
 #include "base/error.h"
+#include "base/file_write.h"
 
 namespace pelmar::simulator {
 namespace {
@@ -375,11 +375,10 @@ HandsetState loadSimState(const QString& path) {
 }
 
 void saveSimState(const HandsetState& state, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(simStateToJson(state)) < 0 ||
-        !file.commit()) {
-        throw Error(
-            QStringLiteral("Cannot write the handset state %1: %2").arg(path, file.errorString()));
+    try {
+        writeWholeFile(path, simStateToJson(state));
+    } catch (const FileWriteError& e) {
+        throw Error(QStringLiteral("Cannot write the handset state %1: %2").arg(path, e.reason()));
     }
 }
 

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "support/run_cli.h"
 #include "support/table.h"
@@ -35,6 +39,60 @@ TEST(PhonebookCliTest, AddCreatesTheFileAndAppliesTheTypeRule) {
               QByteArray("{\"name\":\"Ёж \\\\ Co\",\"number\":\"+7901\",\"type\":145}\n"
                          "{\"name\":\"Ёж \\\\ Co\",\"number\":\"0123\",\"type\":129}\n"));
 }
+
+TEST(PhonebookCliTest, AddsAtOnceOnOneFileLoseNoEntry) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("sm.dat"));
+    constexpr int kWriters = 8;
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (int i = 0; i < kWriters; ++i) {
+        writers.push_back(std::make_unique<QProcess>());
+        writers.back()->start(
+            QStringLiteral(PELMAR_CLI_PATH),
+            {QStringLiteral("phonebook"), QStringLiteral("add"), file, QStringLiteral("--name"),
+             QStringLiteral("W%1").arg(i), QStringLiteral("--number"), QString::number(i)});
+    }
+    for (const auto& w : writers) {
+        ASSERT_TRUE(w->waitForFinished(60000));
+        EXPECT_EQ(w->exitCode(), 0) << w->readAllStandardError().constData();
+    }
+    const QByteArray dump = runCli({QStringLiteral("phonebook"), QStringLiteral("dump"), file}).out;
+    EXPECT_EQ(dump.count('\n'), kWriters) << dump.constData();
+    for (int i = 0; i < kWriters; ++i)
+        EXPECT_TRUE(dump.contains(QStringLiteral("\"W%1\"").arg(i).toUtf8())) << i;
+    EXPECT_FALSE(QFile::exists(file + QStringLiteral(".lock")));
+}
+
+struct OutputCase {
+    const char* label;
+    const char* args;  // separated by "|"
+};
+
+class OutputNotWrittenTest : public testing::TestWithParam<OutputCase> {};
+
+// A backup that never reached the disk must not report success.
+TEST_P(OutputNotWrittenTest, ExitsOneAndSaysWhy) {
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full";
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sh"));
+    if (shell.isEmpty())
+        GTEST_SKIP() << "no sh";
+    const test::CliResult r = test::runProgram(
+        shell, QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" >/dev/full"),
+                           QStringLiteral(PELMAR_CLI_PATH)} +
+                   QString::fromUtf8(GetParam().args).split(QLatin1Char('|')));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("pelmar-cli: could not write the output: No space left on device"))
+        << r.err.constData();
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Commands, OutputNotWrittenTest, testing::Values(
+    OutputCase{"PhonebookDump", "phonebook|dump|" PELMAR_TEST_DATA "/phonebook-sm.dat"},
+    OutputCase{"SmsDecode",     "sms|decode|" PELMAR_TEST_DATA "/listing-mixed.txt"},
+    OutputCase{"SmsListOnHandset", "--port|sim:" PELMAR_TEST_DATA "/sim-basic.json|sms|list"}),
+    test::ByLabel());
+// clang-format on
 
 struct RefusalCase {
     const char* label;
