@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const PhoneBookEntries read = ParsePhoneBookEntries(bytes);
     if (read.store.count() + read.unreadable.size() != nonEmptyLines(bytes) ||
-        read.cut > read.store.count())
+        read.cut.size() > read.store.count())
         std::abort();
     for (const PhoneBookEntry& e : read.store) {
         if (crossesLineEnd(e.Name()) || crossesLineEnd(e.Number()) ||

@@ -20,15 +20,27 @@ constexpr std::array kFinalResults{
     ResultText{"+CME ERROR", false, AtResult::CmeError},
     ResultText{"COMMAND NOT SUPPORT", true, AtResult::NotSupported},
     ResultText{"NO CARRIER", true, AtResult::NoCarrier},
+    ResultText{"BUSY", true, AtResult::Busy},
+    ResultText{"NO ANSWER", true, AtResult::NoAnswer},
+    ResultText{"NO DIALTONE", true, AtResult::NoDialtone},
 };
 
-// Codes a handset may send on its own at any time: incoming messages and status reports, calls,
-// network registration, indicators, and the usual vendor status lines.
-constexpr std::array<QByteArrayView, 27> kUnsolicitedNames{
-    "RING",  "+CRING", "+CLIP",  "+CCWA",  "+CMTI", "+CDSI", "+CBMI", "+CMT",   "+CDS",
-    "+CBM",  "+CREG",  "+CGREG", "+CEREG", "+CIEV", "+CUSD", "+CSSI", "+CSSU",  "+CTZV",
-    "+CTZE", "+CGEV",  "+CPIN",  "+PACSP", "^RSSI", "^BOOT", "^MODE", "^SRVST", "^SIMST",
+// The results that end a call; a final result only of the commands that make or take one.
+constexpr std::array kCallResults{AtResult::NoCarrier, AtResult::Busy, AtResult::NoAnswer,
+                                  AtResult::NoDialtone};
+// Dial, answer, and return to a call in progress.
+constexpr std::array<QByteArrayView, 3> kCallCommands{"D", "A", "O"};
+
+// Standard codes a handset may send on its own at any time: incoming messages and status
+// reports, calls, network registration, indicators. Vendor codes are told by their sign.
+constexpr std::array<QByteArrayView, 23> kUnsolicitedNames{
+    "RING",  "+CRING", "+CLIP", "+CCWA",  "+CMTI",  "+CDSI",   "+CBMI",  "+CMT",
+    "+CBM",  "+CDS",   "+CREG", "+CGREG", "+CEREG", "+C5GREG", "+CIEV",  "+CUSD",
+    "+CSSI", "+CSSU",  "+CTZV", "+CTZE",  "+CGEV",  "+CPIN",   "+PACSP",
 };
+
+// The signs that start a vendor's own codes ("^HCSQ", "*EMRDY", "$QCSIMSTAT", "%CSQ").
+constexpr QByteArrayView kVendorSigns = "^*$%";
 
 constexpr std::array<QByteArrayView, 3> kUnsolicitedWithNextLine{"+CMT", "+CDS", "+CBM"};
 
@@ -48,6 +60,20 @@ QByteArrayView nameOfLine(QByteArrayView line) {
 
 bool isCommandNameChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+// A vendor's status code: its sign, a letter, then letters and digits ("^DSFLOWRPT",
+// "*EMRDY"). A service code such as "*100#" is not one.
+bool isVendorCode(QByteArrayView name) {
+    const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (name.size() < 2 || !kVendorSigns.contains(name.front()) || !isLetter(name[1]))
+        return false;
+    return std::all_of(name.begin() + 1, name.end(), isCommandNameChar);
+}
+
+bool endsACall(QByteArrayView line) {
+    const AtResult result = finalResultOf(line);
+    return std::find(kCallResults.begin(), kCallResults.end(), result) != kCallResults.end();
 }
 
 }  // namespace
@@ -114,8 +140,10 @@ QByteArray commandNameOf(QByteArrayView commandLine) {
 }
 
 bool isUnsolicited(QByteArrayView line, QByteArrayView pendingCommand) {
+    if (endsACall(line))
+        return !listed(kCallCommands, pendingCommand);
     const QByteArrayView name = nameOfLine(line);
-    return name != pendingCommand && listed(kUnsolicitedNames, name);
+    return name != pendingCommand && (listed(kUnsolicitedNames, name) || isVendorCode(name));
 }
 
 bool unsolicitedTakesNextLine(QByteArrayView line) {

@@ -14,7 +14,12 @@ enum class AtResult {
     CmsError,      // "+CMS ERROR: n" (message service failure, TS 27.005)
     CmeError,      // "+CME ERROR: n" (equipment failure, TS 27.007)
     NotSupported,  // "COMMAND NOT SUPPORT", older handsets' refusal of an unknown command
-    NoCarrier,     // "NO CARRIER"
+    // How a call the program asked for (ATD, ATA, ATO) ended; the same texts are unsolicited
+    // after any other command: a call that rang and ended meanwhile.
+    NoCarrier,   // "NO CARRIER"
+    Busy,        // "BUSY"
+    NoAnswer,    // "NO ANSWER"
+    NoDialtone,  // "NO DIALTONE"
 };
 
 // One complete reply of the handset, as `AtChannel::WaitReply` takes it from the line.
@@ -58,8 +63,11 @@ AtResult finalResultOf(QByteArrayView line);
 // "E" for "ATE0"; upper-case, empty when the text is no AT command.
 QByteArray commandNameOf(QByteArrayView commandLine);
 
-// True when `line` is an unsolicited result code rather than a reply to the command named
-// `pendingCommand`: "+CREG: 1" is unsolicited, except as the answer to "at+creg?".
+// The one judge of what a handset sends on its own, for every reply alike: true when `line` is
+// an unsolicited code rather than part of the reply to the command named `pendingCommand`.
+// These are the standard codes (incoming messages, calls, registration, indicators), any
+// vendor status line ("^HCSQ:", "*EMRDY: 1"), and a call's end ("NO CARRIER", "BUSY") that no
+// call command asked for. "+CREG: 1" is unsolicited, except as the answer to "at+creg?".
 bool isUnsolicited(QByteArrayView line, QByteArrayView pendingCommand);
 
 // True for the unsolicited codes that are followed by one more line (the PDU or text):

@@ -8,9 +8,8 @@ namespace {
 
 // "+CPBS: \"SM\",used,total": the third field is the number of slots.
 constexpr QByteArrayView kSelectionExpression = "\\+CPBS:[\\s]*\"[^\"]*\"\\,[\\d]*\\,([\\d]*)";
-// "+CPBR: index,\"number\",type,\"name\"".
-constexpr QByteArrayView kEntryExpression =
-    "\\+CPBR:[\\s]*([\\d]*),\"([^\"]*)\"\\,([\\d]*)\\,\"([^\"]*)\"";
+// "+CPBR: index,\"number\",type,\"": the entry up to the opening quote of its name.
+constexpr QByteArrayView kEntryExpression = "\\+CPBR:[\\s]*([\\d]*),\"([^\"]*)\"\\,([\\d]*)\\,\"";
 
 // The non-empty lines of a reply, whichever of CR and LF ends them.
 QByteArrayList linesOf(QByteArrayView reply) {
@@ -24,6 +23,60 @@ QByteArrayList linesOf(QByteArrayView reply) {
         start = i + 1;
     }
     return lines;
+}
+
+// Where blanks after `from` end.
+qsizetype skipBlanks(QByteArrayView text, qsizetype from) {
+    while (from < text.size() && (text[from] == ' ' || text[from] == '\t'))
+        ++from;
+    return from;
+}
+
+// The fields some handsets send after the name (hidden, group, a second number, e-mail): each
+// after a comma, a quoted text or a value without quotes. Also true for nothing at all.
+bool isFieldList(QByteArrayView text) {
+    for (qsizetype i = skipBlanks(text, 0); i < text.size(); i = skipBlanks(text, i)) {
+        if (text[i] != ',')
+            return false;
+        i = skipBlanks(text, i + 1);
+        if (i < text.size() && text[i] == '"') {
+            const qsizetype close = text.indexOf('"', i + 1);
+            if (close < 0)
+                return false;
+            i = close + 1;
+        } else {
+            while (i < text.size() && text[i] != ',' && text[i] != '"')
+                ++i;
+        }
+    }
+    return true;
+}
+
+// A quote followed by a comma: where a name could end and a further field begin.
+bool holdsFieldEnd(QByteArrayView text) {
+    for (qsizetype q = text.indexOf('"'); q >= 0; q = text.indexOf('"', q + 1)) {
+        const qsizetype next = skipBlanks(text, q + 1);
+        if (next < text.size() && text[next] == ',')
+            return true;
+    }
+    return false;
+}
+
+// The name of an entry from `rest`, the line after the name's opening quote. The name ends at
+// the next quote when nothing or further fields follow it. Otherwise the name holds a quote
+// (27.007 has no escape for one) and runs to the last quote of the line, unless a quote and a
+// comma inside it could as well end the name and start further fields: no name then.
+std::optional<QByteArrayView> nameField(QByteArrayView rest) {
+    const qsizetype close = rest.indexOf('"');
+    if (close < 0)
+        return std::nullopt;
+    if (isFieldList(rest.sliced(close + 1)))
+        return rest.first(close);
+    const qsizetype last = rest.lastIndexOf('"');
+    const QByteArrayView name = rest.first(last);
+    if (!isFieldList(rest.sliced(last + 1)) || holdsFieldEnd(name))
+        return std::nullopt;
+    return name;
 }
 
 }  // namespace
@@ -44,19 +97,22 @@ PhoneBookEntries ParsePhoneBookEntries(QByteArrayView reply) {
     PhoneBookEntries result;
     TRegExpr re(kEntryExpression);
     for (const QByteArray& line : linesOf(reply)) {
-        if (!re.Exec(line)) {
+        const std::optional<QByteArrayView> name =
+            re.Exec(line)
+                ? nameField(QByteArrayView(line).sliced(re.MatchPos(0) - 1 + re.MatchLen(0)))
+                : std::nullopt;
+        if (!name) {
             result.unreadable.append(line);
             continue;
         }
         const QByteArray number = re.Match(2);
-        const QByteArray name = re.Match(4);
         bool typed = false;
         int type = re.Match(3).toInt(&typed);
         if (!typed)
             type = PhoneBookEntry::numberTypeFor(QString::fromLatin1(number));
-        if (!PhoneBookEntry::fitsRecord(number, name))
-            ++result.cut;
-        result.store.append(PhoneBookEntry::fromHandset(number, type, name));
+        if (!PhoneBookEntry::fitsRecord(number, *name))
+            result.cut.append(result.store.count());
+        result.store.append(PhoneBookEntry::fromHandset(number, type, *name));
     }
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArrayList>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -18,12 +19,16 @@ std::optional<int> ParsePhoneBookSlotCount(QByteArrayView reply);
 struct PhoneBookEntries {
     PhoneBookStore store;       // the entries read, in reply order, packed from index 0
     QByteArrayList unreadable;  // lines that are not a "+CPBR:" entry, as they came
-    int cut = 0;                // entries whose name or number was cut to the record's room
+    // Indexes in `store` of the entries whose name or number was longer than its room in the
+    // record and was cut: the one rule for what counts as cut.
+    QList<qsizetype> cut;
 };
 
 // The entries of the answer to "at+cpbr=1,n": one per line of the form
 // +CPBR: index,"number",type,"name" (an empty type is taken from the number). The handset's slot
-// index is not kept. Every other non-empty line is unreadable.
+// index is not kept. A name that holds a double quote runs to the last quote of its line; a
+// line where that could also be read as further fields, and every other non-empty line, is
+// unreadable.
 PhoneBookEntries ParsePhoneBookEntries(QByteArrayView reply);
 
 }  // namespace pelmar

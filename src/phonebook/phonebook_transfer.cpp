@@ -68,7 +68,8 @@ Outcome readVerdict(const PhoneBookReadResult& r, qsizetype entries) {
 Outcome takeEntries(PhoneBookReadResult& r, PhoneBookEntries read) {
     for (const QByteArray& line : read.unreadable)
         r.unreadableLines.append(escapedBytes(line));
-    r.cut = read.cut;
+    r.cutEntries = read.cut;
+    r.cut = int(read.cut.size());
     const Outcome verdict = readVerdict(r, read.store.count());
     if (r.unreadableLines.isEmpty()) {
         r.store = std::move(read.store);

@@ -28,8 +28,12 @@ struct PhoneBookReadResult {
     // `unreadableLines`.
     std::optional<PhoneBookStore> partial;
     QStringList unreadableLines;  // escaped for the user (escapedBytes)
-    int cut = 0;                  // entries whose name or number was longer than the record holds
-    int slotCount = 0;            // the handset's slot count, as "at+cpbs?" told it
+    // Indexes in `store` (or `partial`), in the handset's order, of the entries whose name or
+    // number was longer than the record holds and was cut; `cut` counts them. Take them before
+    // the store is sorted.
+    QList<qsizetype> cutEntries;
+    int cut = 0;
+    int slotCount = 0;  // the handset's slot count, as "at+cpbs?" told it
 };
 
 // "at+cpbs=\"SM\"" (ME, LD), "at+cpbs?" for the slot count, "at+cpbr=1,n" and every entry of the

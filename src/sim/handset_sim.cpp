@@ -17,6 +17,22 @@ constexpr int kMaxRandomChunk = 16;
 
 const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 
+// A call that rings twice and is given up before anyone answers.
+const QList<QByteArray> kRingingCall = {"RING", "RING", "NO CARRIER"};
+
+// What modems of several makers report on their own while they work: data flow, signal,
+// start-up, network mode, readiness, indicators and registration.
+const QList<QByteArray> kVendorStatus = {
+    "^DSFLOWRPT:0000012C,00000000,00000000,0000000000000FA2,0000000000000A8C,0003E800,0003E800",
+    "^HCSQ:\"LTE\",46,43,146,27",
+    "^RSSI:14",
+    "^BOOT:20925013,0,0,0,72",
+    "^MODE:5,4",
+    "*EMRDY: 1",
+    "+CIEV: 2,3",
+    "+CREG: 1,\"00C3\",\"0010\",2",
+};
+
 bool isPromptCommand(const QByteArray& key) {
     return key == "CMGS" || key == "CMGW";
 }
@@ -155,8 +171,17 @@ void HandsetSim::pduEnd(bool submit, Clock::time_point now) {
 void HandsetSim::answer(const QList<QByteArray>& lines, const QByteArray& final, bool prompt,
                         Clock::time_point ready) {
     QByteArray out = m_options.garbage;
-    const QByteArray urc = m_options.urc.isEmpty() ? QByteArray() : kCrLf + m_options.urc + kCrLf;
-    // The unsolicited line goes between two items of the information text, never inside one.
+    QList<QByteArray> unsolicited;
+    if (!m_options.urc.isEmpty())
+        unsolicited.append(m_options.urc);
+    if (m_options.ringingCall)
+        unsolicited += kRingingCall;
+    if (m_options.vendorStatus)
+        unsolicited += kVendorStatus;
+    QByteArray urc;
+    for (const QByteArray& line : unsolicited)
+        urc += kCrLf + line + kCrLf;
+    // The unsolicited lines go between two items of the information text, never inside one.
     const qsizetype split = urc.isEmpty() ? lines.size() : (lines.size() + 1) / 2;
     if (split > 0)
         out += kCrLf + lines.mid(0, split).join(kCrLf) + kCrLf;

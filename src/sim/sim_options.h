@@ -24,8 +24,10 @@ struct SimOptions {
                                            // with a reply override they refuse at once
     QSet<QByteArray> silent;               // never answered, not even echoed
     QByteArray urc;                        // unsolicited line put inside every reply
-    qint64 hangupAfter = -1;               // the line dies after this many bytes sent; -1: never
-    QByteArray garbage;                    // line noise sent before every reply
+    bool ringingCall = false;   // a call rings twice and ends (NO CARRIER) inside every reply
+    bool vendorStatus = false;  // vendor status lines (^HCSQ, *EMRDY, +CIEV...) inside every reply
+    qint64 hangupAfter = -1;    // the line dies after this many bytes sent; -1: never
+    QByteArray garbage;         // line noise sent before every reply
     // Older: PDUs without the service-centre field, and ",1" after the slot in +CPBW.
     HandsetDialect dialect = HandsetDialect::Standard;
     QByteArray chatter;  // unsolicited line sent on its own every chatterEvery

@@ -28,18 +28,23 @@ bool isListingLine(QByteArrayView line) {
     return line.contains("CMGL:");
 }
 
-bool isHexLine(QByteArrayView line) {
-    return !line.isEmpty() && line.size() % 2 == 0 &&
-           std::all_of(line.begin(), line.end(), [](char c) { return std::isxdigit(c & 0xFF); });
+bool isHexDigit(char c) {
+    return std::isxdigit(c & 0xFF) != 0;
+}
+
+// The hex digits a PDU line begins with. Some handsets send a stray byte after them (a quote
+// has been seen) before the line end; it belongs to no PDU.
+QByteArrayView leadingHex(QByteArrayView line) {
+    return line.first(std::find_if_not(line.begin(), line.end(), isHexDigit) - line.begin());
 }
 
 // A PDU line holds the TPDU of `length` octets (as the listing line counts it), or an SMSC
 // field (its length octet first) followed by that TPDU, as most handsets write it.
-bool isPduOfLength(QByteArrayView line, qsizetype length) {
-    if (!isHexLine(line))
+bool isPduOfLength(QByteArrayView hex, qsizetype length) {
+    if (hex.isEmpty() || hex.size() % 2 != 0)
         return false;
-    const qsizetype octets = line.size() / 2;
-    return octets == length || (octets > length && 1 + HexToByte(line) == octets - length);
+    const qsizetype octets = hex.size() / 2;
+    return octets == length || (octets > length && 1 + HexToByte(hex) == octets - length);
 }
 
 // One entry of a listing: the numbers of its listing line and the PDU line that belongs to it.
@@ -52,7 +57,7 @@ struct ListedEntry {
 
 // Walks a listing line by line. Lines may end in CR LF, CR CR LF or a bare LF, and anything
 // between a listing line and its PDU (noise, an unsolicited code) is passed over: the PDU is
-// the first line of hex digits that fits the announced length, before the next listing line.
+// the first line whose hex digits fit the announced length, before the next listing line.
 class EntryReader {
   public:
     explicit EntryReader(QByteArrayView text) : m_text(text) {}
@@ -82,8 +87,8 @@ class EntryReader {
                 m_pos = start;  // the next entry's, read by next()
                 return {};
             }
-            if (isPduOfLength(line, length))
-                return line;
+            if (const QByteArrayView hex = leadingHex(line); isPduOfLength(hex, length))
+                return hex;
         }
         return {};
     }

@@ -38,7 +38,10 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"RegistrationChange", "+CREG: 1", "at+cmgf=0", AtResult::None, true},
         LineCase{"RegistrationAsked", "+CREG: 0,1", "AT+CREG?", AtResult::None, false},
         LineCase{"StatusReportDelivered", "+CDS: 25", "at", AtResult::None, true},
-        LineCase{"SubmissionReference", "+CMGS: 12", "at+cmgs=17", AtResult::None, false}),
+        LineCase{"SubmissionReference", "+CMGS: 12", "at+cmgs=17", AtResult::None, false},
+        LineCase{"MissedCallEndsNoCommand", "NO CARRIER", "at+cmgd=1", AtResult::NoCarrier, true},
+        LineCase{"DialledCallEnds", "NO CARRIER", "atd+12345;", AtResult::NoCarrier, false},
+        LineCase{"ServiceCodeIsNoVendorCode", "*100#", "at+cusd=1", AtResult::None, false}),
     test::ByLabel());
 
 TEST(AtReplyTest, CommandNames) {

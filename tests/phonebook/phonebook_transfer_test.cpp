@@ -116,7 +116,7 @@ struct ReplyCase {
     QByteArray entries;
     QByteArrayList names;  // of the store, or of the partial read when lines were skipped
     QStringList unreadable;
-    int cut;
+    QList<qsizetype> cut;  // the entries cut, by their place in the reply
     Kind outcome;
 };
 
@@ -128,7 +128,8 @@ TEST_P(ReplyFormTest, EachLineOnItsOwn) {
     const PhoneBookReadResult r = ReadPhoneBook(handset.channel, PhoneBookKind::SM);
     EXPECT_EQ(r.outcome.kind, c.outcome) << r.outcome.text.toStdString();
     EXPECT_EQ(r.unreadableLines, c.unreadable);
-    EXPECT_EQ(r.cut, c.cut);
+    EXPECT_EQ(r.cutEntries, c.cut);
+    EXPECT_EQ(r.cut, c.cut.size());
     // Skipped lines: no store to replace the local one with, only the partial read, and the
     // outcome shows the first skipped line.
     EXPECT_EQ(r.store.has_value(), c.unreadable.isEmpty());
@@ -137,38 +138,59 @@ TEST_P(ReplyFormTest, EachLineOnItsOwn) {
     if (!c.unreadable.isEmpty()) {
         EXPECT_TRUE(r.outcome.text.contains(c.unreadable.first())) << r.outcome.text.toStdString();
     }
-    if (c.cut > 0) {
+    if (!c.cut.isEmpty()) {
         EXPECT_TRUE(r.outcome.text.contains(QStringLiteral("cut"))) << r.outcome.text.toStdString();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, ReplyFormTest,
-    testing::Values(ReplyCase{"UnterminatedQuoteKeepsNextEntry",
-                              "+CPBR: 1,\"111\",129,\"Ann\r\n+CPBR: 2,\"222\",129,\"Bob\"",
-                              {"Bob"},
-                              {QStringLiteral("+CPBR: 1,\"111\",129,\"Ann")},
-                              0,
-                              Kind::HandsetError},
-                    ReplyCase{"NameOverTheRecordIsCutAndCounted",
-                              "+CPBR: 1,\"111\",129,\"" + QByteArray(250, 'n') +
-                                  "\"\r\n+CPBR: 2,\"" + QByteArray(101, '5') + "\",129,\"Bob\"",
-                              {QByteArray(200, 'n'), "Bob"},
-                              {},
-                              2,
-                              Kind::Done},
-                    ReplyCase{"FieldsAfterTheNameIgnored",
-                              "+CPBR: 1,\"111\",129,\"Ann\",0,\"x\"",
-                              {"Ann"},
-                              {},
-                              0,
-                              Kind::Done},
-                    ReplyCase{"ControlBytesShownEscaped",
-                              "+CPBR: 1,\"111\",129,\"Ann\"\r\n+CPBR: 2\x1B\\",
-                              {"Ann"},
-                              {QStringLiteral("+CPBR: 2\\x1B\\\\")},
-                              0,
-                              Kind::HandsetError}),
+    testing::Values(
+        ReplyCase{"UnterminatedQuoteKeepsNextEntry",
+                  "+CPBR: 1,\"111\",129,\"Ann\r\n+CPBR: 2,\"222\",129,\"Bob\"",
+                  {"Bob"},
+                  {QStringLiteral("+CPBR: 1,\"111\",129,\"Ann")},
+                  {},
+                  Kind::HandsetError},
+        ReplyCase{"NameOverTheRecordIsCutAndCounted",
+                  "+CPBR: 1,\"111\",129,\"" + QByteArray(250, 'n') + "\"\r\n+CPBR: 2,\"" +
+                      QByteArray(101, '5') + "\",129,\"Bob\"",
+                  {QByteArray(200, 'n'), "Bob"},
+                  {},
+                  {0, 1},
+                  Kind::Done},
+        ReplyCase{"NameOfExactlyItsRoomIsWhole",
+                  "+CPBR: 1,\"111\",129,\"" + QByteArray(201, 'n') +
+                      "\"\r\n+CPBR: 2,\"222\",129,\"" + QByteArray(200, 'm') + "\"",
+                  {QByteArray(200, 'n'), QByteArray(200, 'm')},
+                  {},
+                  {0},
+                  Kind::Done},
+        ReplyCase{"FieldsAfterTheNameIgnored",
+                  "+CPBR: 1,\"111\",129,\"Ann\",0,\"x\"",
+                  {"Ann"},
+                  {},
+                  {},
+                  Kind::Done},
+        // 27.007 has no escape for a quote inside the name: it runs to the line's last quote
+        ReplyCase{"QuotesInsideTheName",
+                  "+CPBR: 2,\"+2\",145,\"Bob \"the boss\" Lee\"",
+                  {"Bob \"the boss\" Lee"},
+                  {},
+                  {},
+                  Kind::Done},
+        ReplyCase{"QuoteInsideTheNameOrFields",
+                  "+CPBR: 1,\"111\",129,\"Ann\"\r\n+CPBR: 2,\"2\",129,\"A \"B\",0,\"C\"",
+                  {"Ann"},
+                  {QStringLiteral("+CPBR: 2,\"2\",129,\"A \"B\",0,\"C\"")},
+                  {},
+                  Kind::HandsetError},
+        ReplyCase{"ControlBytesShownEscaped",
+                  "+CPBR: 1,\"111\",129,\"Ann\"\r\n+CPBR: 2\x1B\\",
+                  {"Ann"},
+                  {QStringLiteral("+CPBR: 2\\x1B\\\\")},
+                  {},
+                  Kind::HandsetError}),
     test::ByLabel());
 
 struct WriteCase {

@@ -302,6 +302,12 @@ const Fault kFaults[] = {
     {"UrcInEveryReply",
      [](simulator::SimOptions& o, const QByteArray&, qint64) { o.urc = "+CMTI: \"SM\",3"; },
      Timing::Fast, Kind::Done, effectShows},
+    {"MissedCallInEveryReply",
+     [](simulator::SimOptions& o, const QByteArray&, qint64) { o.ringingCall = true; },
+     Timing::Fast, Kind::Done, effectShows},
+    {"VendorStatusInEveryReply",
+     [](simulator::SimOptions& o, const QByteArray&, qint64) { o.vendorStatus = true; },
+     Timing::Fast, Kind::Done, effectShows},
     {"CmsError300",
      [](simulator::SimOptions& o, const QByteArray& c, qint64) {
          replyWith(o, c, "+CMS ERROR: 300");

@@ -107,6 +107,41 @@ TEST_F(PtyOperationsTest, PhonebookReadAndWrittenBackUnchanged) {
     EXPECT_TRUE(m_sim->log().contains("CMD at+cpbw=250"));  // the standard way to empty a slot
 }
 
+// A call rings twice and is given up (NO CARRIER) inside every reply: no command's answer.
+TEST_F(PtyOperationsTest, MissedCallsAnswerNoCommand) {
+    simulator::SimOptions options;
+    options.ringingCall = true;
+    serve(load("sim-basic.json"), options);
+    const MessageListing listing = ReadMessages(*m_channel);
+    EXPECT_EQ(listing.outcome.text, QStringLiteral("Done."));
+    EXPECT_EQ(listing.messages.value_or(QList<DecodedMessage>()).size(), 2);
+
+    const DeleteResult deletion = DeleteMessages(*m_channel, {1, 3});
+    EXPECT_EQ(deletion.outcome.text, QStringLiteral("Done."));
+    EXPECT_EQ(deletion.deleted, (QList<quint32>{1, 3}));
+
+    const PhoneBookStore book({PhoneBookEntry("5550101", 129, "Ann")});
+    const PhoneBookWriteResult written = WritePhoneBook(*m_channel, PhoneBookKind::SM, book);
+    EXPECT_EQ(written.outcome.text, QStringLiteral("Done."));
+    EXPECT_TRUE(written.refused.isEmpty() && written.notEmptied.isEmpty());
+    EXPECT_TRUE(m_sim->state().messages.isEmpty());
+    EXPECT_EQ(m_sim->state().phonebooks.value("SM").entries.size(), 1);
+}
+
+// Vendor status lines between the entries; one name holds double quotes.
+TEST_F(PtyOperationsTest, PhonebookReadPassesVendorStatusLines) {
+    simulator::SimOptions options;
+    options.vendorStatus = true;
+    serve(load("sim-phonebook-quoted-name.json"), options);
+    const PhoneBookReadResult read = ReadPhoneBook(*m_channel, PhoneBookKind::SM);
+    EXPECT_EQ(read.outcome.text, QStringLiteral("Done."));
+    ASSERT_TRUE(read.store.has_value());
+    EXPECT_EQ(read.store->entries(),
+              (QList<PhoneBookEntry>{PhoneBookEntry("5550101", 129, "Ann"),
+                                     PhoneBookEntry("+2", 145, "Bob \"the boss\" Lee"),
+                                     PhoneBookEntry("5550103", 129, "Cy")}));
+}
+
 TEST_F(PtyOperationsTest, SendsAThreePartPicture) {
     serve(load("sim-basic.json"));
     QList<ProgressStep> progress;

@@ -110,6 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "06.12.26 18:49", u"+12345678901", u"abc"},
         ListedCase{"CrCrLfLineEnds", "+CMGL: 1,0,,22\r\r\n" + QByteArray(kAbc) + "\r\r\n", 0,
                    "06.12.26 18:49", u"+12345678901", u"abc"},
+        ListedCase{"StrayQuoteAfterPdu", "+CMGL: 1,0,,22\r\n" + QByteArray(kSmsc) + kAbc + "\"\r\n",
+                   0, "06.12.26 18:49", u"+12345678901", u"abc"},
         ListedCase{"BareLfLineEnds", "+CMGL: 1,0,,22\n" + QByteArray(kAbc) + "\n", 0,
                    "06.12.26 18:49", u"+12345678901", u"abc"}),
     test::ByLabel());

@@ -23,6 +23,9 @@ const char kUsage[] =
     "         [--urc TEXT] [--hangup-after BYTES] [--older-handset] [--save-state FILE.json]\n"
     "         [--log FILE] [--chatter TEXT@MS] [--surplus 'CMD=TEXT']... [--echo-as "
     "'CMD=TEXT']...\n"
+    "         [--ringing-call] [--vendor-status]\n"
+    "--ringing-call: RING, RING, NO CARRIER inside every reply\n"
+    "--vendor-status: vendor status lines (^HCSQ, *EMRDY, +CIEV...) inside every reply\n"
     "--older-handset (or --no-smsc): PDUs without the SMSC field, \",1\" after the slot in +CPBW\n";
 
 struct Settings {
@@ -89,6 +92,10 @@ Settings parseArguments(const QStringList& args) {
         {QStringLiteral("--hangup-after"),
          [&](const QString& v) { o.hangupAfter = number(QStringLiteral("--hangup-after"), v, 0); }},
     };
+    const std::map<QString, bool*> switches = {
+        {QStringLiteral("--ringing-call"), &o.ringingCall},
+        {QStringLiteral("--vendor-status"), &o.vendorStatus},
+    };
     for (qsizetype i = 1; i < args.size(); ++i) {
         QString name = args[i];
         std::optional<QString> value;
@@ -100,6 +107,10 @@ Settings parseArguments(const QStringList& args) {
         if ((name == QStringLiteral("--older-handset") || name == QStringLiteral("--no-smsc")) &&
             !value) {
             o.dialect = pelmar::HandsetDialect::Older;
+            continue;
+        }
+        if (const auto flag = switches.find(name); flag != switches.end() && !value) {
+            *flag->second = true;
             continue;
         }
         const auto it = withValue.find(name);
