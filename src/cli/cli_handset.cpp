@@ -95,7 +95,8 @@ int list(const QStringList& args, HandsetSession& handset) {
         return done;
     if (!parser.positionalArguments().isEmpty())
         return badInput(QStringLiteral("list takes no arguments"));
-    const MessageListing listing = ReadMessages(handset.channel(), handset.progress(), handset.stop());
+    const MessageListing listing =
+        ReadMessages(handset.channel(), handset.progress(), handset.stop());
     if (listing.messages) {
         for (const DecodedMessage& m : *listing.messages)
             printOut(messageJson(m));
@@ -124,8 +125,9 @@ int sendStored(const QStringList& args, HandsetSession& handset) {
         return kExitBadInput;
     if (parser.isSet(number) && parser.value(number).isEmpty())
         return badInput(QStringLiteral("--number is empty"));
-    const SubmitResult result = SendStoredMessage(handset.channel(), index->first(),
-                                                  parser.value(number), handset.progress(), handset.stop());
+    const SubmitResult result =
+        SendStoredMessage(handset.channel(), index->first(), parser.value(number),
+                          handset.progress(), handset.stop());
     if (result.outcome.isDone() && result.reference)
         printOut(QStringLiteral("Message reference: %1").arg(*result.reference));
     return handset.finish(result.outcome);
@@ -146,7 +148,8 @@ int remove(const QStringList& args, HandsetSession& handset) {
     const auto indexes = indexesOf(parser.positionalArguments());
     if (!indexes)
         return kExitBadInput;
-    const DeleteResult result = DeleteMessages(handset.channel(), *indexes, handset.progress(), handset.stop());
+    const DeleteResult result =
+        DeleteMessages(handset.channel(), *indexes, handset.progress(), handset.stop());
     // A run that was cancelled or broke off names what it deleted in its outcome.
     const bool told = result.outcome.kind == Outcome::Kind::Cancelled ||
                       result.outcome.kind == Outcome::Kind::Failed;
@@ -190,7 +193,8 @@ int readBook(const QStringList& args, HandsetSession& handset) {
         return kExitBadInput;
     if (parser.value(out).isEmpty())
         return badInput(QStringLiteral("read needs --out FILE.dat"));
-    const PhoneBookReadResult result = ReadPhoneBook(handset.channel(), *kind, handset.progress(), handset.stop());
+    const PhoneBookReadResult result =
+        ReadPhoneBook(handset.channel(), *kind, handset.progress(), handset.stop());
     for (const QString& line : result.unreadableLines)
         printErr(QStringLiteral("Skipped: ") + line);
     const bool keep = result.partial && parser.isSet(keepPartial);
@@ -240,9 +244,9 @@ int writeBook(const QStringList& args, HandsetSession& handset) {
     } catch (const Error& e) {
         return badInput(e.message());
     }
-    const PhoneBookWriteResult result = WritePhoneBook(
-        handset.channel(), *kind, store, dialectOf(parser, olderHandset), handset.progress(),
-        handset.stop());
+    const PhoneBookWriteResult result =
+        WritePhoneBook(handset.channel(), *kind, store, dialectOf(parser, olderHandset),
+                       handset.progress(), handset.stop());
     for (qsizetype i = 0; i < result.refused.size(); ++i) {
         const PhoneBookEntry& entry = store.at(result.refused[i]);
         printErr(QStringLiteral("Refused: entry %1 \"%2\" %3: %4")
@@ -299,7 +303,8 @@ int usage(int exitCode) {
         "\",1\" after the slot in phonebook writes.\n"
         "Progress goes to stderr; the outcome (\"Done.\", or what went wrong) is the last line\n"
         "on stdout. Exit codes: 0 done, 1 refused by the handset, 2 bad input, 3 link failure,\n"
-        "4 cancelled."));
+        "4 cancelled. Ctrl-C (or SIGTERM) cancels the command, which then says what it did;\n"
+        "a second Ctrl-C ends it at once."));
     return exitCode;
 }
 
