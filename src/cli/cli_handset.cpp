@@ -49,7 +49,7 @@ int identify(const QStringList& args, HandsetSession& handset) {
         return done;
     if (!parser.positionalArguments().isEmpty())
         return badInput(QStringLiteral("identify takes no arguments"));
-    const Outcome outcome = IdentifyHandset(handset.channel());
+    const Outcome outcome = IdentifyHandset(handset.channel(), handset.stop());
     if (outcome.isDone())
         printOut(handset.channel().PhoneIdentity());
     return handset.finish(outcome);
@@ -69,7 +69,7 @@ int sendOrStore(const QStringList& args, HandsetSession& handset, SubmitAction a
     if (const int done = options.read(parser, message); done >= 0)
         return done;
     const SubmitResult result =
-        SendOrStoreSMS(handset.channel(), message, action, handset.progress());
+        SendOrStoreSMS(handset.channel(), message, action, handset.progress(), handset.stop());
     if (result.outcome.isDone() && result.reference) {
         printOut((send ? QStringLiteral("Message reference: %1")
                        : QStringLiteral("Stored as message %1"))
@@ -95,7 +95,8 @@ int list(const QStringList& args, HandsetSession& handset) {
         return done;
     if (!parser.positionalArguments().isEmpty())
         return badInput(QStringLiteral("list takes no arguments"));
-    const MessageListing listing = ReadMessages(handset.channel(), handset.progress());
+    const MessageListing listing =
+        ReadMessages(handset.channel(), handset.progress(), handset.stop());
     if (listing.messages) {
         for (const DecodedMessage& m : *listing.messages)
             printOut(messageJson(m));
@@ -124,8 +125,9 @@ int sendStored(const QStringList& args, HandsetSession& handset) {
         return kExitBadInput;
     if (parser.isSet(number) && parser.value(number).isEmpty())
         return badInput(QStringLiteral("--number is empty"));
-    const SubmitResult result = SendStoredMessage(handset.channel(), index->first(),
-                                                  parser.value(number), handset.progress());
+    const SubmitResult result =
+        SendStoredMessage(handset.channel(), index->first(), parser.value(number),
+                          handset.progress(), handset.stop());
     if (result.outcome.isDone() && result.reference)
         printOut(QStringLiteral("Message reference: %1").arg(*result.reference));
     return handset.finish(result.outcome);
@@ -146,10 +148,14 @@ int remove(const QStringList& args, HandsetSession& handset) {
     const auto indexes = indexesOf(parser.positionalArguments());
     if (!indexes)
         return kExitBadInput;
-    const DeleteResult result = DeleteMessages(handset.channel(), *indexes, handset.progress());
-    if (!result.deleted.isEmpty())
+    const DeleteResult result =
+        DeleteMessages(handset.channel(), *indexes, handset.progress(), handset.stop());
+    // A run that was cancelled or broke off names what it deleted in its outcome.
+    const bool told = result.outcome.kind == Outcome::Kind::Cancelled ||
+                      result.outcome.kind == Outcome::Kind::Failed;
+    if (!told && !result.deleted.isEmpty())
         printErr(QStringLiteral("Deleted: %1").arg(joined(result.deleted)));
-    if (!result.failed.isEmpty())
+    if (!told && !result.failed.isEmpty())
         printErr(QStringLiteral("Not deleted: %1").arg(joined(result.failed)));
     return handset.finish(result.outcome);
 }
@@ -187,7 +193,8 @@ int readBook(const QStringList& args, HandsetSession& handset) {
         return kExitBadInput;
     if (parser.value(out).isEmpty())
         return badInput(QStringLiteral("read needs --out FILE.dat"));
-    const PhoneBookReadResult result = ReadPhoneBook(handset.channel(), *kind, handset.progress());
+    const PhoneBookReadResult result =
+        ReadPhoneBook(handset.channel(), *kind, handset.progress(), handset.stop());
     for (const QString& line : result.unreadableLines)
         printErr(QStringLiteral("Skipped: ") + line);
     const bool keep = result.partial && parser.isSet(keepPartial);
@@ -237,8 +244,9 @@ int writeBook(const QStringList& args, HandsetSession& handset) {
     } catch (const Error& e) {
         return badInput(e.message());
     }
-    const PhoneBookWriteResult result = WritePhoneBook(
-        handset.channel(), *kind, store, dialectOf(parser, olderHandset), handset.progress());
+    const PhoneBookWriteResult result =
+        WritePhoneBook(handset.channel(), *kind, store, dialectOf(parser, olderHandset),
+                       handset.progress(), handset.stop());
     for (qsizetype i = 0; i < result.refused.size(); ++i) {
         const PhoneBookEntry& entry = store.at(result.refused[i]);
         printErr(QStringLiteral("Refused: entry %1 \"%2\" %3: %4")
@@ -246,7 +254,8 @@ int writeBook(const QStringList& args, HandsetSession& handset) {
                      .arg(entry.nameText(), entry.numberText(),
                           QString::fromLatin1(result.refusedAnswers[i])));
     }
-    if (result.slotCount > 0) {
+    // A write that ended early says in its outcome which slots it wrote.
+    if (result.reachedTheEnd()) {
         printOut(QStringLiteral("Wrote %1 of %2 entries into %3 slots.")
                      .arg(result.written)
                      .arg(store.count())
@@ -294,7 +303,8 @@ int usage(int exitCode) {
         "\",1\" after the slot in phonebook writes.\n"
         "Progress goes to stderr; the outcome (\"Done.\", or what went wrong) is the last line\n"
         "on stdout. Exit codes: 0 done, 1 refused by the handset, 2 bad input, 3 link failure,\n"
-        "4 cancelled."));
+        "4 cancelled. Ctrl-C (or SIGTERM) cancels the command, which then says what it did;\n"
+        "a second Ctrl-C ends it at once."));
     return exitCode;
 }
 

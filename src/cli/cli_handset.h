@@ -5,6 +5,7 @@
 #include <chrono>
 #include <memory>
 
+#include "cli/cli_signals.h"
 #include "link/at_channel.h"
 #include "link/operation_frame.h"
 #include "session/handset_connection.h"
@@ -23,12 +24,15 @@ class HandsetSession {
     AtChannel& channel() { return m_connection.channel(); }
     // Shows the text of each step on stderr.
     Progress progress() const;
+    // Requested by Ctrl-C or SIGTERM while the command runs (CancelOnSignal).
+    std::stop_token stop() const { return m_cancel.token(); }
     // Prints the outcome's text last (stdout; stderr for refused input) and returns the exit
     // code: 0 done, 1 refused by the handset, 2 bad input, 3 link failure, 4 cancelled.
     int finish(const Outcome& outcome) const;
 
   private:
     HandsetConnection m_connection;
+    CancelOnSignal m_cancel;
 };
 
 // The exit code that stands for an outcome.

@@ -63,7 +63,7 @@ int ringtone(const QStringList& args, HandsetSession* handset) {
     const QString rtttl = parser.positionalArguments().first();
     if (HandsetSession* h = common.sendingThrough(parser, handset)) {
         return h->finish(SendRingtone(h->channel(), parser.value(common.number), rtttl,
-                                      common.smsc(parser), h->progress())
+                                      common.smsc(parser), h->progress(), h->stop())
                              .outcome);
     }
     return printWrittenPdus(
@@ -109,7 +109,7 @@ int picture(const QStringList& args, HandsetSession* handset) {
     if (HandsetSession* h = common.sendingThrough(parser, handset)) {
         return h->finish(SendPictureMessage(h->channel(), parser.value(common.number),
                                             parser.value(text), pictureCoding, image, concat,
-                                            common.smsc(parser), h->progress())
+                                            common.smsc(parser), h->progress(), h->stop())
                              .outcome);
     }
     return printWrittenPdus(BuildPicturePdus(parser.value(common.number), parser.value(text),
@@ -137,7 +137,7 @@ int logo(const QStringList& args, HandsetSession* handset) {
         parser.isSet(common.bitmap) ? LoadLogoBitmap(parser.value(common.bitmap)) : BuiltInLogo();
     if (HandsetSession* h = common.sendingThrough(parser, handset)) {
         return h->finish(SendOperatorLogo(h->channel(), parser.value(common.number), code, image,
-                                          common.smsc(parser), h->progress())
+                                          common.smsc(parser), h->progress(), h->stop())
                              .outcome);
     }
     return printWrittenPdus(

@@ -126,7 +126,57 @@ Outcome writeVerdict(const PhoneBookWriteResult& r, const PhoneBookStore& store)
                               : Outcome::handsetError(problems.join(QLatin1Char(' ')));
 }
 
+// Adds slots first to last to `ranges`, extending the last range when they follow it.
+void addSlots(QList<SlotRange>& ranges, int first, int last) {
+    if (first > last)
+        return;
+    if (!ranges.isEmpty() && ranges.last().last + 1 == first) {
+        ranges.last().last = last;
+    } else {
+        ranges.append({first, last});
+    }
+}
+
+int slotsIn(const QList<SlotRange>& ranges) {
+    int count = 0;
+    for (const SlotRange& range : ranges)
+        count += range.last - range.first + 1;
+    return count;
+}
+
+// "slot 5", "slots 1–43", "slots 2 and 4–10", "slots 1, 3 and 5–7".
+QString slotsText(const QList<SlotRange>& ranges) {
+    QStringList parts;
+    for (const SlotRange& range : ranges) {
+        parts << (range.first == range.last
+                      ? QString::number(range.first)
+                      : QStringLiteral("%1–%2").arg(range.first).arg(range.last));
+    }
+    const QString last = parts.takeLast();
+    const QString list =
+        parts.isEmpty() ? last : parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+    return (slotsIn(ranges) == 1 ? QStringLiteral("slot ") : QStringLiteral("slots ")) + list;
+}
+
 }  // namespace
+
+QString holdingsText(const PhoneBookWriteResult& r) {
+    if (r.localSlots.isEmpty() && r.unansweredSlot == 0)
+        return QStringLiteral("The handset's phonebook was not changed.");
+    QStringList held;
+    if (!r.localSlots.isEmpty())
+        held << slotsText(r.localSlots) + QStringLiteral(" hold the local copy");
+    if (!r.oldSlots.isEmpty())
+        held << slotsText(r.oldSlots) + QStringLiteral(" still hold the handset's old entries");
+    if (r.unansweredSlot > 0) {
+        held << QStringLiteral("slot %1 may hold either, as its write was not answered")
+                    .arg(r.unansweredSlot);
+    }
+    return QStringLiteral("Wrote %1 of %2 slots: %3. Write again to finish the job.")
+        .arg(slotsIn(r.localSlots))
+        .arg(r.slotCount)
+        .arg(held.join(QStringLiteral("; ")));
+}
 
 PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind, const Progress& progress,
                                   std::stop_token stop) {
@@ -176,6 +226,7 @@ PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
     }
 
     reportProgress(progress, QStringLiteral("Writing phonebook..."));
+    bool reachedTheEnd = false;
     const auto exchange = [&]() -> std::optional<Outcome> {
         const auto selected = selectPhoneBook(channel, kind);
         if (const Outcome* ended = std::get_if<Outcome>(&selected))
@@ -186,12 +237,18 @@ PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
                            QStringLiteral("Writing phonebook (%1 from %2)").arg(k).arg(slotCount),
                            k, slotCount);
             const bool withEntry = k <= store.count();
-            const AtReply reply = channel.SendAndWait(
-                writeCommand(k, withEntry ? &store.at(k - 1) : nullptr, dialect));
+            channel.SendCommand(writeCommand(k, withEntry ? &store.at(k - 1) : nullptr, dialect));
+            // From here until its answer the slot may or may not have been written.
+            result.unansweredSlot = k;
+            const AtReply reply = channel.WaitReply();
+            result.unansweredSlot = 0;
+            result.answered = k;
             if (reply.isOk()) {
                 result.written += withEntry ? 1 : 0;
+                addSlots(result.localSlots, k, k);
                 continue;
             }
+            addSlots(result.oldSlots, k, k);
             if (withEntry) {
                 result.refused.append(k - 1);
                 result.refusedAnswers.append(reply.resultLine);
@@ -203,11 +260,17 @@ PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
                 judged.kind == Outcome::Kind::PhoneRefused)
                 return judged;
         }
+        reachedTheEnd = true;
         for (qsizetype i = slotCount; i < store.count(); ++i)
             result.notFitting.append(i);
         return writeVerdict(result, store);
     };
     result.outcome = RunOperation(channel, exchange, std::move(stop));
+    if (!reachedTheEnd) {
+        const int unreached = result.answered + (result.unansweredSlot > 0 ? 2 : 1);
+        addSlots(result.oldSlots, unreached, result.slotCount);
+        result.outcome.text += QLatin1Char(' ') + holdingsText(result);
+    }
     return result;
 }
 

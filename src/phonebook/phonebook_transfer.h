@@ -42,10 +42,22 @@ struct PhoneBookReadResult {
 PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind,
                                   const Progress& progress = {}, std::stop_token stop = {});
 
+// Slots first to last of a handset phonebook (counted from 1), both included.
+struct SlotRange {
+    int first = 0;
+    int last = 0;
+    friend bool operator==(const SlotRange&, const SlotRange&) = default;
+};
+
 struct PhoneBookWriteResult {
-    Outcome outcome;    // Done only when every entry was written and every other slot emptied
+    // Done only when every entry was written and every other slot emptied. When the write ended
+    // before its last slot (a cancel, an error, the phone part failing), the text goes on, after
+    // its first sentence, to say what the handset now holds (holdingsText) and that writing again
+    // finishes the job.
+    Outcome outcome;
     int slotCount = 0;  // the handset's slot count
     int written = 0;    // entries the handset took
+    int answered = 0;   // slots 1 .. answered got the handset's answer
     // Store indexes of the entries the handset refused, with its answer to each.
     QList<qsizetype> refused;
     QList<QByteArray> refusedAnswers;
@@ -53,7 +65,22 @@ struct PhoneBookWriteResult {
     QList<qsizetype> notFitting;
     // Slots (from 1) the handset would not empty.
     QList<int> notEmptied;
+    // What the handset's phonebook holds afterwards, in slot order: the slots that hold the local
+    // copy (its entry, or nothing beyond its entries) and those that still hold the handset's old
+    // entries (refused, or not reached).
+    QList<SlotRange> localSlots;
+    QList<SlotRange> oldSlots;
+    // The slot whose command went out but whose answer never came: it may hold either. 0: none.
+    int unansweredSlot = 0;
+
+    // Every slot got its answer (the write may still have had entries refused).
+    bool reachedTheEnd() const { return slotCount > 0 && answered == slotCount; }
 };
+
+// "Wrote 43 of 250 slots: slots 1–43 hold the local copy; slots 44–250 still hold the handset's
+// old entries. Write again to finish the job." for a write that ended early, or "The handset's
+// phonebook was not changed." when it ended before changing anything.
+QString holdingsText(const PhoneBookWriteResult& result);
 
 // Overwrites every slot of the handset's SM or ME phonebook: "at+cpbs=...", "at+cpbs?", then for
 // k = 1 .. slots "at+cpbw=k,\"number\",type,\"name\"" with entry k, or "at+cpbw=k" to empty a

@@ -274,7 +274,8 @@ void HandsetSim::dropLine() {
     m_betweenLines = true;
     m_nextChatter = Clock::now() + m_options.chatterEvery;
     if (m_model.awaitingPdu()) {
-        addLog(QByteArrayLiteral("CANCEL"));
+        // Not "CANCEL": a test can tell the program's ESC from a line that went away.
+        addLog(QByteArrayLiteral("DROP"));
         m_model.cancelPdu();
     }
     m_hasPendingOverride = false;

@@ -58,7 +58,7 @@ class HandsetSim {
     const SimOptions& options() const { return m_options; }
 
     // Every command line and PDU received, in order: "CMD at+cmgs=16", "PDU 0011...",
-    // "CANCEL" (ESC or a dropped line during a PDU).
+    // "CANCEL" (ESC during a PDU), "DROP" (the line dropped during a PDU).
     QList<QByteArray> log() const;
     // Also append each log line to this file as it happens. Throws pelmar::Error.
     void setLogFile(const QString& path);

@@ -198,6 +198,7 @@ DeleteResult DeleteMessages(AtChannel& channel, const QList<quint32>& indexes,
     }
 
     reportProgress(progress, QStringLiteral("Deleting messages..."));
+    bool reachedTheEnd = false;
     const auto exchange = [&]() -> std::optional<Outcome> {
         std::optional<AtReply> refusal;  // the first answer that was not OK
         const int count = int(wanted.size());
@@ -205,23 +206,52 @@ DeleteResult DeleteMessages(AtChannel& channel, const QList<quint32>& indexes,
             reportProgress(progress,
                            QStringLiteral("Deleting message %1 from %2").arg(k + 1).arg(count),
                            k + 1, count);
-            const AtReply reply =
-                channel.SendAndWait(QByteArrayLiteral("at+cmgd=") + QByteArray::number(wanted[k]));
+            channel.SendCommand(QByteArrayLiteral("at+cmgd=") + QByteArray::number(wanted[k]));
+            result.unanswered = wanted[k];
+            const AtReply reply = channel.WaitReply();
+            result.unanswered.reset();
             if (reply.isOk()) {
                 result.deleted.append(wanted[k]);
             } else if (!refusal) {
                 refusal = reply;
             }
         }
+        reachedTheEnd = true;
         return deletionVerdict(result, count, refusal);
     };
-    // An error or a cancel that ended the exchange keeps its own outcome.
+    // An error or a cancel that ended the exchange keeps its own outcome, and says what it left.
     result.outcome = RunOperation(channel, exchange, std::move(stop));
     for (const quint32 index : wanted) {
         if (!result.deleted.contains(index))
             result.failed.append(index);
     }
+    if (!reachedTheEnd)
+        result.outcome.text += QLatin1Char(' ') + deletionReport(result);
     return result;
+}
+
+QString deletionReport(const DeleteResult& result) {
+    if (result.deleted.isEmpty() && !result.unanswered)
+        return QStringLiteral("No message was deleted.");
+    const auto joined = [](const QList<quint32>& indexes) {
+        QStringList texts;
+        for (const quint32 index : indexes)
+            texts << QString::number(index);
+        return texts.join(QStringLiteral(", "));
+    };
+    QList<quint32> notDeleted = result.failed;
+    if (result.unanswered)
+        notDeleted.removeAll(*result.unanswered);
+    QStringList parts;
+    if (!result.deleted.isEmpty())
+        parts << QStringLiteral("Deleted: %1.").arg(joined(result.deleted));
+    if (!notDeleted.isEmpty())
+        parts << QStringLiteral("Not deleted: %1.").arg(joined(notDeleted));
+    if (result.unanswered) {
+        parts << QStringLiteral("Message %1 may or may not be deleted: its answer never came.")
+                     .arg(*result.unanswered);
+    }
+    return parts.join(QLatin1Char(' '));
 }
 
 }  // namespace pelmar

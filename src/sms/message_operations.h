@@ -67,10 +67,18 @@ SubmitResult SendStoredMessage(AtChannel& channel, quint32 index, const QString&
                                const Progress& progress = {}, std::stop_token stop = {});
 
 struct DeleteResult {
-    Outcome outcome;         // Done only when every message was deleted
+    // Done only when every message was deleted. When the run ended before its last index (a
+    // cancel, an error), the text goes on after its first sentence with deletionReport.
+    Outcome outcome;
     QList<quint32> deleted;  // indexes the handset answered OK for, in the order asked
-    QList<quint32> failed;   // indexes refused or not reached
+    QList<quint32> failed;   // indexes not known to be deleted: refused, unanswered, not reached
+    // The index whose "at+cmgd" went out but whose answer never came: that message may be gone.
+    std::optional<quint32> unanswered;
 };
+
+// "Deleted: 1, 2, 3. Not deleted: 5, 6. Message 4 may or may not be deleted: its answer never
+// came.", or "No message was deleted.".
+QString deletionReport(const DeleteResult& result);
 
 // "at+cmgd=index" for each index in turn; a message counts as deleted only when the handset
 // answered OK, and a refusal does not stop the others. Progress: "Deleting messages...", then

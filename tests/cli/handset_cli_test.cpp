@@ -3,7 +3,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 
 #include "phonebook/phone_book_store.h"
 #include "sim/sim_state.h"
@@ -296,6 +299,135 @@ INSTANTIATE_TEST_SUITE_P(
             "c,c,c,c,c,c,c",
             2},
         RefusalCase{"PictureSent", "smart|picture|--number|+1|--text|Hi|--send", 0}),
+    test::ByLabel());
+
+// The numbers after `label` in the outcome line: "Deleted: 1, 2, 3." gives 1, 2, 3.
+QList<int> numbersAfter(const QByteArray& line, const char* label) {
+    const QRegularExpression pattern(QLatin1StringView(label) + QStringLiteral("([\\d, ]+)"));
+    const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(line));
+    QList<int> numbers;
+    for (const QString& text : match.captured(1).split(QStringLiteral(", "), Qt::SkipEmptyParts))
+        numbers.append(text.trimmed().toInt());
+    return numbers;
+}
+
+// The slots the outcome names as written hold the file's entries (or nothing past them), those
+// it names as old hold what the handset held before.
+void writtenSlotsAsTold(const QByteArray& line, const simulator::HandsetState& before,
+                        const simulator::HandsetState& after) {
+    const PhoneBookStore file = PhoneBookStore::loadFile(sample("phonebook-sm.dat"));
+    const QList<int> written = numbersAfter(line, "Wrote ");
+    const QList<int> old = numbersAfter(line, "; slots ");
+    ASSERT_EQ(written.size(), 1) << line.constData();
+    ASSERT_EQ(old.size(), 1) << line.constData();
+    EXPECT_TRUE(line.contains("slots 1–" + QByteArray::number(written[0]) + " hold the local copy"))
+        << line.constData();
+    const simulator::ContactList& was = before.phonebooks.value("SM");
+    const simulator::ContactList& is = after.phonebooks.value("SM");
+    for (int slot = 1; slot <= written[0]; ++slot) {
+        EXPECT_EQ(is.entries.contains(slot), slot <= file.count()) << slot;
+        if (slot <= file.count()) {
+            EXPECT_EQ(is.entries.value(slot).name, file.at(slot - 1).Name()) << slot;
+        }
+    }
+    for (int slot = old[0]; slot <= 250; ++slot)
+        EXPECT_EQ(is.entries.value(slot), was.entries.value(slot)) << slot;
+}
+
+void deletedAsTold(const QByteArray& line, const simulator::HandsetState& before,
+                   const simulator::HandsetState& after) {
+    const QList<int> deleted = numbersAfter(line, "Deleted: ");
+    const QList<int> kept = numbersAfter(line, "Not deleted: ");
+    EXPECT_FALSE(deleted.isEmpty()) << line.constData();
+    EXPECT_FALSE(kept.isEmpty()) << line.constData();
+    EXPECT_GE(deleted.size() + kept.size(), 11) << line.constData();
+    for (const int index : deleted)
+        EXPECT_TRUE(before.messages.contains(index) && !after.messages.contains(index)) << index;
+    for (const int index : kept)
+        EXPECT_TRUE(after.messages.contains(index)) << index;
+}
+
+void nothingSent(const QByteArray&, const simulator::HandsetState& before,
+                 const simulator::HandsetState& after) {
+    EXPECT_EQ(after.sent, before.sent);
+}
+
+// Ctrl-C while a handset command runs on a slow handset.
+struct InterruptCase {
+    const char* label;
+    const char* simOptions;  // separated by "|"
+    const char* args;
+    const char* errMarker;  // SIGINT once stderr holds this...
+    const char* logMarker;  // ...or once the handset logged this line start
+    const char* lastLineStart;
+    void (*check)(const QByteArray& lastLine, const simulator::HandsetState& before,
+                  const simulator::HandsetState& after);
+};
+
+class InterruptTest : public testing::TestWithParam<InterruptCase> {};
+
+TEST_P(InterruptTest, CancelsSaysWhatWasDoneAndLeavesTheHandsetReady) {
+    const InterruptCase& c = GetParam();
+    const QStringList options = QString::fromLatin1(c.simOptions).split(QLatin1Char('|'));
+    SimProcess sim(options);
+    ASSERT_FALSE(sim.device().isEmpty());
+
+    QProcess cli;
+    cli.setReadChannel(QProcess::StandardError);
+    // The line time-out only guards against a hang: the handset is slow, never silent.
+    cli.start(QStringLiteral(PELMAR_CLI_PATH),
+              QStringList{QStringLiteral("--port"), sim.device(), QStringLiteral("--timeout"),
+                          QStringLiteral("60")} +
+                  QString::fromLatin1(c.args).split(QLatin1Char('|')));
+    ASSERT_TRUE(cli.waitForStarted());
+    QByteArray err;
+    const auto reached = [&] {
+        if (*c.errMarker)
+            return err.contains(c.errMarker);
+        QFile log(sim.logPath());
+        return log.open(QIODevice::ReadOnly) &&
+               log.readAll().contains(QByteArray("\n") + c.logMarker);
+    };
+    for (int polls = 0; !reached() && polls < 6000; ++polls) {
+        cli.waitForReadyRead(10);
+        err += cli.readAllStandardError();
+    }
+    ASSERT_TRUE(reached()) << err.constData();
+    ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    const QByteArray out = cli.readAllStandardOutput();
+    EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cli.exitCode(), 4) << out.constData() << err.constData();
+    EXPECT_TRUE(lastLine(out).startsWith(c.lastLineStart)) << out.constData();
+
+    // The handset waits for no PDU: the next command on it goes through.
+    const test::CliResult next = test::runCli(cliArgs(sim.device(), QStringLiteral("identify")));
+    EXPECT_EQ(next.exitCode, 0) << next.out.constData();
+    const QByteArray handsetLog = sim.log();
+    if (QByteArray(c.logMarker).startsWith("CMD at+cmgs")) {
+        EXPECT_TRUE(handsetLog.contains("\nCANCEL\n")) << "no ESC at the prompt";
+    }
+    const simulator::HandsetState before = simulator::loadSimState(options.at(1));
+    c.check(lastLine(out), before, simulator::loadSimState(sim.statePath()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SlowHandset, InterruptTest,
+    testing::Values(InterruptCase{"MidPhonebookWrite",
+                                  "--state|" PELMAR_TEST_DATA
+                                  "/sim-phonebook-200.json|--think-ms|20",
+                                  "phonebook|write|SM|--in|" PELMAR_TEST_DATA "/phonebook-sm.dat",
+                                  "Writing phonebook (10 from 250)", "", "Cancelled. Wrote ",
+                                  writtenSlotsAsTold},
+                    InterruptCase{"MidDelete",
+                                  "--state|" PELMAR_TEST_DATA "/sim-30-messages.json|--think-ms|20",
+                                  "sms|delete|1|2|3|4|5|6|7|8|9|10|11|12",
+                                  "Deleting message 4 from 12", "", "Cancelled. Deleted: 1, 2, 3",
+                                  deletedAsTold},
+                    InterruptCase{"AtAPromptThatDoesNotCome",
+                                  "--state|" PELMAR_TEST_DATA "/sim-basic.json|--no-prompt|CMGS",
+                                  "sms|send|--number|+1234567890|abc", "",
+                                  "CMD at+cmgs=", "Cancelled.", nothingSent}),
     test::ByLabel());
 
 TEST(HandsetCliTest, TimeoutThatIsNoLineTimeoutIsBadInput) {

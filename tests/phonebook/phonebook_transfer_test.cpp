@@ -358,6 +358,63 @@ TEST(WriteTest, InjectedEntryNeverReachesTheHandset) {
     EXPECT_TRUE(line.commands().isEmpty());
 }
 
+// A write cut short by a cancel or an error says which slots hold what, for a store of three
+// entries (the second refused when `refusedSecond`) and the ten slots of the SIM.
+struct CutShortCase {
+    const char* label;
+    bool refusedSecond;
+    int stopAtStep;  // the stop is requested as this step (from 1) is reported; 0: never
+    bool silent;     // the handset never answers "at+cpbw"
+    const char16_t* text;
+    QList<SlotRange> localSlots;
+    QList<SlotRange> oldSlots;
+};
+
+class CutShortWriteTest : public testing::TestWithParam<CutShortCase> {};
+
+TEST_P(CutShortWriteTest, OutcomeSaysWhatTheHandsetHolds) {
+    const CutShortCase& c = GetParam();
+    simulator::SimOptions options;
+    if (c.silent)
+        options.silent.insert("CPBW");
+    test::SimLine line(stateFrom("sim-basic.json"), options);
+    std::stop_source stop;
+    int steps = 0;
+    const Progress progress = [&](const ProgressStep&) {
+        if (++steps == c.stopAtStep)
+            stop.request_stop();
+    };
+    const PhoneBookWriteResult r = WritePhoneBook(
+        line.channel, PhoneBookKind::SM, c.refusedSecond ? withLongName() : storeOf(3),
+        HandsetDialect::Standard, progress, stop.get_token());
+    EXPECT_EQ(r.outcome.text, QString::fromUtf16(c.text));
+    EXPECT_EQ(r.localSlots, c.localSlots);
+    EXPECT_EQ(r.oldSlots, c.oldSlots);
+    // The local copy's slots hold its entries, the old ones what the SIM held before.
+    const simulator::ContactList before = stateFrom("sim-basic.json").phonebooks.value("SM");
+    const simulator::ContactList after = line.sim.state().phonebooks.value("SM");
+    for (const SlotRange& range : c.oldSlots) {
+        for (int slot = range.first; slot <= range.last; ++slot)
+            EXPECT_EQ(after.entries.value(slot).name, before.entries.value(slot).name) << slot;
+    }
+    for (const SlotRange& range : c.localSlots) {
+        for (int slot = range.first; slot <= range.last; ++slot)
+            EXPECT_EQ(after.entries.contains(slot), slot <= 3) << slot;
+    }
+}
+
+// Step 1 is "Writing phonebook...", step k + 1 announces slot k.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Writes, CutShortWriteTest,
+    testing::Values(
+        CutShortCase{"CancelledAtTheFirstSlot", false, 2, false, u"Cancelled. The handset's phonebook was not changed.", {}, {{1, 10}}},
+        CutShortCase{"CancelledMidWrite", false, 6, false, u"Cancelled. Wrote 4 of 10 slots: slots 1–4 hold the local copy; slots 5–10 still hold the handset's old entries. Write again to finish the job.", {{1, 4}}, {{5, 10}}},
+        CutShortCase{"CancelledAfterARefusal", true, 5, false, u"Cancelled. Wrote 2 of 10 slots: slots 1 and 3 hold the local copy; slots 2 and 4–10 still hold the handset's old entries. Write again to finish the job.", {{1, 1}, {3, 3}}, {{2, 2}, {4, 10}}},
+        CutShortCase{"FirstAnswerNeverCame", false, 0, true, u"Read timeout. Possibly simulated handset is not a valid port for Dovrel. Wrote 0 of 10 slots: slots 2–10 still hold the handset's old entries; slot 1 may hold either, as its write was not answered. Write again to finish the job.", {}, {{2, 10}}}),
+    test::ByLabel());
+// clang-format on
+
 TEST(WriteTest, PhoneFailureStopsTheWrite) {
     simulator::SimOptions options;
     simulator::addReplyOverride(options, "CPBW=+CMS ERROR: 300");

@@ -356,6 +356,44 @@ INSTANTIATE_TEST_SUITE_P(
             "NothingSelected", {}, [](simulator::SimOptions&) {}, Kind::InputRefused, {}, {}}),
     test::ByLabel());
 
+// A run cut short by a cancel or an error says what it deleted and what it left.
+struct CutShortCase {
+    const char* label;
+    int stopAtStep;  // the stop is requested as this step (from 1) is reported; 0: never
+    bool silent;     // the handset never answers "at+cmgd"
+    const char16_t* text;
+};
+
+class CutShortDeleteTest : public testing::TestWithParam<CutShortCase> {};
+
+TEST_P(CutShortDeleteTest, OutcomeNamesWhatWasDeleted) {
+    const CutShortCase& c = GetParam();
+    simulator::SimOptions options;
+    if (c.silent)
+        options.silent.insert("CMGD");
+    test::SimLine line(stateFrom("sim-basic.json"), options);
+    std::stop_source stop;
+    int steps = 0;
+    const Progress progress = [&](const ProgressStep&) {
+        if (++steps == c.stopAtStep)
+            stop.request_stop();
+    };
+    const DeleteResult r = DeleteMessages(line.channel, {1, 3}, progress, stop.get_token());
+    EXPECT_EQ(r.outcome.text, QString::fromUtf16(c.text));
+    for (const quint32 index : r.deleted)
+        EXPECT_FALSE(line.sim.state().messages.contains(index)) << index;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Runs, CutShortDeleteTest,
+    testing::Values(
+        CutShortCase{"CancelledBeforeTheFirst", 1, false, u"Cancelled. No message was deleted."},
+        CutShortCase{"CancelledBeforeTheSecond", 3, false, u"Cancelled. Deleted: 1. Not deleted: 3."},
+        CutShortCase{"FirstAnswerNeverCame", 0, true, u"Read timeout. Possibly simulated handset is not a valid port for Dovrel. Not deleted: 3. Message 1 may or may not be deleted: its answer never came."}),
+    test::ByLabel());
+// clang-format on
+
 TEST(DeleteTest, ReportsHowManyFailed) {
     test::SimLine line(stateFrom("sim-basic.json"));
     const DeleteResult r = DeleteMessages(line.channel, {1, 98, 99});
