@@ -26,7 +26,7 @@ struct TextMessage {
     // A text beyond one message goes in up to 10 parts under `reference`; without it such a text
     // is refused.
     bool longMessage = false;
-    ConcatReference reference;
+    ConcatReference reference{};
 };
 
 enum class SubmitAction { Send, Store };
@@ -45,10 +45,10 @@ struct SubmitResult {
     // answered for each accepted part (-1 where it gave none).
     int partsDone = 0;
     int partsTotal = 0;
-    QList<int> partReferences;
+    QList<int> partReferences{};
     // The reference the next long message takes: advanced once every part of a long message was
     // accepted. The caller keeps it (the send runs on the worker thread).
-    ConcatReference nextReference;
+    ConcatReference nextReference{};
 };
 
 // "at+cmgf=0", then "at+cmgs=n" (Send) or "at+cmgw=n" (Store), the PDU after the prompt, Ctrl-Z
