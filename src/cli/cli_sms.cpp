@@ -33,10 +33,10 @@ int encode(const QStringList& args) {
 
     try {
         const QList<QByteArray> tpdus =
-            message.longMessage ? BuildLongSubmitPdus(message.number, message.text, message.mode,
-                                                      message.reference.value())
-                                : QList<QByteArray>{BuildSubmitPdu(message.number, message.text,
-                                                                   message.mode)};
+            message.longMessage
+                ? BuildLongSubmitPdus(message.number, message.text, message.mode,
+                                      message.reference.value())
+                : QList<QByteArray>{BuildSubmitPdu(message.number, message.text, message.mode)};
         QList<WrittenPdu> written;
         for (const QByteArray& tpdu : tpdus)
             written.append(PduForWriting(tpdu, message.smsc));

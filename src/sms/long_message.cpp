@@ -39,8 +39,8 @@ struct CharUnits {
 };
 
 CharUnits charAt(const QString& text, qsizetype i, SmsMode mode) {
-    const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() &&
-                      text.at(i + 1).isLowSurrogate();
+    const bool pair =
+        text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
     const qsizetype length = pair ? 2 : 1;
     if (mode == SmsMode::Standard)
         return {pair ? 0 : GsmSeptetsOf(text.at(i)), length};

@@ -74,8 +74,8 @@ FilteredText FilterCharacters(const QString& text, const std::function<bool(char
     FilteredText out;
     out.kept.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
-        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() &&
-                          text.at(i + 1).isLowSurrogate();
+        const bool pair =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         const QString character = text.sliced(i, pair ? 2 : 1);
         i += character.size();
         if (carried(character.toUcs4().value(0))) {

@@ -103,13 +103,13 @@ QString partsReport(bool stored, int done, int total) {
     const QString verb = stored ? QStringLiteral("stored") : QStringLiteral("sent");
     if (done == 0)
         return QStringLiteral("No part of %1 was %2").arg(total).arg(verb);
-    const QString first = done == 1 ? QStringLiteral("%1 part 1 of %2").arg(went).arg(total)
-                                    : QStringLiteral("%1 parts 1–%2 of %3").arg(went).arg(done).arg(
-                                          total);
-    const QString rest = done + 1 == total
-                             ? QStringLiteral("part %1 was not %2").arg(total).arg(verb)
-                             : QStringLiteral("parts %1–%2 were not %3").arg(done + 1).arg(total).arg(
-                                   verb);
+    const QString first =
+        done == 1 ? QStringLiteral("%1 part 1 of %2").arg(went).arg(total)
+                  : QStringLiteral("%1 parts 1–%2 of %3").arg(went).arg(done).arg(total);
+    const QString rest =
+        done + 1 == total
+            ? QStringLiteral("part %1 was not %2").arg(total).arg(verb)
+            : QStringLiteral("parts %1–%2 were not %3").arg(done + 1).arg(total).arg(verb);
     return first + QStringLiteral("; ") + rest;
 }
 
@@ -142,8 +142,8 @@ void SubmitParts(AtChannel& channel, int total, const std::function<AtReply(int)
         },
         std::move(stop));
     if (total > 1 && result.partsDone < total) {
-        result.outcome.text =
-            partsReport(stored, result.partsDone, total) + QStringLiteral(". ") + result.outcome.text;
+        result.outcome.text = partsReport(stored, result.partsDone, total) + QStringLiteral(". ") +
+                              result.outcome.text;
         if (result.outcome.isDone())  // not every part went: never "Done."
             result.outcome.kind = Outcome::Kind::HandsetError;
     }
@@ -165,10 +165,10 @@ SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, Subm
     QList<WrittenPdu> pdus;
     try {
         const QList<QByteArray> tpdus =
-            message.longMessage ? BuildLongSubmitPdus(message.number, message.text, message.mode,
-                                                      message.reference.value())
-                                : QList<QByteArray>{BuildSubmitPdu(message.number, message.text,
-                                                                   message.mode)};
+            message.longMessage
+                ? BuildLongSubmitPdus(message.number, message.text, message.mode,
+                                      message.reference.value())
+                : QList<QByteArray>{BuildSubmitPdu(message.number, message.text, message.mode)};
         for (const QByteArray& tpdu : tpdus)
             pdus.append(PduForWriting(tpdu, message.smsc));
     } catch (const EInput& e) {

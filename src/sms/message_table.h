@@ -58,10 +58,10 @@ class MessageTable {
     // handset confirmed deleting belong here; the others stay listed.
     void markDeleted(const QList<quint32>& storageIndexes);
 
-    // The export of a folder: for each message (a long one once, its text joined) the line of its sender's name (the number when
-    // the lookup finds none), one blank and the date, then the line of its text, each line
-    // ending CR LF; a LF inside a text stays as it is. The Inbox gives the unread messages
-    // first, then the read ones. The page appends this to the chosen file.
+    // The export of a folder: for each message (a long one once, its text joined) the line of its
+    // sender's name (the number when the lookup finds none), one blank and the date, then the line
+    // of its text, each line ending CR LF; a LF inside a text stays as it is. The Inbox gives the
+    // unread messages first, then the read ones. The page appends this to the chosen file.
     QString exportLines(MessageFolder folder, const NameLookup& nameLookup) const;
 
     // The number, or its phonebook name when the lookup knows it: the browser's "From" column.

@@ -18,8 +18,8 @@ class GammuTest : public testing::Test {
     void SetUp() override {
         if (!m_handset.available())
             GTEST_SKIP() << "gammu is not installed";
-        ASSERT_TRUE(m_handset.start(QStringList{
-            QStringLiteral("--save-state"), m_handset.filePath(QStringLiteral("final.json"))}));
+        ASSERT_TRUE(m_handset.start(QStringList{QStringLiteral("--save-state"),
+                                                m_handset.filePath(QStringLiteral("final.json"))}));
     }
 
     test::CliResult gammu(const QStringList& args) { return m_handset.run(args); }
@@ -100,7 +100,7 @@ TEST(GammuLinkTest, LinksTheTextsWeSplit) {
     for (const SplitCase& c : kSplitCases) {
         SCOPED_TRACE(c.label);
         if (c.parts == 0) {
-            EXPECT_THROW(BuildLongSubmitPdus(u"+1234567890"_qs, c.text, c.mode, 1), EInput);
+            EXPECT_THROW(BuildLongSubmitPdus(u"+1234567890"_s, c.text, c.mode, 1), EInput);
             continue;
         }
         const QList<QByteArray> pdus =
@@ -123,11 +123,11 @@ TEST(GammuLinkTest, LinksTheTextsWeSplit) {
         SCOPED_TRACE(c.label);
         if (c.parts == 0)
             continue;
-        EXPECT_TRUE(out.contains(u"\n\n"_qs + c.text + u"\n"_qs)) << out.toStdString();
+        EXPECT_TRUE(out.contains(u"\n\n"_s + c.text + u"\n"_s)) << out.toStdString();
         ++reference;
         if (c.parts > 1) {
-            EXPECT_TRUE(
-                out.contains(QStringLiteral("ID (8 bit) %1, %2 parts").arg(reference).arg(c.parts)));
+            EXPECT_TRUE(out.contains(
+                QStringLiteral("ID (8 bit) %1, %2 parts").arg(reference).arg(c.parts)));
         }
     }
 }

@@ -51,7 +51,8 @@ QByteArray listing(const QList<Listed>& listed) {
 class JoinTest : public testing::TestWithParam<JoinCase> {};
 
 TEST_P(JoinTest, OneRowPerMessageInPartOrder) {
-    const QList<JoinedMessage> rows = JoinMessageParts(DecodeListing(listing(GetParam().listed)).messages);
+    const QList<JoinedMessage> rows =
+        JoinMessageParts(DecodeListing(listing(GetParam().listed)).messages);
     ASSERT_EQ(rows.size(), GetParam().rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].message.Text, QString::fromUtf16(GetParam().rows[i].text)) << i;
@@ -91,8 +92,7 @@ TEST(JoinedTableTest, DeleteAndExportFollowTheParts) {
     table.markDeleted({1, 3});  // the handset refused part 2
     const JoinedMessage* left = table.joinedMessage(MessageFolder::Inbox, 0);
     ASSERT_NE(left, nullptr);
-    EXPECT_EQ(left->message.Text,
-              QStringLiteral("[part 1 of 3 missing]two [part 3 of 3 missing]"));
+    EXPECT_EQ(left->message.Text, QStringLiteral("[part 1 of 3 missing]two [part 3 of 3 missing]"));
     EXPECT_EQ(left->storageIndexes, QList<quint32>{2});
 }
 

@@ -276,9 +276,11 @@ TEST_P(LongSubmitTest, SaysWhichPartsWent) {
     TextMessage message{QStringLiteral("+1234567890"), QString(500, u'x')};
     message.longMessage = true;
     message.reference = ConcatReference(42);
-    const SubmitResult r = SendOrStoreSMS(line.channel, message, c.action, progress, stop.get_token());
+    const SubmitResult r =
+        SendOrStoreSMS(line.channel, message, c.action, progress, stop.get_token());
     EXPECT_EQ(r.outcome.kind, c.kind) << r.outcome.text.toStdString();
-    EXPECT_TRUE(r.outcome.text.startsWith(QString::fromUtf8(c.text))) << r.outcome.text.toStdString();
+    EXPECT_TRUE(r.outcome.text.startsWith(QString::fromUtf8(c.text)))
+        << r.outcome.text.toStdString();
     EXPECT_EQ(r.partsDone, c.partsDone);
     EXPECT_EQ(r.nextReference.value(), c.kind == Kind::Done ? 43 : 42);
     const bool send = c.action == SubmitAction::Send;

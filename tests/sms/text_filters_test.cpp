@@ -93,7 +93,8 @@ TEST_P(CounterLineTest, KeepsWhatGoesAndNamesWhatWasRemoved) {
     EXPECT_EQ(field.kept, c.kept.isEmpty() ? c.typed : c.kept);
     EXPECT_EQ(symbolsLeftText(field.kept, c.mode, c.longMessage, field.removed),
               QString::fromUtf16(c.line));
-    EXPECT_FALSE(textProblem(field.kept, c.mode, c.longMessage)) << "the field kept unsendable text";
+    EXPECT_FALSE(textProblem(field.kept, c.mode, c.longMessage))
+        << "the field kept unsendable text";
 }
 
 // clang-format off

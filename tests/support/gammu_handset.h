@@ -42,8 +42,9 @@ class GammuHandset {
     }
 
     CliResult run(const QStringList& args) {
-        return runProgram(m_gammu, QStringList{QStringLiteral("-c"), filePath(QStringLiteral("gammurc"))} + args,
-                          {}, 60000);
+        return runProgram(
+            m_gammu, QStringList{QStringLiteral("-c"), filePath(QStringLiteral("gammurc"))} + args,
+            {}, 60000);
     }
 
     // SIGTERM: the handset saves its state (--save-state) and ends.
