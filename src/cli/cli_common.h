@@ -63,7 +63,7 @@ QCommandLineOption olderHandsetOption();
 HandsetDialect dialectOf(const QCommandLineParser& parser, const QCommandLineOption& olderHandset);
 
 // The options of one text message, shared by "sms encode" and "sms send|store": --number,
-// --coding, --flash, --older-handset and the TEXT argument.
+// --coding, --flash, --older-handset, --long, --reference and the TEXT argument.
 struct TextMessageOptions {
     TextMessageOptions();
     void addTo(QCommandLineParser& parser) const;
@@ -75,6 +75,8 @@ struct TextMessageOptions {
     QCommandLineOption coding;
     QCommandLineOption flash;
     QCommandLineOption olderHandset;
+    QCommandLineOption longMessage;
+    QCommandLineOption reference;
 };
 
 // Command groups. `args` starts with the group's full name ("pelmar-cli sms").

@@ -5,6 +5,7 @@
 
 #include "cli/cli_common.h"
 #include "phonebook/phonebook_transfer.h"
+#include "sms/message_joining.h"
 #include "sms/message_operations.h"
 
 namespace pelmar::cli {
@@ -70,7 +71,14 @@ int sendOrStore(const QStringList& args, HandsetSession& handset, SubmitAction a
         return done;
     const SubmitResult result =
         SendOrStoreSMS(handset.channel(), message, action, handset.progress(), handset.stop());
-    if (result.outcome.isDone() && result.reference) {
+    if (result.partsTotal > 1 && result.partsDone > 0) {
+        QStringList numbers;
+        for (const int number : result.partReferences)
+            numbers << (number < 0 ? QStringLiteral("?") : QString::number(number));
+        printOut((send ? QStringLiteral("Message references: %1")
+                       : QStringLiteral("Stored as messages %1"))
+                     .arg(numbers.join(QStringLiteral(", "))));
+    } else if (result.outcome.isDone() && result.reference) {
         printOut((send ? QStringLiteral("Message reference: %1")
                        : QStringLiteral("Stored as message %1"))
                      .arg(*result.reference));
@@ -86,20 +94,41 @@ int store(const QStringList& args, HandsetSession& handset) {
     return sendOrStore(args, handset, SubmitAction::Store);
 }
 
+// A joined long message: the line of a listed message with the storage indexes of its parts.
+QString joinedJson(const JoinedMessage& joined) {
+    QString line = messageJson(joined.message);
+    if (joined.isLong()) {
+        QStringList parts;
+        for (const quint32 index : joined.storageIndexes)
+            parts << QString::number(index);
+        line.insert(line.size() - 1,
+                    QStringLiteral(R"(,"parts":[%1])").arg(parts.join(QLatin1Char(','))));
+    }
+    return line;
+}
+
 int list(const QStringList& args, HandsetSession& handset) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Lists every message stored on the SIM, one JSON object per line (as sms decode "
-        "prints them), then the outcome."));
+        "prints them), then the outcome. The parts of a long message are joined into one line "
+        "whose \"parts\" holds their storage indexes."));
+    const QCommandLineOption parts(QStringLiteral("parts"),
+                                   QStringLiteral("One line per stored PDU: long messages not "
+                                                  "joined."));
+    parser.addOption(parts);
     if (const int done = parseArgs(parser, args); done >= 0)
         return done;
     if (!parser.positionalArguments().isEmpty())
         return badInput(QStringLiteral("list takes no arguments"));
     const MessageListing listing =
         ReadMessages(handset.channel(), handset.progress(), handset.stop());
-    if (listing.messages) {
+    if (listing.messages && parser.isSet(parts)) {
         for (const DecodedMessage& m : *listing.messages)
             printOut(messageJson(m));
+    } else if (listing.messages) {
+        for (const JoinedMessage& m : JoinMessageParts(*listing.messages))
+            printOut(joinedJson(m));
     }
     // The outcome counts the unreadable entries.
     return handset.finish(listing.outcome);
@@ -290,8 +319,9 @@ int usage(int exitCode) {
         "--timeout: how long to wait for a line of the handset's reply (default 30).\n\n"
         "Commands:\n"
         "  identify                                        maker and model\n"
-        "  sms send|store --number NUM [--coding standard|ucs2] [--flash] [--older-handset] TEXT\n"
-        "  sms list                                        stored messages as JSON lines\n"
+        "  sms send|store --number NUM [--coding standard|ucs2] [--flash] [--older-handset]\n"
+        "                 [--long [--reference N]] TEXT\n"
+        "  sms list [--parts]                              stored messages as JSON lines\n"
         "  sms send-stored INDEX [--number NUM]            send a stored message\n"
         "  sms delete INDEX...                             delete stored messages\n"
         "  phonebook read SM|ME|LD --out FILE.dat [--keep-partial]\n"

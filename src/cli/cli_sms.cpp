@@ -1,9 +1,11 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QRandomGenerator>
 
 #include "base/error.h"
 #include "cli/cli_common.h"
 #include "sms/listing_decoder.h"
+#include "sms/long_message.h"
 #include "sms/message_input.h"
 #include "sms/submit_pdu.h"
 
@@ -24,15 +26,21 @@ int encode(const QStringList& args) {
     TextMessage message;
     if (const int exit = options.read(parser, message); exit >= 0)
         return exit;
-    if (const auto problem = textProblem(message.text, message.mode))
+    if (const auto problem = textProblem(message.text, message.mode, message.longMessage))
         return badInput(problem->text);
     if (const auto problem = numberProblem(message.number))
         return badInput(problem->text);
 
     try {
-        const WrittenPdu written =
-            PduForWriting(BuildSubmitPdu(message.number, message.text, message.mode), message.smsc);
-        printWrittenPdus({written});
+        const QList<QByteArray> tpdus =
+            message.longMessage
+                ? BuildLongSubmitPdus(message.number, message.text, message.mode,
+                                      message.reference.value())
+                : QList<QByteArray>{BuildSubmitPdu(message.number, message.text, message.mode)};
+        QList<WrittenPdu> written;
+        for (const QByteArray& tpdu : tpdus)
+            written.append(PduForWriting(tpdu, message.smsc));
+        printWrittenPdus(written);
     } catch (const Error& e) {
         return badInput(e.message());
     }
@@ -75,7 +83,7 @@ int usage() {
     printOut(QStringLiteral(
         "Usage: pelmar-cli sms <command> [options]\n\nCommands:\n"
         "  encode  build the PDU of one text message (--number NUM [--coding standard|ucs2] "
-        "[--flash] [--older-handset] TEXT)\n"
+        "[--flash] [--long [--reference N]] [--older-handset] TEXT)\n"
         "  decode  decode an at+cmgl=4 reply into JSON lines ([FILE], stdin when left out)\n\n"
         "See pelmar-cli sms <command> --help."));
     return kExitDone;
@@ -92,13 +100,21 @@ TextMessageOptions::TextMessageOptions()
              QStringLiteral("standard|ucs2"), QStringLiteral("standard")),
       flash(QStringLiteral("flash"),
             QStringLiteral("Flash message (class 0, UCS2, 69 characters).")),
-      olderHandset(olderHandsetOption()) {}
+      olderHandset(olderHandsetOption()),
+      longMessage(QStringLiteral("long"),
+                  QStringLiteral("Long message: a text beyond one message goes in up to 10 parts "
+                                 "(153 septets, 67 UCS2 or 66 flash characters each).")),
+      reference(QStringLiteral("reference"),
+                QStringLiteral("The parts' concatenation reference, 1 to 254 (default: random)."),
+                QStringLiteral("N")) {}
 
 void TextMessageOptions::addTo(QCommandLineParser& parser) const {
     parser.addOption(number);
     parser.addOption(coding);
     parser.addOption(flash);
     parser.addOption(olderHandset);
+    parser.addOption(longMessage);
+    parser.addOption(reference);
     parser.addPositionalArgument(QStringLiteral("TEXT"), QStringLiteral("The message text."));
 }
 
@@ -125,6 +141,29 @@ int TextMessageOptions::read(const QCommandLineParser& parser, TextMessage& mess
                    : codingName == QStringLiteral("ucs2") ? SmsMode::Ucs2
                                                           : SmsMode::Standard;
     message.smsc = smscFieldFor(dialectOf(parser, olderHandset));
+    message.longMessage = parser.isSet(longMessage);
+    if (parser.isSet(reference)) {
+        bool numeric = false;
+        const int value = parser.value(reference).toInt(&numeric);
+        if (!numeric || value < ConcatReference::kFirst || value > ConcatReference::kLast) {
+            return badInput(QStringLiteral("--reference takes a number from %1 to %2, not \"%3\"")
+                                .arg(ConcatReference::kFirst)
+                                .arg(ConcatReference::kLast)
+                                .arg(parser.value(reference)));
+        }
+        message.reference = ConcatReference(value);
+    } else {
+        // Two long messages to one handset must not share a reference, or it would mix their
+        // parts: each run picks its own.
+        message.reference = ConcatReference(static_cast<int>(QRandomGenerator::global()->bounded(
+            ConcatReference::kFirst, ConcatReference::kLast + 1)));
+    }
+    // A text that only a long message holds is refused as before, naming the way to send it.
+    if (!message.longMessage) {
+        const auto single = textProblem(message.text, message.mode);
+        if (single && !textProblem(message.text, message.mode, true))
+            return badInput(single->text + QStringLiteral("; give --long to send it in parts"));
+    }
     return -1;
 }
 

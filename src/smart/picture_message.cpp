@@ -59,20 +59,26 @@ int pictureSymbolsLeft(const QString& text, PictureCoding coding) {
     return pictureLimit(coding) - static_cast<int>(text.size());
 }
 
-QString fitPictureText(const QString& text, PictureCoding coding) {
-    QString kept;
-    if (coding == PictureCoding::Standard) {
-        for (const QChar c : text) {
-            if (isStandardPictureChar(c))
-                kept += c;
-        }
-    } else {
-        kept = text;
-    }
-    qsizetype end = qMin<qsizetype>(kept.size(), pictureLimit(coding));
-    if (end > 0 && end < kept.size() && kept.at(end - 1).isHighSurrogate())
+FilteredText filterPictureText(const QString& text, PictureCoding coding) {
+    FilteredText out;
+    if (coding == PictureCoding::Standard)
+        out = FilterCharacters(text, [](char32_t c) { return c < 0x80; });
+    else
+        out.kept = text;
+    qsizetype end = qMin<qsizetype>(out.kept.size(), pictureLimit(coding));
+    if (end > 0 && end < out.kept.size() && out.kept.at(end - 1).isHighSurrogate())
         --end;
-    return kept.first(end);
+    out.kept.truncate(end);
+    return out;
+}
+
+QString fitPictureText(const QString& text, PictureCoding coding) {
+    return filterPictureText(text, coding).kept;
+}
+
+QString pictureSymbolsLeftText(const QString& text, PictureCoding coding,
+                               const QStringList& removed) {
+    return SymbolsLeftLine(pictureSymbolsLeft(text, coding), 1, removed);
 }
 
 QString PictureFormatMessage() {

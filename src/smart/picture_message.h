@@ -7,6 +7,7 @@
 #include <array>
 
 #include "smart/bitmap.h"
+#include "sms/message_input.h"
 #include "sms/submit_pdu.h"
 
 // Picture messages: a 72 × 28 black-and-white picture and a short text, sent to port 0x158A as a
@@ -25,8 +26,14 @@ constexpr int kMaxPictureTextUcs2 = 60;
 int pictureSymbolsLeft(const QString& text, PictureCoding coding);
 
 // What the picture text field keeps: in Standard only codes below 128, the octets the text item
-// carries; then at most as many characters as the coding holds.
+// carries (the others named in `removed`); then at most as many characters as the coding holds.
+FilteredText filterPictureText(const QString& text, PictureCoding coding);
 QString fitPictureText(const QString& text, PictureCoding coding);
+
+// The picture text's counter line: "Symbols Left: " n, and the characters the filter removed
+// (SymbolsLeftLine).
+QString pictureSymbolsLeftText(const QString& text, PictureCoding coding,
+                               const QStringList& removed = {});
 
 // Shown when a loaded file is not a 1-bit 72 × 28 bitmap.
 QString PictureFormatMessage();
@@ -39,8 +46,8 @@ quint8 FlagsToByte(const std::array<bool, 8>& flags);
 QByteArray BitmapToBits(const MonoBitmap& bitmap, int rows);
 
 // The version octet and the text item, as hex text. Standard: one octet per character, codes
-// below 128 only, at most 121 characters; UCS2: every BMP character as its UTF-16 code, at most
-// 60 characters (others are left out and not counted). Throws ESmartMessage beyond that.
+// below 128 only, at most 121 characters; UCS2: UTF-16 (a character beyond the Basic
+// Multilingual Plane as its surrogate pair), at most 60 units. Throws ESmartMessage beyond that.
 QByteArray BuildPictureText(const QString& text, PictureCoding coding);
 
 // The image item for a 72 × 28 picture, as hex text. Throws EBitmap(WrongFormat) for any other

@@ -2,6 +2,7 @@
 
 #include "base/hex_text.h"
 #include "sms/message_input.h"
+#include "sms/user_data_header.h"
 
 namespace pelmar {
 namespace {
@@ -32,20 +33,11 @@ const KindInfo& info(SmartKind kind) {
 constexpr quint8 kFirstOctet = 0x51;  // SMS-SUBMIT, relative validity period, UDHI set
 constexpr quint8 kDcs8BitClass1 = 0xF5;
 constexpr quint8 kIePorts16 = 0x05;
-constexpr quint8 kIeConcat8 = 0x00;
 constexpr int kPortElementOctets = 6;
 constexpr int kConcatElementOctets = 5;
 constexpr int kMaxParts = 255;
 
 }  // namespace
-
-ConcatReference::ConcatReference(int start) : m_value(start) {
-    if (start < kFirst || start > kLast) {
-        throw ESmartMessage(QStringLiteral("A concatenation reference must lie between %1 and %2.")
-                                .arg(kFirst)
-                                .arg(kLast));
-    }
-}
 
 QByteArray BuildSmartHeader(const QString& number, int contentOctets, SmartKind kind,
                             const ConcatPart& part) {
@@ -59,10 +51,7 @@ QByteArray BuildSmartHeader(const QString& number, int contentOctets, SmartKind 
     out += ByteToHex(static_cast<quint8>(udl)) + ByteToHex(static_cast<quint8>(udhl));
     out += ByteToHex(kIePorts16) + ByteToHex(0x04) + WordToHex(k.port) + WordToHex(0x0000);
     if (k.concatenated) {
-        out += ByteToHex(kIeConcat8) + ByteToHex(0x03);
-        out += ByteToHex(static_cast<quint8>(part.reference));
-        out += ByteToHex(static_cast<quint8>(part.total));
-        out += ByteToHex(static_cast<quint8>(part.number));
+        out += ConcatElementHex(part);
     }
     return out;
 }

@@ -7,6 +7,7 @@
 
 #include "base/error.h"
 #include "base/input_problem.h"
+#include "sms/concat_reference.h"
 #include "sms/submit_pdu.h"
 
 // Smart messages: 8-bit SMS-SUBMIT PDUs whose user data starts with a header that addresses an
@@ -29,31 +30,6 @@ constexpr int kPicturePartOctets = 128;
 class ESmartMessage : public Error {
   public:
     using Error::Error;
-};
-
-// Where one picture part stands in its concatenated message.
-struct ConcatPart {
-    int reference = 1;
-    int total = 1;
-    int number = 1;  // counted from 1
-};
-
-// The reference number of the next concatenated picture message: 1 at start, then 2 ... 254 and
-// 1 again (0 and 255 are never sent). The sender advances it only after every part went out, so
-// a send that an error cut short is repeated under the same reference.
-class ConcatReference {
-  public:
-    ConcatReference() = default;
-    explicit ConcatReference(int start);  // throws ESmartMessage outside 1..254
-
-    int value() const { return m_value; }
-    void advance() { m_value = m_value >= kLast ? kFirst : m_value + 1; }
-
-    static constexpr int kFirst = 1;
-    static constexpr int kLast = 254;
-
-  private:
-    int m_value = kFirst;
 };
 
 // The SMS-SUBMIT header of one smart PDU, from the first octet to the end of the user-data

@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <QStringView>
+#include <optional>
+
+#include "sms/concat_reference.h"
 
 namespace pelmar {
 
@@ -32,6 +35,9 @@ struct DecodedMessage {
     QString Date;  // "dd.mm.yy hh:mm" of the service-centre time stamp; empty for SUBMIT
     QString Number = QStringLiteral("Unknown");  // originator, destination or recipient
     QString Text;                                // the message, or a status report's outcome
+    // Where the message stands in a long one, from its user-data header; nothing for a message
+    // that stands alone.
+    std::optional<ConcatPart> Part;
 };
 
 }  // namespace pelmar

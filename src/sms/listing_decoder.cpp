@@ -8,6 +8,7 @@
 #include "base/hex_text.h"
 #include "base/t_reg_expr.h"
 #include "sms/gsm_alphabet.h"
+#include "sms/user_data_header.h"
 
 namespace pelmar {
 namespace {
@@ -179,6 +180,17 @@ QString cutTo(const QString& text, int capacity) {
     return text.left(keep);
 }
 
+// UCS2 user data is UTF-16 to us: half of a surrogate pair on its own shows as U+FFFD.
+QString withoutLoneSurrogates(QString text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 // Septet values of packed 7-bit data: at most `count`, and only those whose bits are all there.
 QByteArray unpackSeptetValues(QByteArrayView octets, qsizetype count) {
     QByteArray septets;
@@ -249,7 +261,8 @@ QString readAddress(PduReader& r) {
     return cutTo(number, DecodedMessage::NumberCapacity);
 }
 
-QString readUserData(PduReader& r, quint8 firstOctet, quint8 dcs) {
+// Text, and the part of a long message that its user-data header names.
+QString readUserData(PduReader& r, quint8 firstOctet, quint8 dcs, DecodedMessage& m) {
     const quint8 udl = r.octet("TP-UDL");
     const QByteArrayView data = r.rest();
     int headerOctets = 0;
@@ -260,6 +273,7 @@ QString readUserData(PduReader& r, quint8 firstOctet, quint8 dcs) {
         headerOctets = 1 + static_cast<quint8>(data[0]);
         if (headerOctets > data.size())
             r.fail("user-data header");
+        m.Part = FindConcatPart(data.sliced(1, headerOctets - 1));
     }
     const qsizetype payloadOctets =
         qMax<qsizetype>(qMin<qsizetype>(udl, data.size()) - headerOctets, 0);
@@ -282,7 +296,7 @@ void readDeliver(PduReader& r, quint8 firstOctet, DecodedMessage& m) {
     r.take(1, "TP-PID");
     const quint8 dcs = r.octet("TP-DCS");
     m.Date = formatTimestamp(r.take(7, "TP-SCTS"));
-    m.Text = readUserData(r, firstOctet, dcs);
+    m.Text = readUserData(r, firstOctet, dcs, m);
 }
 
 void readSubmit(PduReader& r, quint8 firstOctet, DecodedMessage& m) {
@@ -291,7 +305,7 @@ void readSubmit(PduReader& r, quint8 firstOctet, DecodedMessage& m) {
     r.take(1, "TP-PID");
     const quint8 dcs = r.octet("TP-DCS");
     r.take(kValidityPeriodOctets[(firstOctet >> 3) & 0x03], "TP-VP");
-    m.Text = readUserData(r, firstOctet, dcs);
+    m.Text = readUserData(r, firstOctet, dcs, m);
 }
 
 void readStatusReport(PduReader& r, DecodedMessage& m) {
@@ -331,7 +345,7 @@ DecodedMessage decodeEntry(const ListedEntry& entry) {
             break;
     }
     m.Date = cutTo(m.Date, DecodedMessage::DateCapacity);
-    m.Text = cutTo(m.Text, DecodedMessage::TextCapacity);
+    m.Text = withoutLoneSurrogates(cutTo(m.Text, DecodedMessage::TextCapacity));
     return m;
 }
 

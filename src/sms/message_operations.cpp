@@ -5,6 +5,7 @@
 #include "base/t_reg_expr.h"
 #include "link/at_error_texts.h"
 #include "sms/listing_decoder.h"
+#include "sms/long_message.h"
 #include "sms/message_input.h"
 
 namespace pelmar {
@@ -88,6 +89,66 @@ QByteArray dialString(const QString& number) {
     return number.contains(QLatin1Char('+')) ? '+' + digits : digits;
 }
 
+// A submission refused before the port was touched; the reference stays for the next message.
+SubmitResult refusal(const Outcome& outcome, ConcatReference reference = {}) {
+    SubmitResult result;
+    result.outcome = outcome;
+    result.nextReference = reference;
+    return result;
+}
+
+// "Sent parts 1–2 of 3; part 3 was not sent", for a message of several parts that did not all go.
+QString partsReport(bool stored, int done, int total) {
+    const QString went = stored ? QStringLiteral("Stored") : QStringLiteral("Sent");
+    const QString verb = stored ? QStringLiteral("stored") : QStringLiteral("sent");
+    if (done == 0)
+        return QStringLiteral("No part of %1 was %2").arg(total).arg(verb);
+    const QString first =
+        done == 1 ? QStringLiteral("%1 part 1 of %2").arg(went).arg(total)
+                  : QStringLiteral("%1 parts 1–%2 of %3").arg(went).arg(done).arg(total);
+    const QString rest =
+        done + 1 == total
+            ? QStringLiteral("part %1 was not %2").arg(total).arg(verb)
+            : QStringLiteral("parts %1–%2 were not %3").arg(done + 1).arg(total).arg(verb);
+    return first + QStringLiteral("; ") + rest;
+}
+
+// Hands `total` parts to the handset, `submit(i)` sending part i (from 0), each accepted before
+// the next goes; fills the result's part counts and references. `answer` names the number the
+// handset gives for a part ("+CMGS:").
+void SubmitParts(AtChannel& channel, int total, const std::function<AtReply(int)>& submit,
+                 QByteArrayView answer, const std::function<QString(int, int)>& stepText,
+                 const Progress& progress, std::stop_token stop, bool stored,
+                 SubmitResult& result) {
+    result.partsTotal = total;
+    result.outcome = RunOperation(
+        channel,
+        [&]() -> std::optional<Outcome> {
+            if (!SelectPduMode(channel))
+                return std::nullopt;
+            for (int i = 0; i < total; ++i) {
+                if (total > 1)
+                    reportProgress(progress, stepText(i + 1, total), i + 1, total);
+                const AtReply reply = submit(i);
+                if (!reply.isOk())
+                    return std::nullopt;  // the next part goes only once this one is accepted
+                const std::optional<int> number = numberAfter(reply, answer);
+                if (i == 0)
+                    result.reference = number;
+                result.partReferences.append(number.value_or(-1));
+                ++result.partsDone;
+            }
+            return std::nullopt;
+        },
+        std::move(stop));
+    if (total > 1 && result.partsDone < total) {
+        result.outcome.text = partsReport(stored, result.partsDone, total) + QStringLiteral(". ") +
+                              result.outcome.text;
+        if (result.outcome.isDone())  // not every part went: never "Done."
+            result.outcome.kind = Outcome::Kind::HandsetError;
+    }
+}
+
 }  // namespace
 
 bool SelectPduMode(AtChannel& channel) {
@@ -97,36 +158,46 @@ bool SelectPduMode(AtChannel& channel) {
 SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, SubmitAction action,
                             const Progress& progress, std::stop_token stop) {
     // The text first, then the number, as the Send SMS page asks for them.
-    if (const auto problem = textProblem(message.text, message.mode))
-        return {Outcome::inputRefused(*problem), std::nullopt};
+    if (const auto problem = textProblem(message.text, message.mode, message.longMessage))
+        return refusal(Outcome::inputRefused(*problem), message.reference);
     if (const auto problem = numberProblem(message.number))
-        return {Outcome::inputRefused(*problem), std::nullopt};
-    WrittenPdu pdu;
+        return refusal(Outcome::inputRefused(*problem), message.reference);
+    QList<WrittenPdu> pdus;
     try {
-        pdu =
-            PduForWriting(BuildSubmitPdu(message.number, message.text, message.mode), message.smsc);
+        const QList<QByteArray> tpdus =
+            message.longMessage
+                ? BuildLongSubmitPdus(message.number, message.text, message.mode,
+                                      message.reference.value())
+                : QList<QByteArray>{BuildSubmitPdu(message.number, message.text, message.mode)};
+        for (const QByteArray& tpdu : tpdus)
+            pdus.append(PduForWriting(tpdu, message.smsc));
     } catch (const EInput& e) {
-        return {Outcome::inputRefused(e.problem()), std::nullopt};
+        return refusal(Outcome::inputRefused(e.problem()), message.reference);
     }
 
     const bool send = action == SubmitAction::Send;
-    reportProgress(progress, send ? QStringLiteral("Sending message...")
-                                  : QStringLiteral("Storing message..."));
+    if (pdus.size() == 1) {
+        reportProgress(progress, send ? QStringLiteral("Sending message...")
+                                      : QStringLiteral("Storing message..."));
+    }
+    const QByteArray command = send ? QByteArrayLiteral("at+cmgs=") : QByteArrayLiteral("at+cmgw=");
     SubmitResult result;
-    result.outcome = RunOperation(
-        channel,
-        [&]() -> std::optional<Outcome> {
-            if (!SelectPduMode(channel))
-                return std::nullopt;
-            const QByteArray command =
-                (send ? QByteArrayLiteral("at+cmgs=") : QByteArrayLiteral("at+cmgw=")) +
-                QByteArray::number(pdu.length);
-            const AtReply reply = channel.SendPdu(command, pdu.hex);
-            if (reply.isOk())
-                result.reference = numberAfter(reply, send ? "+CMGS:" : "+CMGW:");
-            return std::nullopt;
+    result.nextReference = message.reference;
+    SubmitParts(
+        channel, static_cast<int>(pdus.size()),
+        [&](int i) {
+            return channel.SendPdu(command + QByteArray::number(pdus[i].length), pdus[i].hex);
         },
-        std::move(stop));
+        send ? "+CMGS:" : "+CMGW:",
+        [send](int i, int k) {
+            return (send ? QStringLiteral("Sending part %1 from %2")
+                         : QStringLiteral("Storing part %1 from %2"))
+                .arg(i)
+                .arg(k);
+        },
+        progress, std::move(stop), !send, result);
+    if (pdus.size() > 1 && result.outcome.isDone())
+        result.nextReference.advance();
     return result;
 }
 
@@ -161,25 +232,32 @@ MessageListing ReadMessages(AtChannel& channel, const Progress& progress, std::s
 
 SubmitResult SendStoredMessage(AtChannel& channel, quint32 index, const QString& number,
                                const Progress& progress, std::stop_token stop) {
-    QByteArray command = QByteArrayLiteral("at+cmss=") + QByteArray::number(index);
+    return SendStoredMessages(channel, {index}, number, progress, std::move(stop));
+}
+
+SubmitResult SendStoredMessages(AtChannel& channel, const QList<quint32>& indexes,
+                                const QString& number, const Progress& progress,
+                                std::stop_token stop) {
+    if (indexes.isEmpty())
+        return refusal(Outcome::inputRefused(QStringLiteral("Select the message to send first!")));
+    QByteArray destination;
     if (!number.isEmpty()) {
         if (const auto problem = numberProblem(number))
-            return {Outcome::inputRefused(*problem), std::nullopt};
-        command += ",\"" + dialString(number) + '"';
+            return refusal(Outcome::inputRefused(*problem));
+        destination = ",\"" + dialString(number) + '"';
     }
-    reportProgress(progress, QStringLiteral("Sending message..."));
+    if (indexes.size() == 1)
+        reportProgress(progress, QStringLiteral("Sending message..."));
     SubmitResult result;
-    result.outcome = RunOperation(
-        channel,
-        [&]() -> std::optional<Outcome> {
-            if (!SelectPduMode(channel))
-                return std::nullopt;
-            const AtReply reply = channel.SendAndWait(command);
-            if (reply.isOk())
-                result.reference = numberAfter(reply, "+CMSS:");
-            return std::nullopt;
+    SubmitParts(
+        channel, static_cast<int>(indexes.size()),
+        [&](int i) {
+            return channel.SendAndWait(QByteArrayLiteral("at+cmss=") +
+                                       QByteArray::number(indexes[i]) + destination);
         },
-        std::move(stop));
+        "+CMSS:",
+        [](int i, int k) { return QStringLiteral("Sending part %1 from %2").arg(i).arg(k); },
+        progress, std::move(stop), false, result);
     return result;
 }
 

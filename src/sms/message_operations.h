@@ -23,6 +23,10 @@ struct TextMessage {
     QString text;
     SmsMode mode = SmsMode::Standard;
     SmscField smsc = SmscField::DefaultSmsc;
+    // A text beyond one message goes in up to 10 parts under `reference`; without it such a text
+    // is refused.
+    bool longMessage = false;
+    ConcatReference reference{};
 };
 
 enum class SubmitAction { Send, Store };
@@ -34,12 +38,24 @@ bool SelectPduMode(AtChannel& channel);
 struct SubmitResult {
     Outcome outcome;
     // "+CMGS: n" (the message reference) when sent, "+CMGW: n" (the storage index) when stored,
-    // "+CMSS: n" when sent from storage; nothing when the handset gave none.
+    // "+CMSS: n" when sent from storage; nothing when the handset gave none. A message of
+    // several parts: its first part's.
     std::optional<int> reference;
+    // Messages of several parts: how many the handset accepted, of how many, and the number it
+    // answered for each accepted part (-1 where it gave none).
+    int partsDone = 0;
+    int partsTotal = 0;
+    QList<int> partReferences{};
+    // The reference the next long message takes: advanced once every part of a long message was
+    // accepted. The caller keeps it (the send runs on the worker thread).
+    ConcatReference nextReference{};
 };
 
 // "at+cmgf=0", then "at+cmgs=n" (Send) or "at+cmgw=n" (Store), the PDU after the prompt, Ctrl-Z
-// and the handset's final result. Progress: "Sending message..." / "Storing message...".
+// and the handset's final result. Progress: "Sending message..." / "Storing message...". A long
+// message goes one part after the other, each accepted before the next: progress "Sending part
+// i from k" / "Storing part i from k"; a cancel or a refusal part-way says which parts went
+// ("Sent parts 1–2 of 3; part 3 was not sent. ...").
 SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, SubmitAction action,
                             const Progress& progress = {}, std::stop_token stop = {});
 
@@ -65,6 +81,13 @@ MessageListing ReadMessages(AtChannel& channel, const Progress& progress = {},
 // message...".
 SubmitResult SendStoredMessage(AtChannel& channel, quint32 index, const QString& number = {},
                                const Progress& progress = {}, std::stop_token stop = {});
+
+// The stored parts of a long message (a joined Outbox row), each with "at+cmss=index" as
+// SendStoredMessage sends one, in order; stops at the first the handset does not accept. One
+// index is SendStoredMessage. Progress: "Sending part i from k".
+SubmitResult SendStoredMessages(AtChannel& channel, const QList<quint32>& indexes,
+                                const QString& number = {}, const Progress& progress = {},
+                                std::stop_token stop = {});
 
 struct DeleteResult {
     // Done only when every message was deleted. When the run ended before its last index (a

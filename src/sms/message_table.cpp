@@ -56,6 +56,31 @@ QString folderName(MessageFolder folder) {
     return {};
 }
 
+MessageTable::MessageTable(QList<DecodedMessage> messages, QObject* parent)
+    : QObject(parent), m_messages(std::move(messages)), m_joined(JoinMessageParts(m_messages)) {}
+
+void MessageTable::replace(QList<DecodedMessage> messages) {
+    m_messages = std::move(messages);
+    m_joined = JoinMessageParts(m_messages);
+    emit changed();
+}
+
+QList<qsizetype> MessageTable::joinedRows(MessageFolder folder) const {
+    QList<qsizetype> rows;
+    for (qsizetype i = 0; i < m_joined.size(); ++i) {
+        if (folderOf(m_joined[i].message.Status) == folder)
+            rows.append(i);
+    }
+    return rows;
+}
+
+const JoinedMessage* MessageTable::joinedMessage(MessageFolder folder, qsizetype row) const {
+    const QList<qsizetype> folderRows = joinedRows(folder);
+    if (row < 0 || row >= folderRows.size())
+        return nullptr;
+    return &m_joined[folderRows[row]];
+}
+
 QList<qsizetype> MessageTable::rows(MessageFolder folder) const {
     QList<qsizetype> rows;
     for (qsizetype i = 0; i < m_messages.size(); ++i) {
@@ -72,16 +97,12 @@ const DecodedMessage* MessageTable::message(MessageFolder folder, qsizetype row)
     return &m_messages[folderRows[row]];
 }
 
-void MessageTable::replace(QList<DecodedMessage> messages) {
-    m_messages = std::move(messages);
-    emit changed();
-}
-
 void MessageTable::markDeleted(const QList<quint32>& storageIndexes) {
     for (DecodedMessage& m : m_messages) {
         if (storageIndexes.contains(m.Index))
             m.Status = MessageStatus::None;
     }
+    m_joined = JoinMessageParts(m_messages);
     emit changed();
 }
 
@@ -94,7 +115,8 @@ QString MessageTable::exportLines(MessageFolder folder, const NameLookup& nameLo
     const QString crlf = QStringLiteral("\r\n");
     QString out;
     for (const MessageStatus status : exportOrder(folder)) {
-        for (const DecodedMessage& m : m_messages) {
+        for (const JoinedMessage& joined : m_joined) {
+            const DecodedMessage& m = joined.message;
             if (statusOf(m) != status)
                 continue;
             out += senderName(m, nameLookup) + QLatin1Char(' ') + m.Date + crlf;

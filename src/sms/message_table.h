@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "sms/decoded_message.h"
+#include "sms/message_joining.h"
 
 // The messages of the last complete listing, sorted into the browser's folders by their
 // storage status (the "stat" of "+CMGL", TS 27.005).
@@ -32,17 +33,24 @@ class MessageTable : public QObject {
     Q_OBJECT
 
   public:
-    explicit MessageTable(QList<DecodedMessage> messages = {}, QObject* parent = nullptr)
-        : QObject(parent), m_messages(std::move(messages)) {}
+    explicit MessageTable(QList<DecodedMessage> messages = {}, QObject* parent = nullptr);
 
     // Only a listing that was read to its end replaces the table: a cut-off read keeps the
     // messages the user was looking at.
     void replace(QList<DecodedMessage> messages);
 
-    // Every message of the listing, in the order the handset sent them.
+    // Every message of the listing (one stored PDU each), in the order the handset sent them.
     const QList<DecodedMessage>& messages() const { return m_messages; }
 
-    // The rows of a folder: indexes into messages(), in listing order (not sorted).
+    // The messages with the parts of each long message joined (JoinMessageParts), kept in step
+    // with messages(): what the browser lists, one row per message.
+    const QList<JoinedMessage>& joined() const { return m_joined; }
+    // The joined rows of a folder: indexes into joined(), in listing order.
+    QList<qsizetype> joinedRows(MessageFolder folder) const;
+    // The joined message in `row` of the folder; nullptr when the folder has no such row.
+    const JoinedMessage* joinedMessage(MessageFolder folder, qsizetype row) const;
+
+    // The stored PDUs of a folder: indexes into messages(), in listing order (not sorted).
     QList<qsizetype> rows(MessageFolder folder) const;
     qsizetype count(MessageFolder folder) const { return rows(folder).size(); }
 
@@ -53,10 +61,10 @@ class MessageTable : public QObject {
     // handset confirmed deleting belong here; the others stay listed.
     void markDeleted(const QList<quint32>& storageIndexes);
 
-    // The export of a folder: for each message the line of its sender's name (the number when
-    // the lookup finds none), one blank and the date, then the line of its text, each line
-    // ending CR LF; a LF inside a text stays as it is. The Inbox gives the unread messages
-    // first, then the read ones. The page appends this to the chosen file.
+    // The export of a folder: for each message (a long one once, its text joined) the line of its
+    // sender's name (the number when the lookup finds none), one blank and the date, then the line
+    // of its text, each line ending CR LF; a LF inside a text stays as it is. The Inbox gives the
+    // unread messages first, then the read ones. The page appends this to the chosen file.
     QString exportLines(MessageFolder folder, const NameLookup& nameLookup) const;
 
     // The number, or its phonebook name when the lookup knows it: the browser's "From" column.
@@ -67,6 +75,7 @@ class MessageTable : public QObject {
 
   private:
     QList<DecodedMessage> m_messages;
+    QList<JoinedMessage> m_joined;
 };
 
 }  // namespace pelmar

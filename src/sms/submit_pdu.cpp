@@ -5,6 +5,7 @@
 #include "base/hex_text.h"
 #include "base/input_problem.h"
 #include "sms/gsm_alphabet.h"
+#include "sms/user_data_header.h"
 
 namespace pelmar {
 namespace {
@@ -31,6 +32,44 @@ QByteArrayView dcsOf(SmsMode mode) {
 
 bool isAsciiDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// Septet values packed least significant bit first, the first one after `fillBits` zero bits
+// (what follows a user-data header up to the next septet boundary).
+QByteArray packSeptets(QByteArrayView septets, int fillBits) {
+    QByteArray octets((fillBits + septets.size() * 7 + 7) / 8, '\0');
+    for (qsizetype n = 0; n < septets.size(); ++n) {
+        const quint32 value = static_cast<quint8>(septets[n]) & 0x7F;
+        const qsizetype bit = fillBits + n * 7;
+        const qsizetype octet = bit / 8;
+        const int shift = static_cast<int>(bit % 8);
+        octets[octet] = static_cast<char>(static_cast<quint8>(octets[octet]) | (value << shift));
+        if (shift > 1)
+            octets[octet + 1] = static_cast<char>(value >> (8 - shift));
+    }
+    return octets;
+}
+
+// From the first octet to TP-UDL; `udhi` marks user data that starts with a header.
+QByteArray submitHeader(const QString& number, int udl, SmsMode mode, bool udhi) {
+    const int udlLimit = mode == SmsMode::Standard ? kMaxSeptets : kMaxUserDataOctets;
+    if (udl < 0 || udl > udlLimit) {
+        throw EInput(InputField::MessageText,
+                     QStringLiteral("The message is too long for one SMS (%1 of at most %2 %3).")
+                         .arg(udl)
+                         .arg(udlLimit)
+                         .arg(mode == SmsMode::Standard ? QStringLiteral("septets")
+                                                        : QStringLiteral("octets")));
+    }
+    QByteArray header;
+    header += udhi ? "51" : "11";  // SMS-SUBMIT, relative validity period, TP-UDHI
+    header += "00";                // TP-MR: the handset assigns it
+    header += EncodeAddressField(number);
+    header += "00";  // TP-PID
+    header.append(dcsOf(mode));
+    header += ByteToHex(kValidity24Hours);
+    header += ByteToHex(static_cast<quint8>(udl));
+    return header;
 }
 
 }  // namespace
@@ -62,20 +101,7 @@ QByteArray EncodeAddressField(const QString& number) {
 }
 
 QByteArray PackSeptets(const QString& text) {
-    const QByteArray septets = TextToGsmSeptets(text);
-    QByteArray octets((septets.size() * 7 + 7) / 8, '\0');
-    // Septet n starts at bit 7n of the stream, least significant bit first.
-    for (qsizetype n = 0; n < septets.size(); ++n) {
-        const quint32 value = static_cast<quint8>(septets[n]) & 0x7F;
-        const qsizetype bit = n * 7;
-        const qsizetype octet = bit / 8;
-        const int shift = static_cast<int>(bit % 8);
-        octets[octet] = static_cast<char>(static_cast<quint8>(octets[octet]) | (value << shift));
-        if (shift > 1) {
-            octets[octet + 1] = static_cast<char>(value >> (8 - shift));
-        }
-    }
-    return BytesToHex(octets);
+    return BytesToHex(packSeptets(TextToGsmSeptets(text), 0));
 }
 
 QByteArray EncodeUcs2(const QString& text, bool flash) {
@@ -83,37 +109,16 @@ QByteArray EncodeUcs2(const QString& text, bool flash) {
     hex.reserve(text.size() * 4 + 4);
     if (flash)
         hex += "0001";
-    for (const QChar c : text) {
-        if (c.isSurrogate())
-            continue;  // outside the BMP: UCS2 has no code for it
-        hex += ByteToHex(static_cast<quint8>(c.unicode() >> 8));
-        hex += ByteToHex(static_cast<quint8>(c.unicode() & 0xFF));
-    }
+    // UTF-16: a character beyond the Basic Multilingual Plane goes as its surrogate pair.
+    for (const QChar c : text)
+        hex += WordToHex(c.unicode());
     return hex;
 }
 
 QByteArray BuildSubmitHeader(const QString& number, int septetCount, SmsMode mode,
                              int userDataOctets) {
-    const int udl = mode == SmsMode::Standard ? septetCount : userDataOctets;
-    const int udlLimit = mode == SmsMode::Standard ? kMaxSeptets : kMaxUserDataOctets;
-    if (udl < 0 || udl > udlLimit) {
-        throw EInput(InputField::MessageText,
-                     QStringLiteral("The message is too long for one SMS (%1 of at most %2 %3).")
-                         .arg(udl)
-                         .arg(udlLimit)
-                         .arg(mode == SmsMode::Standard ? QStringLiteral("septets")
-                                                        : QStringLiteral("octets")));
-    }
-
-    QByteArray header;
-    header += "11";  // SMS-SUBMIT, relative validity period
-    header += "00";  // TP-MR: the handset assigns it
-    header += EncodeAddressField(number);
-    header += "00";  // TP-PID
-    header.append(dcsOf(mode));
-    header += ByteToHex(kValidity24Hours);
-    header += ByteToHex(static_cast<quint8>(udl));
-    return header;
+    return submitHeader(number, mode == SmsMode::Standard ? septetCount : userDataOctets, mode,
+                        false);
 }
 
 int SubmitPduLength(QByteArrayView submitPdu) {
@@ -125,6 +130,22 @@ QByteArray BuildSubmitPdu(const QString& number, const QString& text, SmsMode mo
         mode == SmsMode::Standard ? PackSeptets(text) : EncodeUcs2(text, mode == SmsMode::Flash);
     const int septets = mode == SmsMode::Standard ? GsmSeptetCount(text) : 0;
     return BuildSubmitHeader(number, septets, mode, SubmitPduLength(userData)) + userData;
+}
+
+QByteArray BuildSubmitPartPdu(const QString& number, const QString& text, SmsMode mode,
+                              const ConcatPart& part) {
+    const QByteArray header = ByteToHex(kConcatHeaderOctets - 1) + ConcatElementHex(part);
+    if (mode == SmsMode::Standard) {
+        // The text starts at the first septet boundary after the header.
+        const int headerSeptets = (kConcatHeaderOctets * 8 + 6) / 7;
+        const int fillBits = headerSeptets * 7 - kConcatHeaderOctets * 8;
+        const QByteArray septets = TextToGsmSeptets(text);
+        const QByteArray userData = header + BytesToHex(packSeptets(septets, fillBits));
+        return submitHeader(number, headerSeptets + static_cast<int>(septets.size()), mode, true) +
+               userData;
+    }
+    const QByteArray userData = header + EncodeUcs2(text, mode == SmsMode::Flash);
+    return submitHeader(number, SubmitPduLength(userData), mode, true) + userData;
 }
 
 WrittenPdu PduForWriting(QByteArrayView submitPdu, SmscField smsc) {

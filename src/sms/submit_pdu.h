@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "link/handset_dialect.h"
+#include "sms/concat_reference.h"
 
 // The SMS-SUBMIT encoder: a recipient number and a text become the hex text of one TPDU
 // (3GPP TS 23.040), and the PDU as written after "at+cmgs=" / "at+cmgw=".
@@ -45,7 +46,8 @@ constexpr SmscField smscFieldFor(HandsetDialect dialect) {
 // text without a length octet. Characters outside both tables are skipped: callers filter first.
 QByteArray PackSeptets(const QString& text);
 
-// Every BMP character as its UTF-16 code, four hex digits each; "0001" in front for flash.
+// The text as UTF-16 (a character beyond the Basic Multilingual Plane as its surrogate pair),
+// four hex digits a unit; "0001" in front for flash.
 QByteArray EncodeUcs2(const QString& text, bool flash);
 
 // The header from the first octet to TP-UDL inclusive. `septetCount` is the TP-UDL of a
@@ -58,6 +60,12 @@ int SubmitPduLength(QByteArrayView submitPdu);
 
 // Header and user data of one text message (the `SubmitPdu`).
 QByteArray BuildSubmitPdu(const QString& number, const QString& text, SmsMode mode);
+
+// One part of a long message: TP-UDHI set and the user data led by a header that holds the
+// concatenation element of `part` (8-bit reference), then the part's text. Throws EInput when the
+// text does not fit one part.
+QByteArray BuildSubmitPartPdu(const QString& number, const QString& text, SmsMode mode,
+                              const ConcatPart& part);
 
 // What goes to the handset for one TPDU: the length for "at+cmgs="/"at+cmgw=" (TPDU octets
 // only) and the hex text to write before Ctrl-Z.

@@ -10,8 +10,11 @@
 
 #include "phonebook/phone_book_store.h"
 #include "sim/sim_state.h"
+#include "support/gammu_handset.h"
 #include "support/run_cli.h"
 #include "support/table.h"
+
+using namespace Qt::StringLiterals;
 
 namespace pelmar {
 namespace {
@@ -163,6 +166,53 @@ TEST(HandsetCliTest, ThirtyMessagesByteByByteAllDecoded) {
     }
     EXPECT_EQ(lines.last(), "Done.");
     EXPECT_TRUE(r.err.contains("Reading message 30 from 30"));
+}
+
+// A 400-character Standard text and 150 characters of Cyrillic and emoji go with --long as
+// parts that Gammu links back; a three-part message is stored, listed as one and deleted.
+TEST(HandsetCliTest, LongMessagesSentStoredListedAndDeleted) {
+    const QString standard = QStringLiteral("Long text, part by part. ").repeated(16);
+    const QString cyrillic = QStringLiteral("Привет, мир 😀! ").repeated(10);
+    SimProcess sim({QStringLiteral("--state"), sample("sim-basic.json")});
+    ASSERT_FALSE(sim.device().isEmpty());
+    const auto cli = [&](const QString& args, const QStringList& text = {}) {
+        return test::runCli(cliArgs(sim.device(), args) + text);
+    };
+    const QString to = QStringLiteral("|--number|+1234567890|");
+
+    test::CliResult r = cli(u"sms|send"_s + to + u"--long"_s, {standard});
+    EXPECT_EQ(r.out, "Message references: 7, 8, 9\nDone.\n") << r.err.constData();
+    EXPECT_TRUE(r.err.contains("Sending part 3 from 3"));
+    r = cli(u"sms|send"_s + to + u"--long|--coding|ucs2"_s, {cyrillic});
+    EXPECT_EQ(lastLine(r.out), "Done.") << r.err.constData();
+    r = cli(u"sms|send"_s + to.chopped(1), {standard});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("400 septets; one Standard message holds 160")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("give --long"));
+
+    r = cli(u"sms|store"_s + to + u"--long|--reference|9"_s, {standard});
+    EXPECT_EQ(r.out, "Stored as messages 2, 4, 5\nDone.\n") << r.err.constData();
+    r = cli(u"sms|list"_s);
+    EXPECT_TRUE(r.out.contains(R"(,"text":")" + standard.toUtf8() + R"(","parts":[2,4,5]})"))
+        << r.out.constData();
+    EXPECT_EQ(r.out.count('\n'), 3 + 1);
+    EXPECT_EQ(cli(u"sms|list|--parts"_s).out.count('\n'), 5 + 1);
+    EXPECT_EQ(lastLine(cli(u"sms|delete|2|4|5"_s).out), "Done.");
+    EXPECT_FALSE(cli(u"sms|list"_s).out.contains("parts"));
+
+    sim.stop();
+    simulator::HandsetState sent = simulator::emptySimState();
+    for (const simulator::SentMessage& m : simulator::loadSimState(sim.statePath()).sent)
+        sent.messages.insert(static_cast<int>(sent.messages.size()) + 1, {3, "00", m.tpdu});
+    ASSERT_EQ(sent.messages.size(), 6);
+    test::GammuHandset gammu;
+    if (!gammu.available())
+        GTEST_SKIP() << "gammu is not installed";
+    ASSERT_TRUE(gammu.start(sent));
+    const QString linked = QString::fromUtf8(gammu.run({QStringLiteral("geteachsms")}).out);
+    EXPECT_TRUE(linked.contains(u"\n\n"_s + standard + u"\n"_s)) << linked.toStdString();
+    EXPECT_TRUE(linked.contains(u"\n\n"_s + cyrillic + u"\n"_s));
+    EXPECT_TRUE(linked.contains(u"6 SMS parts in 2 SMS sequences"_s));
 }
 
 TEST(HandsetCliTest, CutOffPhonebookReadLeavesTheFileUntouched) {

@@ -53,12 +53,13 @@ QList<DecodedMessage> mixedTable() {
     const QString date = QStringLiteral("02.01.26 03:04");
     return {
         {1, MessageStatus::ReceivedRead, date, QStringLiteral("+12025550123"),
-         QStringLiteral("first\nsecond")},
+         QStringLiteral("first\nsecond"), {}},
         {2, MessageStatus::ReceivedUnread, date, QStringLiteral("5550100"),
-         QStringLiteral("unread")},
-        {3, MessageStatus::StoredUnsent, date, QStringLiteral("5550199"), QStringLiteral("draft")},
+         QStringLiteral("unread"), {}},
+        {3, MessageStatus::StoredUnsent, date, QStringLiteral("5550199"), QStringLiteral("draft"),
+         {}},
         {4, MessageStatus::StoredUnsent, date, QStringLiteral("+12025550123"),
-         QStringLiteral("draft 2")}};
+         QStringLiteral("draft 2"), {}}};
 }
 
 // The page alone, on a simulated handset in memory, every box scripted, its model checked by
@@ -321,7 +322,7 @@ TEST_P(ExportTest, FolderIsAppendedToTheFile) {
     const ExportCase& c = GetParam();
     QList<DecodedMessage> messages = mixedTable();
     messages.append({5, MessageStatus::ReceivedUnread, QStringLiteral("02.01.26 03:04"),
-                     QStringLiteral("5550111"), QStringLiteral("Привет")});
+                     QStringLiteral("5550111"), QStringLiteral("Привет"), {}});
     workspace.messages.replace(messages);
     open();
     select(c.node, {});

@@ -3,13 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-
+#include "base/input_problem.h"
 #include "sim/sim_state.h"
-#include "support/run_cli.h"
+#include "sms/long_message.h"
+#include "support/gammu_handset.h"
+
+using namespace Qt::StringLiterals;
 
 namespace pelmar {
 namespace {
@@ -17,39 +16,15 @@ namespace {
 class GammuTest : public testing::Test {
   protected:
     void SetUp() override {
-        m_gammu = QStandardPaths::findExecutable(QStringLiteral("gammu"));
-        if (m_gammu.isEmpty())
+        if (!m_handset.available())
             GTEST_SKIP() << "gammu is not installed";
-        m_sim.start(QStringLiteral(PELMAR_SIM_PATH),
-                    {QStringLiteral("--save-state"), m_dir.filePath(QStringLiteral("final.json"))});
-        ASSERT_TRUE(m_sim.waitForStarted(5000));
-        for (int i = 0; i < 50 && !m_sim.canReadLine(); ++i)
-            m_sim.waitForReadyRead(100);
-        const QString device = QString::fromLocal8Bit(m_sim.readLine()).trimmed();
-        ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/"))) << device.toStdString();
-
-        m_rc = m_dir.filePath(QStringLiteral("gammurc"));
-        QFile rc(m_rc);
-        ASSERT_TRUE(rc.open(QIODevice::WriteOnly));
-        rc.write("[gammu]\ndevice = " + device.toLocal8Bit() + "\nconnection = at\n");
+        ASSERT_TRUE(m_handset.start(QStringList{QStringLiteral("--save-state"),
+                                                m_handset.filePath(QStringLiteral("final.json"))}));
     }
 
-    void TearDown() override {
-        if (m_sim.state() == QProcess::NotRunning)
-            return;
-        m_sim.terminate();  // SIGTERM: the simulator saves its state and ends
-        if (!m_sim.waitForFinished(5000))
-            m_sim.kill();
-    }
+    test::CliResult gammu(const QStringList& args) { return m_handset.run(args); }
 
-    test::CliResult gammu(const QStringList& args) {
-        return test::runProgram(m_gammu, QStringList{QStringLiteral("-c"), m_rc} + args, {}, 20000);
-    }
-
-    QTemporaryDir m_dir;
-    QString m_gammu;
-    QString m_rc;
-    QProcess m_sim;
+    test::GammuHandset m_handset;
 };
 
 TEST_F(GammuTest, IdentifiesListsMessagesAndReadsThePhonebook) {
@@ -78,13 +53,83 @@ TEST_F(GammuTest, IdentifiesListsMessagesAndReadsThePhonebook) {
     EXPECT_TRUE(book.out.contains("\"5550199\""));
     EXPECT_TRUE(book.out.contains("9 entries filled"));
 
-    m_sim.terminate();
-    ASSERT_TRUE(m_sim.waitForFinished(5000));
-    EXPECT_EQ(m_sim.exitCode(), 0);
+    m_handset.stop();
+    EXPECT_EQ(m_handset.simExitCode(), 0);
     // Gammu read the unread message, so the handset now holds it as read.
     const simulator::HandsetState final =
-        simulator::loadSimState(m_dir.filePath(QStringLiteral("final.json")));
+        simulator::loadSimState(m_handset.filePath(QStringLiteral("final.json")));
     EXPECT_EQ(final.messages.value(1).status, 1);
+}
+
+struct SplitCase {
+    const char* label;
+    QString text;
+    SmsMode mode;
+    int parts;  // 0: refused
+};
+
+QString times(const char16_t* piece, int count) {
+    return QString::fromUtf16(piece).repeated(count);
+}
+
+// clang-format off
+const SplitCase kSplitCases[] = {
+    {"StandardOneMessage",       times(u"a", 160),                                     SmsMode::Standard, 1},
+    {"StandardTwoParts",         times(u"b", 161),                                     SmsMode::Standard, 2},
+    {"Standard400",              times(u"Long text, part by part. ", 16),             SmsMode::Standard, 3},
+    {"EscapePairAtBoundary",     times(u"c", 152) + times(u"€", 1) + times(u"d", 8),   SmsMode::Standard, 2},
+    {"StandardTenParts",         times(u"e", 10 * 153),                                SmsMode::Standard, 10},
+    {"StandardElevenRefused",    times(u"f", 10 * 153 + 1),                            SmsMode::Standard, 0},
+    {"Ucs2TwoParts",             times(u"Ж", 71),                                      SmsMode::Ucs2, 2},
+    {"SurrogatePairAtBoundary",  times(u"Щ", 66) + times(u"😀", 1) + times(u"Я", 10),  SmsMode::Ucs2, 2},
+    {"CyrillicAndEmoji150",      times(u"Привет, мир 😀! ", 10),                      SmsMode::Ucs2, 3},
+    {"FlashTwoParts",            times(u"Срочно ", 10),                                SmsMode::Flash, 2},
+    {"Ucs2TenParts",             times(u"ы", 10 * 67),                                 SmsMode::Ucs2, 10},
+    {"Ucs2ElevenRefused",        times(u"ы", 10 * 67 + 1),                             SmsMode::Ucs2, 0},
+};
+// clang-format on
+
+// Our parts, stored on the handset, as Gammu links them back: each text whole, in its parts.
+TEST(GammuLinkTest, LinksTheTextsWeSplit) {
+    test::GammuHandset handset;
+    if (!handset.available())
+        GTEST_SKIP() << "gammu is not installed";
+    simulator::HandsetState state = simulator::emptySimState();
+    state.messageSlots = 60;
+    int reference = 10;
+    for (const SplitCase& c : kSplitCases) {
+        SCOPED_TRACE(c.label);
+        if (c.parts == 0) {
+            EXPECT_THROW(BuildLongSubmitPdus(u"+1234567890"_s, c.text, c.mode, 1), EInput);
+            continue;
+        }
+        const QList<QByteArray> pdus =
+            BuildLongSubmitPdus(QStringLiteral("+1234567890"), c.text, c.mode, ++reference);
+        EXPECT_EQ(pdus.size(), c.parts);
+        for (const QByteArray& pdu : pdus)
+            state.messages.insert(static_cast<int>(state.messages.size()) + 1, {2, "00", pdu});
+    }
+    ASSERT_TRUE(handset.start(state));
+    const test::CliResult read = handset.run({QStringLiteral("geteachsms")});
+    ASSERT_EQ(read.exitCode, 0) << read.err.constData();
+    // Read part by part, a pair of surrogates cut in two would show as "?" (no text here has one).
+    const test::CliResult parts = handset.run({QStringLiteral("getallsms")});
+    EXPECT_FALSE(parts.out.contains('?')) << parts.out.constData();
+    // Flash parts each start with the marker U+0001, which Gammu shows as "~" (no text here has
+    // one).
+    const QString out = QString::fromUtf8(read.out).remove(QLatin1Char('~'));
+    reference = 10;
+    for (const SplitCase& c : kSplitCases) {
+        SCOPED_TRACE(c.label);
+        if (c.parts == 0)
+            continue;
+        EXPECT_TRUE(out.contains(u"\n\n"_s + c.text + u"\n"_s)) << out.toStdString();
+        ++reference;
+        if (c.parts > 1) {
+            EXPECT_TRUE(out.contains(
+                QStringLiteral("ID (8 bit) %1, %2 parts").arg(reference).arg(c.parts)));
+        }
+    }
 }
 
 }  // namespace

@@ -71,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"Ucs2Hi", "Hi", PictureCoding::Ucs2, "3001000400480069"},
                     // Every BMP character goes out in UCS2, the numero sign included.
                     TextCase{"Ucs2NumeroSign", "A№", PictureCoding::Ucs2, "3001000400412116"},
-                    TextCase{"Ucs2LeavesOutNonBmp", "A😀", PictureCoding::Ucs2, "300100020041"}),
+                    TextCase{"Ucs2NonBmpAsSurrogatePair", "A😀", PictureCoding::Ucs2,
+                             "300100060041D83DDE00"}),
     test::ByLabel());
 
 TEST(PictureTextTest, RefusesWhatTheCodingCannotCarry) {

@@ -145,8 +145,8 @@ TEST(ConcatReferenceTest, StartsAtOneAndCyclesFrom254ToOne) {
     ConcatReference last(254);
     last.advance();
     EXPECT_EQ(last.value(), 1);
-    EXPECT_THROW(ConcatReference(0), ESmartMessage);
-    EXPECT_THROW(ConcatReference(255), ESmartMessage);
+    EXPECT_THROW(ConcatReference(0), EConcatReference);
+    EXPECT_THROW(ConcatReference(255), EConcatReference);
 }
 
 }  // namespace

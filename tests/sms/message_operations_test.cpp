@@ -252,6 +252,65 @@ TEST(ListingTest, UnreadableEntryIsListedAndCounted) {
     EXPECT_EQ(listing.messages->last().Text, DecodedMessage::UnreadableText);
 }
 
+struct LongSubmitCase {
+    const char* label;
+    SubmitAction action;
+    int stopAtPart;  // stop requested as part n is announced; 0: never
+    Kind kind;
+    const char* text;  // how the outcome's text begins
+    int partsDone;
+};
+
+class LongSubmitTest : public testing::TestWithParam<LongSubmitCase> {};
+
+// Four parts to a handset with three free slots; the reference moves on only when all went.
+TEST_P(LongSubmitTest, SaysWhichPartsWent) {
+    const LongSubmitCase& c = GetParam();
+    test::SimLine line(stateFrom("sim-basic.json"));
+    std::stop_source stop;
+    const auto progress = [&](const ProgressStep& step) {
+        line.progress()(step);
+        if (step.done == c.stopAtPart)
+            stop.request_stop();
+    };
+    TextMessage message{QStringLiteral("+1234567890"), QString(500, u'x')};
+    message.longMessage = true;
+    message.reference = ConcatReference(42);
+    const SubmitResult r =
+        SendOrStoreSMS(line.channel, message, c.action, progress, stop.get_token());
+    EXPECT_EQ(r.outcome.kind, c.kind) << r.outcome.text.toStdString();
+    EXPECT_TRUE(r.outcome.text.startsWith(QString::fromUtf8(c.text)))
+        << r.outcome.text.toStdString();
+    EXPECT_EQ(r.partsDone, c.partsDone);
+    EXPECT_EQ(r.nextReference.value(), c.kind == Kind::Done ? 43 : 42);
+    const bool send = c.action == SubmitAction::Send;
+    EXPECT_EQ(line.texts.first(), send ? u"Sending part 1 from 4" : u"Storing part 1 from 4");
+    const simulator::HandsetState after = line.sim.state();
+    EXPECT_EQ(send ? after.sent.size() : after.messages.size() - 2, c.partsDone);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Parts, LongSubmitTest,
+    testing::Values(
+        LongSubmitCase{"SentInFourParts", SubmitAction::Send, 0, Kind::Done, "Done.", 4},
+        LongSubmitCase{"StoreRunsOutOfSlots", SubmitAction::Store, 0, Kind::HandsetError, "Stored parts 1–3 of 4; part 4 was not stored. The handset answered \"+CMS ERROR: 322\"", 3},
+        LongSubmitCase{"CancelledAfterTheFirstPart", SubmitAction::Send, 2, Kind::Cancelled, "Sent part 1 of 4; parts 2–4 were not sent. ", 1}),
+    test::ByLabel());
+// clang-format on
+
+TEST(LongSubmitTest, OutboxSendsEveryStoredPart) {
+    test::SimLine line(stateFrom("sim-basic.json"));
+    TextMessage message{QStringLiteral("+1234567890"), QString(200, u'x')};
+    message.longMessage = true;
+    ASSERT_TRUE(SendOrStoreSMS(line.channel, message, SubmitAction::Store).outcome.isDone());
+    const SubmitResult r = SendStoredMessages(line.channel, {2, 4}, {}, line.progress());
+    EXPECT_TRUE(r.outcome.isDone()) << r.outcome.text.toStdString();
+    EXPECT_EQ(line.commands().mid(line.commands().size() - 2),
+              QList<QByteArray>({"at+cmss=2", "at+cmss=4"}));
+    EXPECT_EQ(line.texts.last(), QStringLiteral("Sending part 2 from 2"));
+}
+
 struct SendStoredCase {
     const char* label;
     quint32 index;

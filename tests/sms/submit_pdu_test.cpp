@@ -40,7 +40,7 @@ struct Ucs2Case {
 
 class EncodeUcs2Test : public testing::TestWithParam<Ucs2Case> {};
 
-TEST_P(EncodeUcs2Test, WritesEveryBmpCharacter) {
+TEST_P(EncodeUcs2Test, WritesEveryUtf16Unit) {
     EXPECT_EQ(EncodeUcs2(QString::fromUtf16(GetParam().text), GetParam().flash),
               QByteArray(GetParam().userData));
 }
@@ -52,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Ucs2Case{"UkrainianGheIsU0490", u"Ґґ", false, "04900491"},
                     Ucs2Case{"UkrainianIAndYiKept", u"Іїі", false, "040604570456"},
                     Ucs2Case{"QuotesNumeroEuroKept", u"«№€»", false, "00AB211620AC00BB"},
-                    Ucs2Case{"OutsideBmpLeftOut", u"a\U0001F600b", false, "00610062"}),
+                    Ucs2Case{"OutsideBmpAsSurrogatePair", u"a\U0001F600b", false,
+                             "0061D83DDE000062"}),
     test::ByLabel());
 
 struct PduCase {

@@ -76,5 +76,43 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{"EmptyTextHasTheWholeMessage", QString(), SmsMode::Standard, QString(), 160}),
     test::ByLabel());
 
+struct CounterCase {
+    const char* label;
+    QString typed;
+    SmsMode mode;
+    bool longMessage;
+    QString kept;  // empty: all of it
+    const char16_t* line;
+};
+
+class CounterLineTest : public testing::TestWithParam<CounterCase> {};
+
+TEST_P(CounterLineTest, KeepsWhatGoesAndNamesWhatWasRemoved) {
+    const CounterCase& c = GetParam();
+    const FilteredText field = filterSmsText(c.typed, c.mode, c.longMessage);
+    EXPECT_EQ(field.kept, c.kept.isEmpty() ? c.typed : c.kept);
+    EXPECT_EQ(symbolsLeftText(field.kept, c.mode, c.longMessage, field.removed),
+              QString::fromUtf16(c.line));
+    EXPECT_FALSE(textProblem(field.kept, c.mode, c.longMessage))
+        << "the field kept unsendable text";
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Settings, CounterLineTest,
+    testing::Values(
+        CounterCase{"RemovedNamedOnce", u"naïve façade — “quotes” ok ï"_s, SmsMode::Standard, false, u"nave faade  quotes ok "_s, u"Symbols Left: 138 — removed “ï”, “ç”, “—”, ““”, “””: choose UCS2 to keep them"},
+        CounterCase{"EmojiNamedWhole", u"hi 😀"_s, SmsMode::Standard, true, u"hi "_s, u"Symbols Left: 157 — removed “😀”: choose UCS2 to keep it"},
+        CounterCase{"OneMessageAsBefore", repeated(u"x", 160), SmsMode::Standard, true, {}, u"Symbols Left: 0"},
+        CounterCase{"SecondPartCountsDown", repeated(u"x", 161), SmsMode::Standard, true, {}, u"Symbols Left: 145 (2 messages)"},
+        CounterCase{"EscapePairOpensThePart", repeated(u"x", 152) + u"€xxxxxxxx"_s, SmsMode::Standard, true, {}, u"Symbols Left: 143 (2 messages)"},
+        CounterCase{"TenPartsAtMost", repeated(u"x", 2000), SmsMode::Standard, true, repeated(u"x", 1530), u"Symbols Left: 0 (10 messages)"},
+        CounterCase{"EmojiTakesTwoUnits", repeated(u"😀", 35), SmsMode::Ucs2, false, {}, u"Symbols Left: 0"},
+        CounterCase{"Ucs2Parts", repeated(u"Ж", 71), SmsMode::Ucs2, true, {}, u"Symbols Left: 63 (2 messages)"},
+        CounterCase{"FlashParts", repeated(u"Ж", 70), SmsMode::Flash, true, {}, u"Symbols Left: 62 (2 messages)"},
+        CounterCase{"LongOffStillCuts", repeated(u"Ж", 71), SmsMode::Ucs2, false, repeated(u"Ж", 70), u"Symbols Left: 0"}),
+    test::ByLabel());
+// clang-format on
+
 }  // namespace
 }  // namespace pelmar
