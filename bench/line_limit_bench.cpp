@@ -1,7 +1,9 @@
 // pelmar-bench: the handset operations against the simulated handset on a line paced like
 // 9600 baud with a fixed think time per command, each compared with the line's own limit: the
 // time the bytes that crossed it take at 10 bits each, plus the handset's think time for every
-// command it answered. A ratio near 1 means the program adds nothing of its own.
+// command it answered. A ratio near 1 means the program adds nothing of its own. Then the
+// program's own work per operation on a line that answers at once, and the longest stall of the
+// event loop of the thread that owns the operation runner while it lists.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -15,9 +17,11 @@
 #include <utility>
 
 #include "base/error.h"
+#include "counting_transport.h"
 #include "link/at_channel.h"
 #include "link/operation_frame.h"
 #include "link/serial/t_com_port.h"
+#include "own_work.h"
 #include "phonebook/phonebook_transfer.h"
 #include "sim/handset_sim.h"
 #include "sim/pty_server.h"
@@ -31,64 +35,12 @@ namespace {
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
 
-constexpr char kCtrlZ = 0x1A;
+using bench::CountingTransport;
+using bench::LineCount;
+using bench::lineTime;
 
-// What crossed the line, seen from the program's side.
-struct LineCount {
-    qint64 bytesOut = 0;
-    qint64 bytesIn = 0;
-    // Per command line or PDU (each ended by CR or Ctrl-Z, after which the handset thinks):
-    // the bytes typed for it, which an echoing handset sends back while it thinks.
-    QList<qint64> typed;
-
-    qint64 commands() const { return typed.size(); }
-};
-
-microseconds lineTime(qint64 bytes, int baud) {
-    return microseconds(bytes * 10 * 1'000'000LL / baud);
-}
-
-// Counts the bytes and commands that cross the line. With `paceBaud` it also holds each write
-// for as long as its bytes take at that rate, which a pseudo-terminal does not do by itself.
-class CountingTransport final : public Transport {
-  public:
-    CountingTransport(Transport& inner, int paceBaud) : m_inner(inner), m_paceBaud(paceBaud) {}
-
-    void open() override { m_inner.open(); }
-    void close() override { m_inner.close(); }
-    bool isOpen() const override { return m_inner.isOpen(); }
-    void write(QByteArrayView bytes) override {
-        m_count.bytesOut += bytes.size();
-        for (const char c : bytes) {
-            ++m_typing;
-            if (c == '\r' || c == kCtrlZ) {
-                m_count.typed.append(m_typing);
-                m_typing = 0;
-            }
-        }
-        if (m_paceBaud > 0)
-            std::this_thread::sleep_for(lineTime(bytes.size(), m_paceBaud));
-        m_inner.write(bytes);
-    }
-    QByteArray read(milliseconds timeout) override {
-        QByteArray bytes = m_inner.read(timeout);
-        m_count.bytesIn += bytes.size();
-        return bytes;
-    }
-    QString deviceName() const override { return m_inner.deviceName(); }
-    void setDeviceName(const QString& name) override { m_inner.setDeviceName(name); }
-
-    LineCount take() {
-        m_typing = 0;
-        return std::exchange(m_count, LineCount{});
-    }
-
-  private:
-    Transport& m_inner;
-    int m_paceBaud;
-    LineCount m_count;
-    qint64 m_typing = 0;
-};
+// Runs of each operation for the median of the program's own work.
+constexpr int kOwnWorkRuns = 21;
 
 struct Settings {
     bool quick = false;  // no pacing, no think time: only proves that every step works
@@ -308,9 +260,11 @@ int run(const QCoreApplication& app) {
     simulator::HandsetSim sim(benchState(s), options);
     const QList<Measured> rows = s.pty ? measureOverPty(sim, s) : measureInMemory(sim, s);
     printTable(rows, s);
-    const bool failed =
-        rows.isEmpty() || std::any_of(rows.begin(), rows.end(),
-                                      [](const Measured& m) { return !m.problem.isEmpty(); });
+    bool failed = rows.isEmpty() || std::any_of(rows.begin(), rows.end(), [](const Measured& m) {
+                      return !m.problem.isEmpty();
+                  });
+    failed = !bench::printOwnWork(benchState(s), s.quick ? 3 : kOwnWorkRuns) || failed;
+    failed = !bench::printRunnerStall(benchState(s), !s.quick, s.think) || failed;
     return failed ? 1 : 0;
 }
 

