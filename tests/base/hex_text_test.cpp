@@ -21,14 +21,16 @@ TEST_P(SemiOctetTest, EncodesAndDecodesBack) {
     EXPECT_EQ(SemiOctetDecode(c.semiOctets), QByteArray(c.number));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Numbers, SemiOctetTest,
-                         testing::Values(SemiOctetCase{"EvenDigitCount", "1234567890",
-                                                       "2143658709"},
-                                         SemiOctetCase{"OddDigitCountGetsFFill", "12345", "2143F5"},
-                                         SemiOctetCase{"StarBecomesA", "1*", "A1"},
-                                         SemiOctetCase{"ServiceCodeSigns", "*#abc1", "BADC1E"},
-                                         SemiOctetCase{"Empty", "", ""}),
+                         testing::Values(
+                             SemiOctetCase{"EvenDigitCount", "1234567890", "2143658709"},
+                             SemiOctetCase{"OddDigitCountGetsFFill", "12345", "2143F5"},
+                             SemiOctetCase{"StarBecomesA", "1*", "A1"},
+                             SemiOctetCase{"ServiceCodeSigns", "*#abc1", "BADC1E"},
+                             SemiOctetCase{"Empty", "", ""}),
                          test::ByLabel());
+// clang-format on
 
 TEST(SemiOctetDecodeTest, IgnoresOddTrailingCharacter) {
     EXPECT_EQ(SemiOctetDecode("2143F"), QByteArray("1234"));

@@ -47,52 +47,22 @@ TEST_P(ProgramExpressionTest, TakesTheReplyApart) {
 }
 
 // The expressions with which the program reads handset replies and ringtone text.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Replies, ProgramExpressionTest,
     testing::Values(
-        ProgramCase{"StorageCounts",
-                    R"(CPMS:[\s]*([\d]{1,2})\,([\d]{1,2}))",
-                    "\r\n+CPMS: 5,30,5,30,5,30\r\n\r\nOK\r\n",
-                    "$1|$2",
-                    {"5|30"}},
-        ProgramCase{"ThreeDigitStorageCountIsNoMatch",
-                    R"(CPMS:[\s]*([\d]{1,2})\,([\d]{1,2}))",
-                    "\r\n+CPMS: 100,250,100,250\r\n",
-                    "$1",
-                    {}},
+        ProgramCase{"StorageCounts", R"(CPMS:[\s]*([\d]{1,2})\,([\d]{1,2}))", "\r\n+CPMS: 5,30,5,30,5,30\r\n\r\nOK\r\n", "$1|$2", {"5|30"}},
+        ProgramCase{"ThreeDigitStorageCountIsNoMatch", R"(CPMS:[\s]*([\d]{1,2})\,([\d]{1,2}))", "\r\n+CPMS: 100,250,100,250\r\n", "$1", {}},
         ProgramCase{"UpperCaseExpressionMissesLowerCase", R"(D=([\d]*))", "d=4", "$1", {}},
-        ProgramCase{"ListedMessages",
-                    R"(CMGL:[\s]*(\d+)\,(\d+)\,[^\r]*\r([^\r]*))",
-                    "+CMGL: 1,0,,22\r\n0791AB\r\n+CMGL: 123,1,\"\",23\r\n11000A\r\n\r\nOK\r\n",
-                    "$1|$2|$3",
-                    {"1|0|\n0791AB", "123|1|\n11000A"}},
-        ProgramCase{"PhonebookSlots",
-                    R"(\+CPBS:[\s]*"[^"]*"\,[\d]*\,([\d]*))",
-                    "at+cpbs?\r\r\n+CPBS: \"SM\",3,250\r\n\r\nOK\r\n",
-                    "$1",
-                    {"250"}},
-        ProgramCase{"PhonebookEntriesKeepNameBytes",
-                    R"re(\+CPBR:[\s]*([\d]*),"([^"]*)"\,([\d]*)\,"([^"]*)")re",
-                    "+CPBR: 1,\"+79161234567\",145,\"\xC8\xE2\xE0\xED\"\r\n"
-                    "+CPBR: 7,\"84951234567\",129,\"Bob\"\r\n+CPBR: 9,\"1\",129,\"\"\r\n\r\nOK",
-                    "$1|$2|$3|$4",
-                    {"1|+79161234567|145|\xC8\xE2\xE0\xED", "7|84951234567|129|Bob", "9|1|129|"}},
-        ProgramCase{"RingtoneTitle",
-                    "([^:]*):",
-                    "Intro:D=4,O=5,B=125:8C#6",
-                    "$1|$0",
-                    {"Intro|Intro:", "D=4,O=5,B=125|D=4,O=5,B=125:"}},
-        ProgramCase{"RingtoneHeader",
-                    R"(D=([\d]*),O=([\d]*),B=([\d]*):)",
-                    "D=4,O=5,B=125:8C#6",
-                    "$1|$2|$3",
-                    {"4|5|125"}},
-        ProgramCase{"RingtoneNotes",
-                    R"(([\d]{0,2})([\#]?[ABCDEFGHP\-][\#]?)([\.\;\&]?)([0-8]{0,1}))",
-                    "8C#.6,4P,16A#5,B",
-                    "$1|$2|$3|$4",
-                    {"8|C#|.|6", "4|P||", "16|A#||5", "|B||"}}),
+        ProgramCase{"ListedMessages", R"(CMGL:[\s]*(\d+)\,(\d+)\,[^\r]*\r([^\r]*))", "+CMGL: 1,0,,22\r\n0791AB\r\n+CMGL: 123,1,\"\",23\r\n11000A\r\n\r\nOK\r\n", "$1|$2|$3", {"1|0|\n0791AB", "123|1|\n11000A"}},
+        ProgramCase{"PhonebookSlots", R"(\+CPBS:[\s]*"[^"]*"\,[\d]*\,([\d]*))",
+                    "at+cpbs?\r\r\n+CPBS: \"SM\",3,250\r\n\r\nOK\r\n", "$1", {"250"}},
+        ProgramCase{"PhonebookEntriesKeepNameBytes", R"re(\+CPBR:[\s]*([\d]*),"([^"]*)"\,([\d]*)\,"([^"]*)")re", "+CPBR: 1,\"+79161234567\",145,\"\xC8\xE2\xE0\xED\"\r\n" "+CPBR: 7,\"84951234567\",129,\"Bob\"\r\n+CPBR: 9,\"1\",129,\"\"\r\n\r\nOK", "$1|$2|$3|$4", {"1|+79161234567|145|\xC8\xE2\xE0\xED", "7|84951234567|129|Bob", "9|1|129|"}},
+        ProgramCase{"RingtoneTitle", "([^:]*):", "Intro:D=4,O=5,B=125:8C#6", "$1|$0", {"Intro|Intro:", "D=4,O=5,B=125|D=4,O=5,B=125:"}},
+        ProgramCase{"RingtoneHeader", R"(D=([\d]*),O=([\d]*),B=([\d]*):)", "D=4,O=5,B=125:8C#6", "$1|$2|$3", {"4|5|125"}},
+        ProgramCase{"RingtoneNotes", R"(([\d]{0,2})([\#]?[ABCDEFGHP\-][\#]?)([\.\;\&]?)([0-8]{0,1}))", "8C#.6,4P,16A#5,B", "$1|$2|$3|$4", {"8|C#|.|6", "4|P||", "16|A#||5", "|B||"}}),
     test::ByLabel());
+// clang-format on
 
 struct ErrorCase {
     const char* label;
@@ -114,6 +84,7 @@ TEST_P(CompileErrorTest, RaisesTheTableMessageWithPosition) {
     EXPECT_EQ(re.LastError(), c.code);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Table, CompileErrorTest,
     testing::Values(
@@ -122,31 +93,21 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"UnopenedGroup", "abc)", 104, 4, "TRegExpr(comp): ParseReg Unmatched () (pos 4)"},
         ErrorCase{"UnclosedSet", "[abc", 113, 5, "TRegExpr(comp): Unmatched [] (pos 5)"},
         ErrorCase{"RangeOutOfOrder", "[z-a]", 109, 4, "TRegExpr(comp): Invalid [] Range (pos 4)"},
-        ErrorCase{"RangeFromClass", R"([\d-z])", 109, 4,
-                  "TRegExpr(comp): Invalid [] Range (pos 4)"},
+        ErrorCase{"RangeFromClass", R"([\d-z])", 109, 4, "TRegExpr(comp): Invalid [] Range (pos 4)"},
         ErrorCase{"NothingToRepeat", "*a", 115, 1, "TRegExpr(comp): ?+*{ Follows Nothing (pos 1)"},
-        ErrorCase{"BraceMinAboveMax", "a{3,2}", 124, 6,
-                  "TRegExpr(comp): BRACE Min Param Greater then Max (pos 6)"},
-        ErrorCase{"BraceTooBig", "a{70000}", 122, 8,
-                  "TRegExpr(comp): BRACES Argument Too Big (pos 8)"},
-        ErrorCase{"TrailingBackslash", R"(abc\)", 110, 4,
-                  R"(TRegExpr(comp): Parse Atom Trailing \ (pos 4))"},
-        ErrorCase{"TrailingBackslashInSet", R"([ab\)", 116, 4,
-                  R"(TRegExpr(comp): Trailing \ (pos 4))"},
-        ErrorCase{"NoHexDigitAfterX", R"(\xZZ)", 111, 3,
-                  R"(TRegExpr(comp): No Hex Code After \x (pos 3))"},
+        ErrorCase{"BraceMinAboveMax", "a{3,2}", 124, 6, "TRegExpr(comp): BRACE Min Param Greater then Max (pos 6)"},
+        ErrorCase{"BraceTooBig", "a{70000}", 122, 8, "TRegExpr(comp): BRACES Argument Too Big (pos 8)"},
+        ErrorCase{"TrailingBackslash", R"(abc\)", 110, 4, R"(TRegExpr(comp): Parse Atom Trailing \ (pos 4))"},
+        ErrorCase{"TrailingBackslashInSet", R"([ab\)", 116, 4, R"(TRegExpr(comp): Trailing \ (pos 4))"},
+        ErrorCase{"NoHexDigitAfterX", R"(\xZZ)", 111, 3, R"(TRegExpr(comp): No Hex Code After \x (pos 3))"},
         ErrorCase{"BadHexDigit", R"(\x{zz})", 108, 4, "TRegExpr(comp): Bad Hex Digit (pos 4)"},
-        ErrorCase{"HexCodeAboveByte", R"(\x{100})", 112, 7,
-                  R"(TRegExpr(comp): Hex Code After \x Is Too Big (pos 7))"},
-        ErrorCase{"UnclosedComment", "a(?#note", 125, 2,
-                  "TRegExpr(comp): Unclosed (?#Comment) (pos 2)"},
-        ErrorCase{"UnknownModifier", "(?ix)a", 127, 4,
-                  "TRegExpr(comp): Urecognized Modifier (pos 4)"},
-        ErrorCase{"PositionCountsInTheExpression", "(?g)a{3,2}", 124, 10,
-                  "TRegExpr(comp): BRACE Min Param Greater then Max (pos 10)"},
-        ErrorCase{"OtherFaultsAreInternalUrp", "(?<=a+)b", 114, 1,
-                  "TRegExpr(comp): Internal Urp (pos 1)"}),
+        ErrorCase{"HexCodeAboveByte", R"(\x{100})", 112, 7, R"(TRegExpr(comp): Hex Code After \x Is Too Big (pos 7))"},
+        ErrorCase{"UnclosedComment", "a(?#note", 125, 2, "TRegExpr(comp): Unclosed (?#Comment) (pos 2)"},
+        ErrorCase{"UnknownModifier", "(?ix)a", 127, 4, "TRegExpr(comp): Urecognized Modifier (pos 4)"},
+        ErrorCase{"PositionCountsInTheExpression", "(?g)a{3,2}", 124, 10, "TRegExpr(comp): BRACE Min Param Greater then Max (pos 10)"},
+        ErrorCase{"OtherFaultsAreInternalUrp", "(?<=a+)b", 114, 1, "TRegExpr(comp): Internal Urp (pos 1)"}),
     test::ByLabel());
+// clang-format on
 
 TEST(RunTimeErrorTest, RaisesTheTableMessageAlone) {
     TRegExpr re("a");
@@ -154,17 +115,15 @@ TEST(RunTimeErrorTest, RaisesTheTableMessageAlone) {
         std::function<void()> action;
         int code;
         const char* message;
+        // clang-format off
     } cases[] = {
         {[&] { re.ExecPos(1); }, 1005, "TRegExpr(exec): No Inpit String Specified"},
         {[&] { re.Substitute("$1"); }, 1005, "TRegExpr(exec): No Inpit String Specified"},
         {[&] { re.ExecNext(); }, 1007, "TRegExpr(exec): ExecNext Without Exec[Pos]"},
-        {[&] {
-             re.Exec("b");
-             re.ExecNext();
-         },
-         1007, "TRegExpr(exec): ExecNext Without Exec[Pos]"},
+        {[&] {re.Exec("b"); re.ExecNext();}, 1007, "TRegExpr(exec): ExecNext Without Exec[Pos]"},
         {[&] { re.ExecPos(0); }, 1006, "TRegExpr(exec): Offset Must Be Greater Then 0"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         const ERegExpr e = errorOf(c.action);
         EXPECT_EQ(e.ErrorCode, c.code);
@@ -254,6 +213,7 @@ TEST_P(ModifierTest, ChangesWhatMatches) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Modifiers, ModifierTest,
     testing::Values(
@@ -262,8 +222,7 @@ INSTANTIATE_TEST_SUITE_P(
         ModifierCase{"InlineCaseInsensitive", "(?i)abc", "ABC", "", "ABC"},
         ModifierCase{"InlineLettersInUpperCase", "(?I)abc", "ABC", "", "ABC"},
         ModifierCase{"InlineScopedToItsGroup", "((?i)a)b", "ABAb", "", "Ab"},
-        ModifierCase{"CyrillicFoldsUnderI", "(?i)\xCF\xD0\xC8\xA8", "\xEF\xF0\xE8\xB8", "",
-                     "\xEF\xF0\xE8\xB8"},
+        ModifierCase{"CyrillicFoldsUnderI", "(?i)\xCF\xD0\xC8\xA8", "\xEF\xF0\xE8\xB8", "", "\xEF\xF0\xE8\xB8"},
         ModifierCase{"DotTakesLineBreaksByDefault", "a.b", "a\nb", "", "a\nb"},
         ModifierCase{"DotStopsAtCrWithoutS", "a.b", "a\rb", "-s", nullptr},
         ModifierCase{"InlineMinusS", "(?-s)a.b", "a\nb", "", nullptr},
@@ -280,15 +239,12 @@ INSTANTIATE_TEST_SUITE_P(
         ModifierCase{"NegatedRangeLeavesYoOut", "[^\xE0-\xFF]", "\xB8z", "", "z"},
         ModifierCase{"HyphenAfterRangeStaysLiteral", "[\xE0-\xFF-z]+", "\xB8-z", "", "\xB8-z"},
         ModifierCase{"NoYoWithoutR", "[\xE0-\xFF]", "\xB8", "-r", nullptr},
-        ModifierCase{"InlineMinusRInItsGroup", "(?-r:[\xE0-\xFF])[\xE0-\xFF]", "\xB8\xB8\xE0\xB8",
-                     "", "\xE0\xB8"},
+        ModifierCase{"InlineMinusRInItsGroup", "(?-r:[\xE0-\xFF])[\xE0-\xFF]", "\xB8\xB8\xE0\xB8", "", "\xE0\xB8"},
         ModifierCase{"SpaceIsFiveCharacters", R"(\s+)", "\x0B \t\n\r\f\x0B", "", " \t\n\r\f"},
-        ModifierCase{"WordIsAscii", R"(\w+)",
-                     "\xE0"
-                     "ab_1\xE0",
-                     "", "ab_1"},
+        ModifierCase{"WordIsAscii", R"(\w+)", "\xE0" "ab_1\xE0", "", "ab_1"},
         ModifierCase{"CommentGroup", "a(?#note)b", "ab", "", "ab"}),
     test::ByLabel());
+// clang-format on
 
 TEST(ByteInputTest, NulAndHighBytesAreOrdinary) {
     const QByteArray subject("x\0\xFF\x80y", 5);

@@ -95,14 +95,15 @@ TEST_P(SendOverPtyTest, OutcomeIsTheLastLine) {
     EXPECT_TRUE(sim.log().contains("PDU 0011000A9121436587090000A70361F118"));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Replies, SendOverPtyTest,
-    testing::Values(SendCase{"Sent", "", 0, "Done."},
-                    SendCase{"PhoneFailure", "CMGS=+CMS ERROR: 300", 1,
-                             "Can not connect to phone."},
-                    SendCase{"NetworkRefusal", "CMGS=+CMS ERROR: 500", 1,
-                             "The handset answered \"+CMS ERROR: 500\" (unknown error)."}),
+    testing::Values(
+        SendCase{"Sent", "", 0, "Done."},
+        SendCase{"PhoneFailure", "CMGS=+CMS ERROR: 300", 1, "Can not connect to phone."},
+        SendCase{"NetworkRefusal", "CMGS=+CMS ERROR: 500", 1, "The handset answered \"+CMS ERROR: 500\" (unknown error)."}),
     test::ByLabel());
+// clang-format on
 
 struct LineFaultCase {
     const char* label;
@@ -266,15 +267,16 @@ TEST_P(PhonebookWriteBackTest, DialectsMeet) {
     EXPECT_EQ(me.entries.value(3).number, c.slot3Number);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Dialects, PhonebookWriteBackTest,
     testing::Values(
         WriteBackCase{"Standard", "", "", 0, "Alice", ""},
         WriteBackCase{"OlderHandset", "--older-handset", "--older-handset", 0, "Alice", ""},
         WriteBackCase{"NoSmscIsTheOlderHandset", "--no-smsc", "--no-smsc", 0, "Alice", ""},
-        // Each entry refused; each emptied slot holds the number 1.
-        WriteBackCase{"OlderFormOnStandardHandset", "", "--older-handset", 1, "", "1"}),
+        /* Each entry refused; each emptied slot holds the number 1. */ WriteBackCase{"OlderFormOnStandardHandset", "", "--older-handset", 1, "", "1"}),
     test::ByLabel());
+// clang-format on
 
 // A SIM phonebook whose first name reaches over a line end: its line goes out with the quote
 // left open. The file is replaced only when asked to keep what could be read.
@@ -327,6 +329,7 @@ TEST_P(InProcessHandsetTest, ExitCodeTellsWhatHappened) {
     EXPECT_EQ(r.exitCode, c.exitCode) << r.out.constData() << r.err.constData();
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Commands, InProcessHandsetTest,
     testing::Values(
@@ -335,20 +338,12 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"DeleteUnknownIndex", "sms|delete|1|99", 1},
         RefusalCase{"NoNumber", "sms|send|abc", 2},
         RefusalCase{"IndexNotANumber", "sms|delete|x", 2},
-        RefusalCase{"WriteLastDialled",
-                    "phonebook|write|LD|--in|" PELMAR_TEST_DATA "/phonebook-sm.dat", 2},
-        RefusalCase{"WriteInjectedEntry",
-                    "phonebook|write|SM|--in|" PELMAR_TEST_DATA "/broken-phonebook-injection.dat",
-                    2},
-        RefusalCase{
-            "RingtoneTooBig",
-            "smart|ringtone|--number|+1|--send|x:"
-            "c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,"
-            "c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,"
-            "c,c,c,c,c,c,c",
-            2},
+        RefusalCase{"WriteLastDialled", "phonebook|write|LD|--in|" PELMAR_TEST_DATA "/phonebook-sm.dat", 2},
+        RefusalCase{"WriteInjectedEntry", "phonebook|write|SM|--in|" PELMAR_TEST_DATA "/broken-phonebook-injection.dat", 2},
+        RefusalCase{"RingtoneTooBig", "smart|ringtone|--number|+1|--send|x:" "c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c," "c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c,c," "c,c,c,c,c,c,c", 2},
         RefusalCase{"PictureSent", "smart|picture|--number|+1|--text|Hi|--send", 0}),
     test::ByLabel());
+// clang-format on
 
 // The numbers after `label` in the outcome line: "Deleted: 1, 2, 3." gives 1, 2, 3.
 QList<int> numbersAfter(const QByteArray& line, const char* label) {
@@ -460,24 +455,15 @@ TEST_P(InterruptTest, CancelsSaysWhatWasDoneAndLeavesTheHandsetReady) {
     c.check(lastLine(out), before, simulator::loadSimState(sim.statePath()));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     SlowHandset, InterruptTest,
-    testing::Values(InterruptCase{"MidPhonebookWrite",
-                                  "--state|" PELMAR_TEST_DATA
-                                  "/sim-phonebook-200.json|--think-ms|20",
-                                  "phonebook|write|SM|--in|" PELMAR_TEST_DATA "/phonebook-sm.dat",
-                                  "Writing phonebook (10 from 250)", "", "Cancelled. Wrote ",
-                                  writtenSlotsAsTold},
-                    InterruptCase{"MidDelete",
-                                  "--state|" PELMAR_TEST_DATA "/sim-30-messages.json|--think-ms|20",
-                                  "sms|delete|1|2|3|4|5|6|7|8|9|10|11|12",
-                                  "Deleting message 4 from 12", "", "Cancelled. Deleted: 1, 2, 3",
-                                  deletedAsTold},
-                    InterruptCase{"AtAPromptThatDoesNotCome",
-                                  "--state|" PELMAR_TEST_DATA "/sim-basic.json|--no-prompt|CMGS",
-                                  "sms|send|--number|+1234567890|abc", "",
-                                  "CMD at+cmgs=", "Cancelled.", nothingSent}),
+    testing::Values(
+        InterruptCase{"MidPhonebookWrite", "--state|" PELMAR_TEST_DATA "/sim-phonebook-200.json|--think-ms|20", "phonebook|write|SM|--in|" PELMAR_TEST_DATA "/phonebook-sm.dat", "Writing phonebook (10 from 250)", "", "Cancelled. Wrote ", writtenSlotsAsTold},
+        InterruptCase{"MidDelete", "--state|" PELMAR_TEST_DATA "/sim-30-messages.json|--think-ms|20", "sms|delete|1|2|3|4|5|6|7|8|9|10|11|12", "Deleting message 4 from 12", "", "Cancelled. Deleted: 1, 2, 3", deletedAsTold},
+        InterruptCase{"AtAPromptThatDoesNotCome", "--state|" PELMAR_TEST_DATA "/sim-basic.json|--no-prompt|CMGS", "sms|send|--number|+1234567890|abc", "", "CMD at+cmgs=", "Cancelled.", nothingSent}),
     test::ByLabel());
+// clang-format on
 
 TEST(HandsetCliTest, TimeoutThatIsNoLineTimeoutIsBadInput) {
     for (const char* value : {"nan", "inf", "-1", "0", "0.0001", "3601"}) {

@@ -120,34 +120,22 @@ TEST_P(PhonebookCliRefusalTest, ExitsTwoWithAMessageAndWritesNothing) {
 const QString kAdd = QStringLiteral("add"), kName = QStringLiteral("--name"),
               kNumber = QStringLiteral("--number"), kFile = QStringLiteral("FILE");
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Input, PhonebookCliRefusalTest,
     testing::Values(
         RefusalCase{"DumpMissingFile", {QStringLiteral("dump"), kFile}, "cannot read"},
         RefusalCase{"AddWithoutNumber", {kAdd, kFile, kName, QStringLiteral("A")}, "--number"},
-        RefusalCase{"NameOutsideCodePage",
-                    {kAdd, kFile, kName, QStringLiteral("李"), kNumber, QStringLiteral("1")},
-                    "(U+674E)"},
-        RefusalCase{"NumberTooLong",
-                    {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QString(101, u'1')},
-                    "at most 100"},
-        RefusalCase{"LettersInNumber",
-                    {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QStringLiteral("abc")},
-                    "number holds \"a\" at position 1"},
-        RefusalCase{"ChainedCommandInNumber",
-                    {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QStringLiteral("1;+CMGD=1")},
-                    "number holds \";\" at position 2"},
-        RefusalCase{"SpaceInNumber",
-                    {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QStringLiteral("+7 901")},
-                    "number holds \" \" at position 3"},
-        RefusalCase{"TerminalEscapeInNameShownEscaped",
-                    {kAdd, kFile, kName, QStringLiteral("a\x1B[2J"), kNumber, QStringLiteral("1")},
-                    "name holds ESC (\\x1B)"},
-        RefusalCase{"UnknownCommandShownEscaped",
-                    {QStringLiteral("merge\b\b\b\b\bdump")},
-                    "unknown phonebook command \"merge\\x08\\x08"},
+        RefusalCase{"NameOutsideCodePage", {kAdd, kFile, kName, QStringLiteral("李"), kNumber, QStringLiteral("1")}, "(U+674E)"},
+        RefusalCase{"NumberTooLong", {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QString(101, u'1')}, "at most 100"},
+        RefusalCase{"LettersInNumber", {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QStringLiteral("abc")}, "number holds \"a\" at position 1"},
+        RefusalCase{"ChainedCommandInNumber", {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QStringLiteral("1;+CMGD=1")}, "number holds \";\" at position 2"},
+        RefusalCase{"SpaceInNumber", {kAdd, kFile, kName, QStringLiteral("A"), kNumber, QStringLiteral("+7 901")}, "number holds \" \" at position 3"},
+        RefusalCase{"TerminalEscapeInNameShownEscaped", {kAdd, kFile, kName, QStringLiteral("a\x1B[2J"), kNumber, QStringLiteral("1")}, "name holds ESC (\\x1B)"},
+        RefusalCase{"UnknownCommandShownEscaped", {QStringLiteral("merge\b\b\b\b\bdump")}, "unknown phonebook command \"merge\\x08\\x08"},
         RefusalCase{"UnknownCommand", {QStringLiteral("merge")}, "unknown phonebook command"}),
     test::ByLabel());
+// clang-format on
 
 }  // namespace
 }  // namespace pelmar

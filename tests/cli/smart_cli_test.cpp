@@ -66,32 +66,19 @@ TEST_P(SmartCliRefusalTest, ExitsWith2AndSaysWhy) {
     EXPECT_TRUE(r.err.contains(c.message)) << r.err.constData();
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Input, SmartCliRefusalTest,
     testing::Values(
         RefusalCase{"Octave8", {"ringtone", "encode", "T:c8"}, "Note 1 \"C8\" (character 3)"},
-        RefusalCase{"BadNetwork",
-                    {"smart", "logo", "--number", "1", "--network", "2020 1"},
-                    "is not a country code of 3 digits"},
-        RefusalCase{"PictureFileAsLogo",
-                    {"smart", "logo", "--number", "1", "--network", "202 01", "--bitmap",
-                     "DATA/picture-72x28.bmp"},
-                    "The logo format should be 1bit per pixel (2 colors), 72 x 14 pixels."},
-        RefusalCase{"TwentyFourBitPicture",
-                    {"smart", "picture", "--number", "1", "--text", "Hi", "--bitmap",
-                     "DATA/broken-24bit-72x28.bmp"},
-                    "The image format should be 1bit per pixel (2 colors), 72 x 28 pixels."},
-        RefusalCase{"TextFileAsPicture",
-                    {"smart", "picture", "--number", "1", "--text", "Hi", "--bitmap",
-                     "DATA/broken-not-a-bitmap.bmp"},
-                    "is not a bitmap"},
-        RefusalCase{"Reference255",
-                    {"smart", "picture", "--number", "1", "--text", "Hi", "--reference", "255"},
-                    "between 1 and 254"},
-        RefusalCase{"UnknownCoding",
-                    {"smart", "picture", "--number", "1", "--text", "Hi", "--coding", "latin"},
-                    "--coding takes standard or ucs2"}),
+        RefusalCase{"BadNetwork", {"smart", "logo", "--number", "1", "--network", "2020 1"}, "is not a country code of 3 digits"},
+        RefusalCase{"PictureFileAsLogo", {"smart", "logo", "--number", "1", "--network", "202 01", "--bitmap", "DATA/picture-72x28.bmp"}, "The logo format should be 1bit per pixel (2 colors), 72 x 14 pixels."},
+        RefusalCase{"TwentyFourBitPicture", {"smart", "picture", "--number", "1", "--text", "Hi", "--bitmap", "DATA/broken-24bit-72x28.bmp"}, "The image format should be 1bit per pixel (2 colors), 72 x 28 pixels."},
+        RefusalCase{"TextFileAsPicture", {"smart", "picture", "--number", "1", "--text", "Hi", "--bitmap", "DATA/broken-not-a-bitmap.bmp"}, "is not a bitmap"},
+        RefusalCase{"Reference255", {"smart", "picture", "--number", "1", "--text", "Hi", "--reference", "255"}, "between 1 and 254"},
+        RefusalCase{"UnknownCoding", {"smart", "picture", "--number", "1", "--text", "Hi", "--coding", "latin"}, "--coding takes standard or ucs2"}),
     test::ByLabel());
+// clang-format on
 
 // The PDUs go through tests/tools/smart_decode.py, a decoder written from the smart-messaging
 // format alone, and must come back as what was put in.

@@ -32,21 +32,17 @@ TEST_P(SmsEncodeCliTest, PrintsLengthAndHex) {
     EXPECT_EQ(r.out, QByteArray(GetParam().out) + '\n');
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Outputs, SmsEncodeCliTest,
-                         testing::Values(EncodeCase{"Standard", u"--number|+1234567890|abc",
-                                                    "16 0011000A9121436587090000A70361F118"},
-                                         EncodeCase{"NoSmsc", u"--number|+1234567890|--no-smsc|abc",
-                                                    "16 11000A9121436587090000A70361F118"},
-                                         EncodeCase{"OlderHandset",
-                                                    u"--number|+1234567890|--older-handset|abc",
-                                                    "16 11000A9121436587090000A70361F118"},
-                                         EncodeCase{"Ucs2", u"--coding|ucs2|--number|1234567890|Пр",
-                                                    "17 0011000A8121436587090008A704041F0440"},
-                                         EncodeCase{"Flash", u"--flash|--number|+1234567890|Пр",
-                                                    "19 0011000A9121436587090018A7060001041F0440"},
-                                         EncodeCase{"TextAfterDoubleDash", u"--number|1|--|-5",
-                                                    "11 0011000181F10000A702AD1A"}),
+                         testing::Values(
+                             EncodeCase{"Standard", u"--number|+1234567890|abc", "16 0011000A9121436587090000A70361F118"},
+                             EncodeCase{"NoSmsc", u"--number|+1234567890|--no-smsc|abc", "16 11000A9121436587090000A70361F118"},
+                             EncodeCase{"OlderHandset", u"--number|+1234567890|--older-handset|abc", "16 11000A9121436587090000A70361F118"},
+                             EncodeCase{"Ucs2", u"--coding|ucs2|--number|1234567890|Пр", "17 0011000A8121436587090008A704041F0440"},
+                             EncodeCase{"Flash", u"--flash|--number|+1234567890|Пр", "19 0011000A9121436587090018A7060001041F0440"},
+                             EncodeCase{"TextAfterDoubleDash", u"--number|1|--|-5", "11 0011000181F10000A702AD1A"}),
                          test::ByLabel());
+// clang-format on
 
 struct RefusalCase {
     const char* label;
@@ -66,31 +62,26 @@ TEST_P(SmsEncodeRefusalTest, ExitsTwoAndSaysWhy) {
     EXPECT_FALSE(r.err.chopped(1).contains('\x1B')) << "ESC reached the terminal";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     BadInput, SmsEncodeRefusalTest,
     testing::Values(
         RefusalCase{"EmptyNumber", u"--number|", QStringLiteral("abc"), u"--number"},
         RefusalCase{"NoNumber", u"--no-smsc", QStringLiteral("abc"), u"--number"},
-        RefusalCase{"LetterInNumber", u"--number|12a4", QStringLiteral("abc"),
-                    u"\"a\" (U+0061) at position 3"},
-        RefusalCase{"PlusOnly", u"--number|+", QStringLiteral("abc"),
-                    u"pelmar-cli: The number \"+\" has no digits"},
-        RefusalCase{"CyrillicInStandard", u"--number|1", QStringLiteral("ok Привет"),
-                    u"\"П\" (U+041F) at position 4 is not in the GSM 7-bit alphabet"},
+        RefusalCase{"LetterInNumber", u"--number|12a4", QStringLiteral("abc"), u"\"a\" (U+0061) at position 3"},
+        RefusalCase{"PlusOnly", u"--number|+", QStringLiteral("abc"), u"pelmar-cli: The number \"+\" has no digits"},
+        RefusalCase{"CyrillicInStandard", u"--number|1", QStringLiteral("ok Привет"), u"\"П\" (U+041F) at position 4 is not in the GSM 7-bit alphabet"},
         RefusalCase{"Standard161", u"--number|1", QString(161, u'x'), u"161 septets"},
         RefusalCase{"ExtensionCountsTwo", u"--number|1", QString(81, u'€'), u"162 septets"},
         RefusalCase{"Ucs2Over70", u"--coding|ucs2|--number|1", QString(71, u'Ж'), u"71 characters"},
         RefusalCase{"FlashOver69", u"--flash|--number|1", QString(70, u'Ж'), u"70 characters"},
-        RefusalCase{"EmojiCountsTwo", u"--coding|ucs2|--number|1",
-                    QString::fromUtf16(u"a\U0001F600").repeated(24), u"72 UTF-16 units"},
-        RefusalCase{"UnknownCoding", u"--coding|latin1|--number|1", QStringLiteral("a"),
-                    u"unknown coding"},
-        RefusalCase{"FlashIsNotStandard", u"--flash|--coding|standard|--number|1",
-                    QStringLiteral("a"), u"UCS2"},
+        RefusalCase{"EmojiCountsTwo", u"--coding|ucs2|--number|1", QString::fromUtf16(u"a\U0001F600").repeated(24), u"72 UTF-16 units"},
+        RefusalCase{"UnknownCoding", u"--coding|latin1|--number|1", QStringLiteral("a"), u"unknown coding"},
+        RefusalCase{"FlashIsNotStandard", u"--flash|--coding|standard|--number|1", QStringLiteral("a"), u"UCS2"},
         RefusalCase{"EmptyText", u"--number|1", QString(), u"pelmar-cli: Enter message text."},
-        RefusalCase{"TerminalEscapeInCodingShownEscaped", u"--coding|\x1B[2J|--number|1",
-                    QStringLiteral("a"), u"unknown coding \"\\x1B[2J\""}),
+        RefusalCase{"TerminalEscapeInCodingShownEscaped", u"--coding|\x1B[2J|--number|1", QStringLiteral("a"), u"unknown coding \"\\x1B[2J\""}),
     test::ByLabel());
+// clang-format on
 
 struct BadUtf8Case {
     const char* label;
@@ -114,13 +105,15 @@ TEST_P(BadUtf8ArgumentTest, RefusedInEveryPath) {
     EXPECT_TRUE(r.err.contains("(\"a\\xFF\") is not valid UTF-8")) << r.err.constData();
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Paths, BadUtf8ArgumentTest,
-    testing::Values(BadUtf8Case{"Ucs2Text", u"sms|encode|--coding|ucs2|--number|1"},
-                    BadUtf8Case{"StandardText", u"sms|encode|--number|1"},
-                    BadUtf8Case{"PhonebookName",
-                                u"phonebook|add|/nonexistent/sm.dat|--number|1|--name"}),
+    testing::Values(
+        BadUtf8Case{"Ucs2Text", u"sms|encode|--coding|ucs2|--number|1"},
+        BadUtf8Case{"StandardText", u"sms|encode|--number|1"},
+        BadUtf8Case{"PhonebookName", u"phonebook|add|/nonexistent/sm.dat|--number|1|--name"}),
     test::ByLabel());
+// clang-format on
 
 TEST(SmsEncodeLimitTest, FullMessagesAreAccepted) {
     const QStringList number{QStringLiteral("--number"), QStringLiteral("1")};
@@ -234,19 +227,18 @@ TEST_P(IndependentDecoderTest, ReadsTheSameMessage) {
     EXPECT_EQ(pdu[QStringLiteral("class")].toInt(-1), c.messageClass);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Encodings, IndependentDecoderTest,
     testing::Values(
         IndependentCase{"StandardInternational", u"+1234567890", u"", u"abc", "gsm7", -1},
-        IndependentCase{"StandardNationalOddDigits", u"12345", u"--no-smsc", u"Hello @ 5$ _ £ ¿? à",
-                        "gsm7", -1},
-        IndependentCase{"ExtensionCharacters", u"+4915112345678", u"", u"[]{}\\^~|€ and more",
-                        "gsm7", -1},
+        IndependentCase{"StandardNationalOddDigits", u"12345", u"--no-smsc", u"Hello @ 5$ _ £ ¿? à", "gsm7", -1},
+        IndependentCase{"ExtensionCharacters", u"+4915112345678", u"", u"[]{}\\^~|€ and more", "gsm7", -1},
         IndependentCase{"SevenCharsEndInPadding", u"+1", u"", u"1234567", "gsm7", -1},
-        IndependentCase{"Ucs2Cyrillic", u"1234567890", u"--coding|ucs2", u"Ґанок, їжак «№ 5» €",
-                        "ucs2", -1},
+        IndependentCase{"Ucs2Cyrillic", u"1234567890", u"--coding|ucs2", u"Ґанок, їжак «№ 5» €", "ucs2", -1},
         IndependentCase{"FlashClass0", u"+380501234567", u"--flash", u"Срочно!", "ucs2", 0}),
     test::ByLabel());
+// clang-format on
 
 }  // namespace
 }  // namespace pelmar

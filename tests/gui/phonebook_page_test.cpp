@@ -167,25 +167,20 @@ TEST_P(EditTest, StoresWhatTheEditorTakesInOrderByName) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     PhoneBookPage, EditTest,
-    testing::Values(EditCase{"AddBobBetweenAnnaAndCarl", -1, u"Bob"_qs, u"+123"_qs, true,
-                             u"Anna Bob Carl Dora"_qs, 145, Field::None},
-                    EditCase{"NationalNumberGetsType129", 1, u"Carl"_qs, u"0123"_qs, true,
-                             u"Anna Carl Dora"_qs, 129, Field::None},
-                    EditCase{"RenameMovesTheRow", 0, u"Zed"_qs, u"+111"_qs, true,
-                             u"Carl Dora Zed"_qs, 145, Field::None},
-                    EditCase{"CancelChangesNothing", 0, u"Zed"_qs, u"1"_qs, false,
-                             u"Anna Carl Dora"_qs, 0, Field::None},
-                    EditCase{"DoubleQuoteInName", -1, u"Bo\"b"_qs, u"1"_qs, true,
-                             u"Anna Carl Dora"_qs, 0, Field::Name},
-                    EditCase{"ControlCharacterInName", -1, u"Bo\x1b"_qs, u"1"_qs, true,
-                             u"Anna Carl Dora"_qs, 0, Field::Name},
-                    EditCase{"NameOutsideWindows1251", -1, u"Bob \u263A"_qs, u"1"_qs, true,
-                             u"Anna Carl Dora"_qs, 0, Field::Name},
-                    EditCase{"QuoteInNumber", -1, u"Bob"_qs, u"12\"3"_qs, true,
-                             u"Anna Carl Dora"_qs, 0, Field::Number}),
+    testing::Values(
+        EditCase{"AddBobBetweenAnnaAndCarl", -1, u"Bob"_qs, u"+123"_qs, true, u"Anna Bob Carl Dora"_qs, 145, Field::None},
+        EditCase{"NationalNumberGetsType129", 1, u"Carl"_qs, u"0123"_qs, true, u"Anna Carl Dora"_qs, 129, Field::None},
+        EditCase{"RenameMovesTheRow", 0, u"Zed"_qs, u"+111"_qs, true, u"Carl Dora Zed"_qs, 145, Field::None},
+        EditCase{"CancelChangesNothing", 0, u"Zed"_qs, u"1"_qs, false, u"Anna Carl Dora"_qs, 0, Field::None},
+        EditCase{"DoubleQuoteInName", -1, u"Bo\"b"_qs, u"1"_qs, true, u"Anna Carl Dora"_qs, 0, Field::Name},
+        EditCase{"ControlCharacterInName", -1, u"Bo\x1b"_qs, u"1"_qs, true, u"Anna Carl Dora"_qs, 0, Field::Name},
+        EditCase{"NameOutsideWindows1251", -1, u"Bob \u263A"_qs, u"1"_qs, true, u"Anna Carl Dora"_qs, 0, Field::Name},
+        EditCase{"QuoteInNumber", -1, u"Bob"_qs, u"12\"3"_qs, true, u"Anna Carl Dora"_qs, 0, Field::Number}),
     test::ByLabel());
+// clang-format on
 
 struct DeleteCase {
     const char* label;
@@ -289,67 +284,19 @@ TEST_P(TransferTest, MovesTheWholePhonebookOnlyWhenConfirmed) {
 
 const QString kLocal = u"A name too long here Bob Zoe"_qs;
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     PhoneBookPage, TransferTest,
     testing::Values(
-        TransferCase{"ReadThreeUsedOf250",
-                     Op::Read,
-                     true,
-                     250,
-                     3,
-                     {},
-                     u"Anna Carl Борис"_qs,
-                     u"Done."_qs,
-                     {},
-                     0,
-                     0},
-        TransferCase{"ReadCutNameIsNamed",
-                     Op::Read,
-                     true,
-                     250,
-                     4,
-                     {},
-                     u"Anna B"_qs + QString(199, u'x') + u" Carl Борис"_qs,
-                     u"were cut"_qs,
-                     u"(+444)"_qs,
-                     0,
-                     0},
+        TransferCase{"ReadThreeUsedOf250", Op::Read, true, 250, 3, {}, u"Anna Carl Борис"_qs, u"Done."_qs, {}, 0, 0},
+        TransferCase{"ReadCutNameIsNamed", Op::Read, true, 250, 4, {}, u"Anna B"_qs + QString(199, u'x') + u" Carl Борис"_qs, u"were cut"_qs, u"(+444)"_qs, 0, 0},
         TransferCase{"ReadDeclined", Op::Read, false, 250, 3, {}, kLocal, u"Done."_qs, {}, 0, 0},
-        TransferCase{"FailedReadKeepsTheStore",
-                     Op::Read,
-                     true,
-                     250,
-                     3,
-                     [](simulator::SimOptions& o) { o.replies.insert("CPBR", "ERROR"); },
-                     kLocal,
-                     u"The PC phonebook was kept"_qs,
-                     {},
-                     0,
-                     0},
+        TransferCase{"FailedReadKeepsTheStore", Op::Read, true, 250, 3, [](simulator::SimOptions& o) { o.replies.insert("CPBR", "ERROR"); }, kLocal, u"The PC phonebook was kept"_qs, {}, 0, 0},
         TransferCase{"WriteDeclined", Op::Write, false, 250, 0, {}, kLocal, {}, {}, 0, 0},
-        TransferCase{"WriteRefusedEntryIsNamed",
-                     Op::Write,
-                     true,
-                     250,
-                     0,
-                     {},
-                     kLocal,
-                     u"The handset refused 1"_qs,
-                     u"\"A name too long here\" (7)"_qs,
-                     250,
-                     3},
-        TransferCase{"WriteBeyondTheSlotsIsNamed",
-                     Op::Write,
-                     true,
-                     2,
-                     0,
-                     {},
-                     kLocal,
-                     u"The handset refused 1"_qs,
-                     u"\"Zoe\" (+9)"_qs,
-                     2,
-                     2}),
+        TransferCase{"WriteRefusedEntryIsNamed", Op::Write, true, 250, 0, {}, kLocal, u"The handset refused 1"_qs, u"\"A name too long here\" (7)"_qs, 250, 3},
+        TransferCase{"WriteBeyondTheSlotsIsNamed", Op::Write, true, 2, 0, {}, kLocal, u"The handset refused 1"_qs, u"\"Zoe\" (+9)"_qs, 2, 2}),
     test::ByLabel());
+// clang-format on
 
 TEST_F(PhoneBookTest, WrittenAndReadBackUnchangedAndKeptAcrossARestart) {
     open();
@@ -395,19 +342,17 @@ TEST_P(PickTest, ListsWhatTheSearchFinds) {
     form->picker()->reject();
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     PhoneBookPage, PickTest,
     testing::Values(
-        PickCase{"EmptySearchListsAllSimFirst",
-                 {},
-                 {u"Anna (+050111)"_qs, u"Joanna (222)"_qs, u"Иван (3050)"_qs, u"Bob (555)"_qs,
-                  u" (0500)"_qs}},
+        PickCase{"EmptySearchListsAllSimFirst", {}, {u"Anna (+050111)"_qs, u"Joanna (222)"_qs, u"Иван (3050)"_qs, u"Bob (555)"_qs, u" (0500)"_qs}},
         PickCase{"LatinLettersCaseBlind", u"aN"_qs, {u"Anna (+050111)"_qs, u"Joanna (222)"_qs}},
-        PickCase{
-            "DigitsInNumbers", u"050"_qs, {u"Anna (+050111)"_qs, u"Иван (3050)"_qs, u" (0500)"_qs}},
+        PickCase{"DigitsInNumbers", u"050"_qs, {u"Anna (+050111)"_qs, u"Иван (3050)"_qs, u" (0500)"_qs}},
         PickCase{"CyrillicSameCaseOnly", u"иван"_qs, {}},
         PickCase{"CyrillicAsStored", u"Ива"_qs, {u"Иван (3050)"_qs}}),
     test::ByLabel());
+// clang-format on
 
 TEST_F(PhoneBookTest, PickButtonOpensTheFreshPickerAndFillsEveryNumberField) {
     open();

@@ -51,15 +51,30 @@ simulator::StoredMessage onSim(const QByteArray& number, const QString& text, in
 
 QList<DecodedMessage> mixedTable() {
     const QString date = QStringLiteral("02.01.26 03:04");
-    return {
-        {1, MessageStatus::ReceivedRead, date, QStringLiteral("+12025550123"),
-         QStringLiteral("first\nsecond"), {}},
-        {2, MessageStatus::ReceivedUnread, date, QStringLiteral("5550100"),
-         QStringLiteral("unread"), {}},
-        {3, MessageStatus::StoredUnsent, date, QStringLiteral("5550199"), QStringLiteral("draft"),
-         {}},
-        {4, MessageStatus::StoredUnsent, date, QStringLiteral("+12025550123"),
-         QStringLiteral("draft 2"), {}}};
+    return {{1,
+             MessageStatus::ReceivedRead,
+             date,
+             QStringLiteral("+12025550123"),
+             QStringLiteral("first\nsecond"),
+             {}},
+            {2,
+             MessageStatus::ReceivedUnread,
+             date,
+             QStringLiteral("5550100"),
+             QStringLiteral("unread"),
+             {}},
+            {3,
+             MessageStatus::StoredUnsent,
+             date,
+             QStringLiteral("5550199"),
+             QStringLiteral("draft"),
+             {}},
+            {4,
+             MessageStatus::StoredUnsent,
+             date,
+             QStringLiteral("+12025550123"),
+             QStringLiteral("draft 2"),
+             {}}};
 }
 
 // The page alone, on a simulated handset in memory, every box scripted, its model checked by
@@ -134,24 +149,16 @@ TEST_P(RefreshTest, FoldersShowTheLastCompleteListing) {
 
 const QString kBefore = QStringLiteral("Inbox (2) Outbox (2) Sent (0)");
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     ReadSmsPage, RefreshTest,
     testing::Values(
-        RefreshCase{
-            "NoMessages", 0, {}, Kind::Done, QStringLiteral("Inbox (0) Outbox (0) Sent (0)")},
-        RefreshCase{"FortyMessages",
-                    40,
-                    {},
-                    Kind::Done,
-                    QStringLiteral("Inbox (20) Outbox (10) Sent (10)")},
-        RefreshCase{"ListingRefusedKeepsTheList", 4,
-                    [](simulator::SimOptions& o) {
-                        simulator::addReplyOverride(o, "CMGL=+CMS ERROR: 500");
-                    },
-                    Kind::HandsetError, kBefore},
-        RefreshCase{"LineCutKeepsTheList", 40,
-                    [](simulator::SimOptions& o) { o.hangupAfter = 600; }, Kind::Failed, kBefore}),
+        RefreshCase{"NoMessages", 0, {}, Kind::Done, QStringLiteral("Inbox (0) Outbox (0) Sent (0)")},
+        RefreshCase{"FortyMessages", 40, {}, Kind::Done, QStringLiteral("Inbox (20) Outbox (10) Sent (10)")},
+        RefreshCase{"ListingRefusedKeepsTheList", 4, [](simulator::SimOptions& o) {simulator::addReplyOverride(o, "CMGL=+CMS ERROR: 500");}, Kind::HandsetError, kBefore},
+        RefreshCase{"LineCutKeepsTheList", 40, [](simulator::SimOptions& o) { o.hangupAfter = 600; }, Kind::Failed, kBefore}),
     test::ByLabel());
+// clang-format on
 
 TEST_F(ReadSmsPageTest, CancelDuringAPacedListingKeepsTheOldList) {
     state = simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/sim-30-messages.json"));
@@ -198,18 +205,15 @@ TEST_P(FolderTest, ListAndButtonsFollowTheFolder) {
     EXPECT_EQ(child<QPlainTextEdit>("ReadSMText")->document()->blockCount(), c.textLines);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     ReadSmsPage, FolderTest,
     testing::Values(
-        FolderCase{"InboxNamesKnownSenders",
-                   0,
-                   {QStringLiteral("Alice"), QStringLiteral("5550100")},
-                   "Reply",
-                   2},
-        FolderCase{
-            "OutboxSends", 1, {QStringLiteral("5550199"), QStringLiteral("Alice")}, "Send", 1},
+        FolderCase{"InboxNamesKnownSenders", 0, {QStringLiteral("Alice"), QStringLiteral("5550100")}, "Reply", 2},
+        FolderCase{"OutboxSends", 1, {QStringLiteral("5550199"), QStringLiteral("Alice")}, "Send", 1},
         FolderCase{"EmptySentHidesBoth", 2, {}, "", 1}),
     test::ByLabel());
+// clang-format on
 
 // Reply in the Inbox, Send in the Outbox.
 struct ReplyCase {
@@ -245,6 +249,7 @@ TEST_P(ReplyTest, RepliesOrSendsTheStoredNumberAsItIs) {
     EXPECT_EQ(dialogs.texts(Asked::Error).join(QString()), QLatin1StringView(c.error));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     ReadSmsPage, ReplyTest,
     testing::Values(
@@ -252,14 +257,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"ReplyWithoutRow", 0, {}, {}, {}, "Select the message to reply first!"},
         ReplyCase{"NationalStaysNational", 1, {0}, "at+cmss=3,\"5550199\"", {}, ""},
         ReplyCase{"InternationalKeepsOnePlus", 1, {1}, "at+cmss=4,\"+12025550123\"", {}, ""},
-        ReplyCase{"NoDestinationRefused",
-                  1,
-                  {2},
-                  {},
-                  {},
-                  "This message holds no number the handset can send it to."},
+        ReplyCase{"NoDestinationRefused", 1, {2}, {}, {}, "This message holds no number the handset can send it to."},
         ReplyCase{"SendWithoutRow", 1, {}, {}, {}, "Select the message to send first!"}),
     test::ByLabel());
+// clang-format on
 
 struct DeleteCase {
     const char* label;
@@ -288,24 +289,15 @@ TEST_P(DeleteTest, OnlyWhatTheHandsetDeletedLeaves) {
     EXPECT_EQ(from().size(), workspace.messages.count(MessageFolder::Inbox));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     ReadSmsPage, DeleteTest,
-    testing::Values(DeleteCase{"RowsOneAndThreeOfFour",
-                               {0, 2},
-                               {"at+cmgd=1", "at+cmgd=3"},
-                               "Done.",
-                               QStringLiteral("Inbox (2) Outbox (0) Sent (0)")},
-                    DeleteCase{"RefusedOneStays",
-                               {1, 3},
-                               {"at+cmgd=2", "at+cmgd=5"},
-                               "1 of 2 messages could not be deleted",
-                               QStringLiteral("Inbox (3) Outbox (0) Sent (0)")},
-                    DeleteCase{"NoRowSelected",
-                               {},
-                               {},
-                               "Select the message to delete first!",
-                               QStringLiteral("Inbox (4) Outbox (0) Sent (0)")}),
+    testing::Values(
+        DeleteCase{"RowsOneAndThreeOfFour", {0, 2}, {"at+cmgd=1", "at+cmgd=3"}, "Done.", QStringLiteral("Inbox (2) Outbox (0) Sent (0)")},
+        DeleteCase{"RefusedOneStays", {1, 3}, {"at+cmgd=2", "at+cmgd=5"}, "1 of 2 messages could not be deleted", QStringLiteral("Inbox (3) Outbox (0) Sent (0)")},
+        DeleteCase{"NoRowSelected", {}, {}, "Select the message to delete first!", QStringLiteral("Inbox (4) Outbox (0) Sent (0)")}),
     test::ByLabel());
+// clang-format on
 
 struct ExportCase {
     const char* label;
@@ -321,8 +313,12 @@ class ExportTest : public ReadSmsPageTest, public testing::WithParamInterface<Ex
 TEST_P(ExportTest, FolderIsAppendedToTheFile) {
     const ExportCase& c = GetParam();
     QList<DecodedMessage> messages = mixedTable();
-    messages.append({5, MessageStatus::ReceivedUnread, QStringLiteral("02.01.26 03:04"),
-                     QStringLiteral("5550111"), QStringLiteral("Привет"), {}});
+    messages.append({5,
+                     MessageStatus::ReceivedUnread,
+                     QStringLiteral("02.01.26 03:04"),
+                     QStringLiteral("5550111"),
+                     QStringLiteral("Привет"),
+                     {}});
     workspace.messages.replace(messages);
     open();
     select(c.node, {});
@@ -343,23 +339,16 @@ TEST_P(ExportTest, FolderIsAppendedToTheFile) {
     EXPECT_EQ(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), c.after);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     ReadSmsPage, ExportTest,
     testing::Values(
-        ExportCase{"InboxUnreadFirstAppended", 0, "old\r\n", false,
-                   "old\r\n5550100 02.01.26 03:04\r\nunread\r\n"
-                   "5550111 02.01.26 03:04\r\n\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\r\n"
-                   "Alice 02.01.26 03:04\r\nfirst\nsecond\r\n",
-                   0},
-        ExportCase{"OutboxIntoNewFile",
-                   1,
-                   {},
-                   false,
-                   "5550199 02.01.26 03:04\r\ndraft\r\nAlice 02.01.26 03:04\r\ndraft 2\r\n",
-                   0},
+        ExportCase{"InboxUnreadFirstAppended", 0, "old\r\n", false, "old\r\n5550100 02.01.26 03:04\r\nunread\r\n" "5550111 02.01.26 03:04\r\n\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\r\n" "Alice 02.01.26 03:04\r\nfirst\nsecond\r\n", 0},
+        ExportCase{"OutboxIntoNewFile", 1, {}, false, "5550199 02.01.26 03:04\r\ndraft\r\nAlice 02.01.26 03:04\r\ndraft 2\r\n", 0},
         ExportCase{"CancelledWritesNothing", 0, {}, true, {}, 0},
         ExportCase{"UnwritableSaysWhy", 0, "DIR", false, {}, 1}),
     test::ByLabel());
+// clang-format on
 
 TEST_F(ReadSmsPageTest, SeveralRowsSelectable) {
     open();

@@ -69,12 +69,13 @@ TEST_P(PictureTextTest, KeepsWhatTheCodingCarries) {
 
 const QString kHundred(100, u'a');
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(SendEms, PictureTextTest,
-                         testing::Values(TextCase{"CyrillicDroppedInStandard", u"Привет, Hi"_qs,
-                                                  false, u", Hi"_qs, u"Symbols Left: 117"_qs},
-                                         TextCase{"Ucs2CutsTo60", kHundred, true,
-                                                  kHundred.first(60), u"Symbols Left: 0"_qs}),
+                         testing::Values(
+                             TextCase{"CyrillicDroppedInStandard", u"Привет, Hi"_qs, false, u", Hi"_qs, u"Symbols Left: 117"_qs},
+                             TextCase{"Ucs2CutsTo60", kHundred, true, kHundred.first(60), u"Symbols Left: 0"_qs}),
                          test::ByLabel());
+// clang-format on
 
 struct RefusalCase {
     const char* label;
@@ -105,50 +106,17 @@ TEST_P(RefusalTest, SaysWhatToFixBeforeTheLineIsOpened) {
 
 const QString kNoNumber = u"Please enter the recipient's phone number (with \"+\" if needed)."_qs;
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(SendEms, RefusalTest,
-                         testing::Values(RefusalCase{"EmptyRingtone",
-                                                     "SendRngToneBtn",
-                                                     {},
-                                                     {},
-                                                     u"+123"_qs,
-                                                     u"Please enter ringtone (in RTTL format)."_qs,
-                                                     "RingtoneDataEdit"},
-                                         RefusalCase{"RingtoneWithoutNumber",
-                                                     "SendRngToneBtn",
-                                                     u"a:c"_qs,
-                                                     {},
-                                                     {},
-                                                     kNoNumber,
-                                                     "PhoneNumberRingTone"},
-                                         RefusalCase{"RingtoneTooBig",
-                                                     "SendRngToneBtn",
-                                                     u"a:"_qs + u"c,"_qs.repeated(200),
-                                                     {},
-                                                     u"+123"_qs,
-                                                     u"The Ringtone is too big to send."_qs,
-                                                     "RingtoneDataEdit"},
-                                         RefusalCase{"NoteTheEncoderRefuses",
-                                                     "SendRngToneBtn",
-                                                     u"a:c,d,8c8"_qs,
-                                                     {},
-                                                     u"+123"_qs,
-                                                     u"Note 3 \"8C8\""_qs,
-                                                     "RingtoneDataEdit"},
-                                         RefusalCase{"EmptyPictureText",
-                                                     "SendPicMsgButton",
-                                                     {},
-                                                     {},
-                                                     u"+123"_qs,
-                                                     u"Please enter message text."_qs,
-                                                     "pmText"},
-                                         RefusalCase{"PictureWithoutNumber",
-                                                     "SendPicMsgButton",
-                                                     {},
-                                                     u"Hi"_qs,
-                                                     {},
-                                                     kNoNumber,
-                                                     "PhoneNumberPicMsg"}),
+                         testing::Values(
+                             RefusalCase{"EmptyRingtone", "SendRngToneBtn", {}, {}, u"+123"_qs, u"Please enter ringtone (in RTTL format)."_qs, "RingtoneDataEdit"},
+                             RefusalCase{"RingtoneWithoutNumber", "SendRngToneBtn", u"a:c"_qs, {}, {}, kNoNumber, "PhoneNumberRingTone"},
+                             RefusalCase{"RingtoneTooBig", "SendRngToneBtn", u"a:"_qs + u"c,"_qs.repeated(200), {}, u"+123"_qs, u"The Ringtone is too big to send."_qs, "RingtoneDataEdit"},
+                             RefusalCase{"NoteTheEncoderRefuses", "SendRngToneBtn", u"a:c,d,8c8"_qs, {}, u"+123"_qs, u"Note 3 \"8C8\""_qs, "RingtoneDataEdit"},
+                             RefusalCase{"EmptyPictureText", "SendPicMsgButton", {}, {}, u"+123"_qs, u"Please enter message text."_qs, "pmText"},
+                             RefusalCase{"PictureWithoutNumber", "SendPicMsgButton", {}, u"Hi"_qs, {}, kNoNumber, "PhoneNumberPicMsg"}),
                          test::ByLabel());
+// clang-format on
 
 struct LoadCase {
     const char* label;

@@ -62,14 +62,15 @@ TEST_P(LoadLogoTest, TakesOnlyAOneBitLogoOfTheRightSize) {
               c.error.isEmpty() ? LoadBmpFile(sample(c.file)).pixels : BuiltInLogo());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     SendLogo, LoadLogoTest,
-    testing::Values(LoadCase{"Logo", "logo-72x14.bmp", {}},
-                    LoadCase{"PictureIsNoLogo", "picture-72x28.bmp",
-                             u"The logo format should be 1bit per pixel (2 colors), 72 x 14 "
-                             u"pixels."_qs},
-                    LoadCase{"NoBitmapAtAll", "broken-not-a-bitmap.bmp", u"\""_qs}),
+    testing::Values(
+        LoadCase{"Logo", "logo-72x14.bmp", {}},
+        LoadCase{"PictureIsNoLogo", "picture-72x28.bmp", u"The logo format should be 1bit per pixel (2 colors), 72 x 14 " u"pixels."_qs},
+        LoadCase{"NoBitmapAtAll", "broken-not-a-bitmap.bmp", u"\""_qs}),
     test::ByLabel());
+// clang-format on
 
 TEST_F(SendLogoPageTest, EmptyNumberNeverTouchesTheHandset) {
     open();

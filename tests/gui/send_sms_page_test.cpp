@@ -107,21 +107,17 @@ TEST_P(TextTest, KeepsWhatTheCodingCarriesWithinOneMessage) {
 
 const QString kHundred(100, u'a');
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(SendSms, TextTest,
-                         testing::Values(TextCase{"CyrillicPastedInStandard", false,
-                                                  u"Привет, world"_qs, -1, Then::Nothing,
-                                                  u", world"_qs, 153, 7},
-                                         TextCase{"CaretStaysWhereTheUserTyped", false, u"Ж€"_qs, 5,
-                                                  Then::Nothing, u"hello€ world"_qs, 147, 6},
-                                         TextCase{"Ucs2ToStandardStrips", true, u"Привет, world"_qs,
-                                                  -1, Then::Standard, u", world"_qs, 153, -1},
-                                         TextCase{"StandardToUcs2CutsTo70", false, kHundred, -1,
-                                                  Then::Ucs2, kHundred.first(70), 0, -1},
-                                         TextCase{"FlashForcesUcs2AndCutsTo69", false, kHundred, -1,
-                                                  Then::FlashOn, kHundred.first(69), 0, -1},
-                                         TextCase{"FlashOffKeepsUcs2Limit70", false, kHundred, -1,
-                                                  Then::FlashOnAndOff, kHundred.first(69), 1, -1}),
+                         testing::Values(
+                             TextCase{"CyrillicPastedInStandard", false, u"Привет, world"_qs, -1, Then::Nothing, u", world"_qs, 153, 7},
+                             TextCase{"CaretStaysWhereTheUserTyped", false, u"Ж€"_qs, 5, Then::Nothing, u"hello€ world"_qs, 147, 6},
+                             TextCase{"Ucs2ToStandardStrips", true, u"Привет, world"_qs, -1, Then::Standard, u", world"_qs, 153, -1},
+                             TextCase{"StandardToUcs2CutsTo70", false, kHundred, -1, Then::Ucs2, kHundred.first(70), 0, -1},
+                             TextCase{"FlashForcesUcs2AndCutsTo69", false, kHundred, -1, Then::FlashOn, kHundred.first(69), 0, -1},
+                             TextCase{"FlashOffKeepsUcs2Limit70", false, kHundred, -1, Then::FlashOnAndOff, kHundred.first(69), 1, -1}),
                          test::ByLabel());
+// clang-format on
 
 class MirrorTest : public SendSmsTest, public testing::WithParamInterface<const char*> {};
 
@@ -167,18 +163,15 @@ TEST_P(RefusalTest, SaysWhatToFixAndTouchesNoHandset) {
     EXPECT_EQ(sim, nullptr) << "the line was opened";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     SendSms, RefusalTest,
     testing::Values(
         RefusalCase{"EmptyText", {}, u"+1234567890"_qs, u"Enter message text."_qs, "SMSText"},
-        RefusalCase{"EmptyNumber",
-                    u"Hi"_qs,
-                    {},
-                    u"Please enter the recipient's phone number (with \"+\" if needed)."_qs,
-                    "PhoneNumberSMS"},
-        RefusalCase{"OnlyPlus", u"Hi"_qs, u"+"_qs, u"The number \"+\" has no digits"_qs,
-                    "PhoneNumberSMS"}),
+        RefusalCase{"EmptyNumber", u"Hi"_qs, {}, u"Please enter the recipient's phone number (with \"+\" if needed)."_qs, "PhoneNumberSMS"},
+        RefusalCase{"OnlyPlus", u"Hi"_qs, u"+"_qs, u"The number \"+\" has no digits"_qs, "PhoneNumberSMS"}),
     test::ByLabel());
+// clang-format on
 
 struct OutcomeCase {
     const char* label;
@@ -224,29 +217,17 @@ TEST_P(OutcomeTest, PanelAndDialogTellTheTruth) {
     EXPECT_EQ(got, c.tpdu);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     SendSms, OutcomeTest,
     testing::Values(
         OutcomeCase{"Sent", "SendSMSButton", "", false, u"Done."_qs, {}, kPdu},
         OutcomeCase{"Stored", "StoreSMBtn", "", false, u"Done."_qs, {}, kPdu},
-        OutcomeCase{"Cms300",
-                    "SendSMSButton",
-                    "+CMS ERROR: 300",
-                    false,
-                    u"Can not connect to phone."_qs,
-                    {},
-                    ""},
-        OutcomeCase{"Cms500",
-                    "SendSMSButton",
-                    "+CMS ERROR: 500",
-                    false,
-                    u"The handset answered \"+CMS ERROR: 500\" (unknown error)."_qs,
-                    {},
-                    ""},
-        OutcomeCase{"TimeOut", "SendSMSButton", "", true, u"The operation failed."_qs,
-                    u"Read timeout. Possibly simulated handset is not a valid port for Dovrel."_qs,
-                    ""}),
+        OutcomeCase{"Cms300", "SendSMSButton", "+CMS ERROR: 300", false, u"Can not connect to phone."_qs, {}, ""},
+        OutcomeCase{"Cms500", "SendSMSButton", "+CMS ERROR: 500", false, u"The handset answered \"+CMS ERROR: 500\" (unknown error)."_qs, {}, ""},
+        OutcomeCase{"TimeOut", "SendSMSButton", "", true, u"The operation failed."_qs, u"Read timeout. Possibly simulated handset is not a valid port for Dovrel."_qs, ""}),
     test::ByLabel());
+// clang-format on
 
 // A listing paced like a slow line: the window stays live (its event loop runs while the line
 // is read), shows counted progress, and a Cancel ends it truthfully. How long its longest

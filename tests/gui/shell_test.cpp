@@ -140,14 +140,16 @@ TEST_F(ShellTest, ControlsCarryTheirLabelsAsNamesAndTabGoesInReadingOrder) {
         const char* object;
         const char* name;
     };
+    // clang-format off
     for (const Named& n : std::initializer_list<Named>{
-             {"OlderHandsetCheck",
-              "Older handset (messages without SMSC field, older phonebook commands)"},
-             {"Label15", "pelmar@example.org"},
-             {"Label16", "www.example.org/pelmar/"},
-             {"Image2", "Pelmar banner"},
-             {"CancelOperationButton", "Cancel"},
-             {"PhoneIdentity", "Handset"}}) {
+        {"OlderHandsetCheck", "Older handset (messages without SMSC field, older phonebook commands)"},
+        {"Label15", "pelmar@example.org"},
+        {"Label16", "www.example.org/pelmar/"},
+        {"Image2", "Pelmar banner"},
+        {"CancelOperationButton", "Cancel"},
+        {"PhoneIdentity", "Handset"}
+    }) {
+        // clang-format on
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(child(*form, n.object));
         ASSERT_NE(a, nullptr) << n.object;
         EXPECT_EQ(a->text(QAccessible::Name).toStdString(), n.name);
@@ -205,17 +207,16 @@ TEST_P(PortChoiceTest, StartsWithItAndStoresOnlyWhatTheUserChose) {
     EXPECT_TRUE(next->olderHandset());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Shell, PortChoiceTest,
     testing::Values(
         PortCase{"AbsentStoredDeviceRestoredByName", {}, "", "/dev/ttyUSB7", "/dev/ttyUSB7"},
-        PortCase{"PortOptionForThisRunOnly", startWith(u"/dev/pts/9"_qs), "", "/dev/pts/9",
-                 "/dev/ttyUSB7"},
-        PortCase{"DemoOptionForThisRunOnly", startWith({}, {}, true), "", "Demo handset",
-                 "/dev/ttyUSB7"},
-        PortCase{"TypedPathAfterOverrideIsStored", startWith(u"/dev/pts/9"_qs), "/dev/ttyACM0",
-                 "/dev/ttyACM0", "/dev/ttyACM0"}),
+        PortCase{"PortOptionForThisRunOnly", startWith(u"/dev/pts/9"_qs), "", "/dev/pts/9", "/dev/ttyUSB7"},
+        PortCase{"DemoOptionForThisRunOnly", startWith({}, {}, true), "", "Demo handset", "/dev/ttyUSB7"},
+        PortCase{"TypedPathAfterOverrideIsStored", startWith(u"/dev/pts/9"_qs), "/dev/ttyACM0", "/dev/ttyACM0", "/dev/ttyACM0"}),
     test::ByLabel());
+// clang-format on
 
 TEST_F(ShellTest, UnreadablePhonebookIsReportedAndNeverSavedOver) {
     ASSERT_TRUE(QFile::copy(QStringLiteral(PELMAR_TEST_DATA "/phonebook-sm.dat"),

@@ -286,28 +286,22 @@ QByteArray listing(int entries, const QByteArray& end = "OK\r\n") {
 
 const QByteArray kRing = "\r\nRING\r\n";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Waits, WaitTest,
     testing::Values(
         WaitCase{"Silence", "", 0, 0ms, -1, Ends::Timeout, 300ms, 600ms},
-        WaitCase{"EchoThenSilence", "at+cmgl=4\r\r\n+CMGL: 1,1,,3\r\n", 0, 0ms, -1, Ends::Timeout,
-                 300ms, 600ms},
-        WaitCase{"GarbageWithoutLineEnds", QByteArray(400, '\xFF'), 4, 5ms, -1, Ends::Timeout,
-                 300ms, 600ms},
-        // a line every 50 ms, 17 lines: 850 ms against a 300 ms time-out, 20 entries allowed
-        WaitCase{"SlowListingKeepsArriving", listing(8), 7, 25ms, 20, Ends::Ok, 600ms, 1400ms},
-        WaitCase{"SlowReplyOfAnOrdinaryCommand", listing(8), 7, 25ms, -1, Ends::Timeout, 300ms,
-                 600ms},
+        WaitCase{"EchoThenSilence", "at+cmgl=4\r\r\n+CMGL: 1,1,,3\r\n", 0, 0ms, -1, Ends::Timeout, 300ms, 600ms},
+        WaitCase{"GarbageWithoutLineEnds", QByteArray(400, '\xFF'), 4, 5ms, -1, Ends::Timeout, 300ms, 600ms},
+        /* a line every 50 ms, 17 lines: 850 ms against a 300 ms time-out, 20 entries allowed */ WaitCase{"SlowListingKeepsArriving", listing(8), 7, 25ms, 20, Ends::Ok, 600ms, 1400ms},
+        WaitCase{"SlowReplyOfAnOrdinaryCommand", listing(8), 7, 25ms, -1, Ends::Timeout, 300ms, 600ms},
         WaitCase{"RingEvery50ms", repeated(kRing, 40), 8, 50ms, -1, Ends::Timeout, 300ms, 600ms},
-        WaitCase{"RingsAfterTwoEntries", listing(2, repeated(kRing, 40)), 8, 25ms, 20,
-                 Ends::Timeout, 300ms, 1000ms},
-        // 300 ms + 2 x 50 ms + 100 ms, though entries keep coming for 2 s
-        WaitCase{"ListingBeyondItsCount", listing(80), 14, 50ms, 2, Ends::Timeout, 500ms, 800ms},
-        WaitCase{"ForeignEchoAndItsAnswer", "AT+XYZ\r\r\nOK\r\n", 0, 0ms, -1, Ends::Mismatch, 300ms,
-                 600ms, "AT+XYZ"},
-        WaitCase{"ResultBeforeTheEcho", "\r\n+CMS ERROR: 321\r\n", 0, 0ms, -1, Ends::Mismatch,
-                 300ms, 600ms, "+CMS ERROR: 321"}),
+        WaitCase{"RingsAfterTwoEntries", listing(2, repeated(kRing, 40)), 8, 25ms, 20, Ends::Timeout, 300ms, 1000ms},
+        /* 300 ms + 2 x 50 ms + 100 ms, though entries keep coming for 2 s */ WaitCase{"ListingBeyondItsCount", listing(80), 14, 50ms, 2, Ends::Timeout, 500ms, 800ms},
+        WaitCase{"ForeignEchoAndItsAnswer", "AT+XYZ\r\r\nOK\r\n", 0, 0ms, -1, Ends::Mismatch, 300ms, 600ms, "AT+XYZ"},
+        WaitCase{"ResultBeforeTheEcho", "\r\n+CMS ERROR: 321\r\n", 0, 0ms, -1, Ends::Mismatch, 300ms, 600ms, "+CMS ERROR: 321"}),
     test::ByLabel());
+// clang-format on
 
 struct CapCase {
     const char* label;

@@ -23,15 +23,14 @@ TEST_P(LineTest, IsRecognised) {
     EXPECT_EQ(isUnsolicited(c.line, commandNameOf(c.pendingCommand)), c.unsolicited);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Lines, LineTest,
     testing::Values(
         LineCase{"OkWithBlanks", " OK ", "at", AtResult::Ok, false},
-        LineCase{"CmeErrorVerbose", "+CME ERROR: SIM not inserted", "at+cpbr=1,250",
-                 AtResult::CmeError, false},
+        LineCase{"CmeErrorVerbose", "+CME ERROR: SIM not inserted", "at+cpbr=1,250", AtResult::CmeError, false},
         LineCase{"NotSupported", "COMMAND NOT SUPPORT", "at+cpbs?", AtResult::NotSupported, false},
-        LineCase{"OkInsideAName", "+CPBR: 1,\"123\",129,\"OK\"", "at+cpbr=1,9", AtResult::None,
-                 false},
+        LineCase{"OkInsideAName", "+CPBR: 1,\"123\",129,\"OK\"", "at+cpbr=1,9", AtResult::None, false},
         LineCase{"OkPrefixIsNoResult", "OKAY", "at", AtResult::None, false},
         LineCase{"StatusReportStored", "+CDSI: \"SM\",4", "at+cmgl=4", AtResult::None, true},
         LineCase{"Ring", "RING", "at+cpbr=1,9", AtResult::None, true},
@@ -43,6 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"DialledCallEnds", "NO CARRIER", "atd+12345;", AtResult::NoCarrier, false},
         LineCase{"ServiceCodeIsNoVendorCode", "*100#", "at+cusd=1", AtResult::None, false}),
     test::ByLabel());
+// clang-format on
 
 TEST(AtReplyTest, CommandNames) {
     EXPECT_EQ(commandNameOf("at+cpbs?"), QByteArray("+CPBS"));

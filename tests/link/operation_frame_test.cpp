@@ -53,60 +53,23 @@ TEST_P(FrameTest, JudgesTheLastReplyAndClosesThePort) {
     EXPECT_EQ(line.closes, 1);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, FrameTest,
-    testing::Values(FrameCase{"Ok", "at+cmgd=1", {"\r\nOK\r\n"}, Kind::Done, "Done."},
-                    FrameCase{"SubmissionAccepted",
-                              "at+cmgs=17",
-                              {"\r\n> ", "\r\n+CMGS: 5\r\n\r\nOK\r\n"},
-                              Kind::Done,
-                              "Done."},
-                    FrameCase{"PhoneFailure300",
-                              "at+cmss=1",
-                              {"\r\n+CMS ERROR: 300\r\n"},
-                              Kind::PhoneRefused,
-                              "Can not connect to phone."},
-                    FrameCase{"OtherCmsError",
-                              "at+cmss=1",
-                              {"\r\n+CMS ERROR: 500\r\n"},
-                              Kind::HandsetError,
-                              "The handset answered \"+CMS ERROR: 500\" (unknown error)."},
-                    FrameCase{"CmsMemoryFull",
-                              "at+cmgw=17",
-                              {"\r\n+CMS ERROR: 322\r\n"},
-                              Kind::HandsetError,
-                              "The handset answered \"+CMS ERROR: 322\" (memory full)."},
-                    FrameCase{"CmsError3001IsNot300",
-                              "at+cmss=1",
-                              {"\r\n+CMS ERROR: 3001\r\n"},
-                              Kind::HandsetError,
-                              "The handset answered \"+CMS ERROR: 3001\"."},
-                    FrameCase{"CmeError",
-                              "at+cpbr=1,250",
-                              {"\r\n+CME ERROR: 10\r\n"},
-                              Kind::HandsetError,
-                              "The handset answered \"+CME ERROR: 10\" (SIM not inserted)."},
-                    FrameCase{"PlainError",
-                              "at+cpbs=\"LD\"",
-                              {"\r\nERROR\r\n"},
-                              Kind::HandsetError,
-                              "The handset answered \"ERROR\"."},
-                    FrameCase{"NotSupported",
-                              "at+cpbs?",
-                              {"\r\nCOMMAND NOT SUPPORT\r\n"},
-                              Kind::HandsetError,
-                              "The handset answered \"COMMAND NOT SUPPORT\"."},
-                    FrameCase{"MissingPrompt",
-                              "at+cmgs=17",
-                              {"\r\nOK\r\n"},
-                              Kind::HandsetError,
-                              "The handset did not ask for the message; it answered \"OK\"."},
-                    FrameCase{"Silence",
-                              "at+cmgd=1",
-                              {},
-                              Kind::Failed,
-                              "Read timeout. Possibly COM3 is not a valid port for Dovrel."}),
+    testing::Values(
+        FrameCase{"Ok", "at+cmgd=1", {"\r\nOK\r\n"}, Kind::Done, "Done."},
+        FrameCase{"SubmissionAccepted", "at+cmgs=17", {"\r\n> ", "\r\n+CMGS: 5\r\n\r\nOK\r\n"}, Kind::Done, "Done."},
+        FrameCase{"PhoneFailure300", "at+cmss=1", {"\r\n+CMS ERROR: 300\r\n"}, Kind::PhoneRefused, "Can not connect to phone."},
+        FrameCase{"OtherCmsError", "at+cmss=1", {"\r\n+CMS ERROR: 500\r\n"}, Kind::HandsetError, "The handset answered \"+CMS ERROR: 500\" (unknown error)."},
+        FrameCase{"CmsMemoryFull", "at+cmgw=17", {"\r\n+CMS ERROR: 322\r\n"}, Kind::HandsetError, "The handset answered \"+CMS ERROR: 322\" (memory full)."},
+        FrameCase{"CmsError3001IsNot300", "at+cmss=1", {"\r\n+CMS ERROR: 3001\r\n"}, Kind::HandsetError, "The handset answered \"+CMS ERROR: 3001\"."},
+        FrameCase{"CmeError", "at+cpbr=1,250", {"\r\n+CME ERROR: 10\r\n"}, Kind::HandsetError, "The handset answered \"+CME ERROR: 10\" (SIM not inserted)."},
+        FrameCase{"PlainError", "at+cpbs=\"LD\"", {"\r\nERROR\r\n"}, Kind::HandsetError, "The handset answered \"ERROR\"."},
+        FrameCase{"NotSupported", "at+cpbs?", {"\r\nCOMMAND NOT SUPPORT\r\n"}, Kind::HandsetError, "The handset answered \"COMMAND NOT SUPPORT\"."},
+        FrameCase{"MissingPrompt", "at+cmgs=17", {"\r\nOK\r\n"}, Kind::HandsetError, "The handset did not ask for the message; it answered \"OK\"."},
+        FrameCase{"Silence", "at+cmgd=1", {}, Kind::Failed, "Read timeout. Possibly COM3 is not a valid port for Dovrel."}),
     test::ByLabel());
+// clang-format on
 
 TEST(FrameTest, SubmissionResultIsJudged) {
     ScriptedTransport line;
@@ -227,19 +190,16 @@ TEST_P(CancelTest, EndsCancelledWithThePortClosedAndTheCallersCopyKept) {
     EXPECT_EQ(line.commands().size(), c.commands) << line.commands().join(" / ").constData();
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Stops, CancelTest,
     testing::Values(
-        // The first step is reported before the port opens: nothing reaches the handset.
-        CancelCase{"ListingBeforeThePortOpens", "sim-30-messages.json", listing, 1, 0},
-        // Steps 2.. are "Reading message i from 30": the stop comes inside the listing's reply.
-        CancelCase{"DuringAListing", "sim-30-messages.json", listing, 4, 3},
+        /* The first step is reported before the port opens: nothing reaches the handset. */ CancelCase{"ListingBeforeThePortOpens", "sim-30-messages.json", listing, 1, 0},
+        /* Steps 2.. are "Reading message i from 30": the stop comes inside the listing's reply. */ CancelCase{"DuringAListing", "sim-30-messages.json", listing, 4, 3},
         CancelCase{"PhonebookReadBeforeThePortOpens", "sim-basic.json", phonebookRead, 1, 0},
-        // Step 4 is "Writing phonebook (3 from 10)": slots 1 and 2 were written, 3 is not.
-        CancelCase{"DuringAPhonebookWrite", "sim-basic.json", phonebookWrite, 4, 4,
-                   u"Cancelled. Wrote 2 of 10 slots: slots 1–2 hold the local copy; slots 3–10 "
-                   u"still hold the handset's old entries. Write again to finish the job."}),
+        /* Step 4 is "Writing phonebook (3 from 10)": slots 1 and 2 were written, 3 is not. */ CancelCase{"DuringAPhonebookWrite", "sim-basic.json", phonebookWrite, 4, 4, u"Cancelled. Wrote 2 of 10 slots: slots 1–2 hold the local copy; slots 3–10 " u"still hold the handset's old entries. Write again to finish the job."}),
     test::ByLabel());
+// clang-format on
 
 struct IdentityCase {
     const char* label;
@@ -264,17 +224,15 @@ TEST_P(IdentifyTest, TakesTheInformationLines) {
     EXPECT_EQ(line.opens, 1);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Handsets, IdentifyTest,
-    testing::Values(IdentityCase{"EchoOn", "at+cgmi\r\r\nNokia\r\n\r\nOK\r\n",
-                                 "at+cgmm\r\r\nNokia 6310i\r\n\r\nOK\r\n", "Nokia Nokia 6310i"},
-                    IdentityCase{"EchoOff", "\r\nSIEMENS\r\n\r\nOK\r\n", "\r\nS55\r\n\r\nOK\r\n",
-                                 "SIEMENS S55"},
-                    IdentityCase{"LabelledQuotedWithUrc",
-                                 "\r\n+CREG: 1\r\n\r\n+CGMI: \"Sony Ericsson\"\r\n\r\nOK\r\n",
-                                 "\r\n+CGMM: \"T610\"\r\n\r\nRING\r\nOK\r\n",
-                                 "Sony Ericsson T610"}),
+    testing::Values(
+        IdentityCase{"EchoOn", "at+cgmi\r\r\nNokia\r\n\r\nOK\r\n", "at+cgmm\r\r\nNokia 6310i\r\n\r\nOK\r\n", "Nokia Nokia 6310i"},
+        IdentityCase{"EchoOff", "\r\nSIEMENS\r\n\r\nOK\r\n", "\r\nS55\r\n\r\nOK\r\n", "SIEMENS S55"},
+        IdentityCase{"LabelledQuotedWithUrc", "\r\n+CREG: 1\r\n\r\n+CGMI: \"Sony Ericsson\"\r\n\r\nOK\r\n", "\r\n+CGMM: \"T610\"\r\n\r\nRING\r\nOK\r\n", "Sony Ericsson T610"}),
     test::ByLabel());
+// clang-format on
 
 TEST(IdentifyTest, RefusalLeavesIdentityUnknown) {
     ScriptedTransport line;

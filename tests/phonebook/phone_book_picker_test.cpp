@@ -46,25 +46,19 @@ TEST_P(PickerSearchTest, ListsTheFoundEntriesSimFirst) {
         EXPECT_TRUE(got[i].endsWith(QLatin1Char('(') + numbers[i] + QLatin1Char(')'))) << i;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Searches, PickerSearchTest,
     testing::Values(
-        SearchCase{"EmptyListsEveryStoreInOrder",
-                   "",
-                   {"Anna (+380501234567)", "Boris (0441112233)", "Иван (0509998877)", " (777)",
-                    "Joanna (+15550100)", "иван (0671112233)", "HANNA (0505000000)"}},
-        SearchCase{"LatinCaseBlindInNames",
-                   "an",
-                   {"Anna (+380501234567)", "Joanna (+15550100)", "HANNA (0505000000)"}},
-        SearchCase{"NumbersAsTyped",
-                   "050",
-                   {"Anna (+380501234567)", "Иван (0509998877)", "HANNA (0505000000)"}},
-        SearchCase{
-            "PlusOnlyInNumbersWithPlus", "+", {"Anna (+380501234567)", "Joanna (+15550100)"}},
+        SearchCase{"EmptyListsEveryStoreInOrder", "", {"Anna (+380501234567)", "Boris (0441112233)", "Иван (0509998877)", " (777)", "Joanna (+15550100)", "иван (0671112233)", "HANNA (0505000000)"}},
+        SearchCase{"LatinCaseBlindInNames", "an", {"Anna (+380501234567)", "Joanna (+15550100)", "HANNA (0505000000)"}},
+        SearchCase{"NumbersAsTyped", "050", {"Anna (+380501234567)", "Иван (0509998877)", "HANNA (0505000000)"}},
+        SearchCase{"PlusOnlyInNumbersWithPlus", "+", {"Anna (+380501234567)", "Joanna (+15550100)"}},
         SearchCase{"CyrillicOnlyInTheSameCase", "Иван", {"Иван (0509998877)"}},
         SearchCase{"CyrillicMixedCaseFindsNothing", "иВ", {}},
         SearchCase{"NothingFound", "zz", {}}),
     test::ByLabel());
+// clang-format on
 
 }  // namespace
 }  // namespace pelmar

@@ -176,6 +176,7 @@ TEST_P(FindNameTest, FindsFirstMatchSimFirst) {
     EXPECT_EQ(books.FindNameByNumber(QString::fromUtf8(c.number)), QString::fromUtf8(c.found));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Numbers, FindNameTest,
     testing::Values(
@@ -187,13 +188,13 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"StoredLongerNotFound", "E=+12345678901", "", "", "12345678901", ""},
         FindCase{"NationalTrunkFormNotFound", "F=012345678901", "", "", "+4912345678901", ""},
         FindCase{"SimBeforePhone", "Sim=555", "Phone=555", "", "555", "Sim"},
-        FindCase{"FirstEntryWinsOverLaterExact", "Near=2345678901;Exact=+12345678901", "", "",
-                 "+12345678901", "Near"},
+        FindCase{"FirstEntryWinsOverLaterExact", "Near=2345678901;Exact=+12345678901", "", "", "+12345678901", "Near"},
         FindCase{"LdNotSearched", "", "", "L=555", "555", ""},
         FindCase{"EmptyEntryNumberNeverContained", "G=", "", "", "555", ""},
         FindCase{"EmptyQueryFindsNobody", "G=", "", "", "", ""},
         FindCase{"EmptyStores", "", "", "", "555", ""}),
     test::ByLabel());
+// clang-format on
 
 TEST(PhoneBookFilesTest, LoadSortsAndAnnouncesAndAnUnreadableFileIsNeverWrittenBack) {
     QTemporaryDir dir;

@@ -54,34 +54,20 @@ TEST_P(ReadTest, NewStoreOnlyOnSuccess) {
     EXPECT_FALSE(line.channel.isOpen());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Handsets, ReadTest,
     testing::Values(
-        ReadCase{"SimCardPhonebook", "sim-basic.json", PhoneBookKind::SM,
-                 [](simulator::SimOptions&) {}, Kind::Done, 2, 10},
-        ReadCase{"EmptyPhonebook", "sim-basic.json", PhoneBookKind::ME,
-                 [](simulator::SimOptions&) {}, Kind::Done, 0, 5},
-        ReadCase{"TwoHundredInRandomPieces", "sim-phonebook-200.json", PhoneBookKind::SM,
-                 [](simulator::SimOptions& o) {
-                     o.randomChunks = true;
-                     o.urc = "RING";
-                 },
-                 Kind::Done, 200, 250},
-        ReadCase{
-            "NotFoundMeansEmpty", "sim-basic.json", PhoneBookKind::SM,
-            [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CPBR=+CME ERROR: 22"); },
-            Kind::Done, 0, 10},
-        ReadCase{"CutOffMidRead", "sim-phonebook-200.json", PhoneBookKind::SM,
-                 [](simulator::SimOptions& o) { o.hangupAfter = 3000; }, Kind::Failed, -1, 250},
-        ReadCase{"SilentRead", "sim-basic.json", PhoneBookKind::SM,
-                 [](simulator::SimOptions& o) { o.silent.insert("CPBR"); }, Kind::Failed, -1, 10},
-        ReadCase{"ReadRefused", "sim-basic.json", PhoneBookKind::SM,
-                 [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CPBR=ERROR"); },
-                 Kind::HandsetError, -1, 10},
-        ReadCase{"SizeNotTold", "sim-basic.json", PhoneBookKind::SM,
-                 [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CPBS=OK"); },
-                 Kind::HandsetError, -1, 0}),
+        ReadCase{"SimCardPhonebook", "sim-basic.json", PhoneBookKind::SM, [](simulator::SimOptions&) {}, Kind::Done, 2, 10},
+        ReadCase{"EmptyPhonebook", "sim-basic.json", PhoneBookKind::ME, [](simulator::SimOptions&) {}, Kind::Done, 0, 5},
+        ReadCase{"TwoHundredInRandomPieces", "sim-phonebook-200.json", PhoneBookKind::SM, [](simulator::SimOptions& o) {o.randomChunks = true; o.urc = "RING";}, Kind::Done, 200, 250},
+        ReadCase{"NotFoundMeansEmpty", "sim-basic.json", PhoneBookKind::SM, [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CPBR=+CME ERROR: 22"); }, Kind::Done, 0, 10},
+        ReadCase{"CutOffMidRead", "sim-phonebook-200.json", PhoneBookKind::SM, [](simulator::SimOptions& o) { o.hangupAfter = 3000; }, Kind::Failed, -1, 250},
+        ReadCase{"SilentRead", "sim-basic.json", PhoneBookKind::SM, [](simulator::SimOptions& o) { o.silent.insert("CPBR"); }, Kind::Failed, -1, 10},
+        ReadCase{"ReadRefused", "sim-basic.json", PhoneBookKind::SM, [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CPBR=ERROR"); }, Kind::HandsetError, -1, 10},
+        ReadCase{"SizeNotTold", "sim-basic.json", PhoneBookKind::SM, [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CPBS=OK"); }, Kind::HandsetError, -1, 0}),
     test::ByLabel());
+// clang-format on
 
 TEST(ReadTest, EntriesAsTheHandsetSentThem) {
     test::SimLine line(stateFrom("sim-basic.json"));
@@ -143,55 +129,19 @@ TEST_P(ReplyFormTest, EachLineOnItsOwn) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Replies, ReplyFormTest,
     testing::Values(
-        ReplyCase{"UnterminatedQuoteKeepsNextEntry",
-                  "+CPBR: 1,\"111\",129,\"Ann\r\n+CPBR: 2,\"222\",129,\"Bob\"",
-                  {"Bob"},
-                  {QStringLiteral("+CPBR: 1,\"111\",129,\"Ann")},
-                  {},
-                  Kind::HandsetError},
-        ReplyCase{"NameOverTheRecordIsCutAndCounted",
-                  "+CPBR: 1,\"111\",129,\"" + QByteArray(250, 'n') + "\"\r\n+CPBR: 2,\"" +
-                      QByteArray(101, '5') + "\",129,\"Bob\"",
-                  {QByteArray(200, 'n'), "Bob"},
-                  {},
-                  {0, 1},
-                  Kind::Done},
-        ReplyCase{"NameOfExactlyItsRoomIsWhole",
-                  "+CPBR: 1,\"111\",129,\"" + QByteArray(201, 'n') +
-                      "\"\r\n+CPBR: 2,\"222\",129,\"" + QByteArray(200, 'm') + "\"",
-                  {QByteArray(200, 'n'), QByteArray(200, 'm')},
-                  {},
-                  {0},
-                  Kind::Done},
-        ReplyCase{"FieldsAfterTheNameIgnored",
-                  "+CPBR: 1,\"111\",129,\"Ann\",0,\"x\"",
-                  {"Ann"},
-                  {},
-                  {},
-                  Kind::Done},
-        // 27.007 has no escape for a quote inside the name: it runs to the line's last quote
-        ReplyCase{"QuotesInsideTheName",
-                  "+CPBR: 2,\"+2\",145,\"Bob \"the boss\" Lee\"",
-                  {"Bob \"the boss\" Lee"},
-                  {},
-                  {},
-                  Kind::Done},
-        ReplyCase{"QuoteInsideTheNameOrFields",
-                  "+CPBR: 1,\"111\",129,\"Ann\"\r\n+CPBR: 2,\"2\",129,\"A \"B\",0,\"C\"",
-                  {"Ann"},
-                  {QStringLiteral("+CPBR: 2,\"2\",129,\"A \"B\",0,\"C\"")},
-                  {},
-                  Kind::HandsetError},
-        ReplyCase{"ControlBytesShownEscaped",
-                  "+CPBR: 1,\"111\",129,\"Ann\"\r\n+CPBR: 2\x1B\\",
-                  {"Ann"},
-                  {QStringLiteral("+CPBR: 2\\x1B\\\\")},
-                  {},
-                  Kind::HandsetError}),
+        ReplyCase{"UnterminatedQuoteKeepsNextEntry", "+CPBR: 1,\"111\",129,\"Ann\r\n+CPBR: 2,\"222\",129,\"Bob\"", {"Bob"}, {QStringLiteral("+CPBR: 1,\"111\",129,\"Ann")}, {}, Kind::HandsetError},
+        ReplyCase{"NameOverTheRecordIsCutAndCounted", "+CPBR: 1,\"111\",129,\"" + QByteArray(250, 'n') + "\"\r\n+CPBR: 2,\"" + QByteArray(101, '5') + "\",129,\"Bob\"", {QByteArray(200, 'n'), "Bob"}, {}, {0, 1}, Kind::Done},
+        ReplyCase{"NameOfExactlyItsRoomIsWhole", "+CPBR: 1,\"111\",129,\"" + QByteArray(201, 'n') + "\"\r\n+CPBR: 2,\"222\",129,\"" + QByteArray(200, 'm') + "\"", {QByteArray(200, 'n'), QByteArray(200, 'm')}, {}, {0}, Kind::Done},
+        ReplyCase{"FieldsAfterTheNameIgnored", "+CPBR: 1,\"111\",129,\"Ann\",0,\"x\"", {"Ann"}, {}, {}, Kind::Done},
+        /* 27.007 has no escape for a quote inside the name: it runs to the line's last quote */ ReplyCase{"QuotesInsideTheName", "+CPBR: 2,\"+2\",145,\"Bob \"the boss\" Lee\"", {"Bob \"the boss\" Lee"}, {}, {}, Kind::Done},
+        ReplyCase{"QuoteInsideTheNameOrFields", "+CPBR: 1,\"111\",129,\"Ann\"\r\n+CPBR: 2,\"2\",129,\"A \"B\",0,\"C\"", {"Ann"}, {QStringLiteral("+CPBR: 2,\"2\",129,\"A \"B\",0,\"C\"")}, {}, Kind::HandsetError},
+        ReplyCase{"ControlBytesShownEscaped", "+CPBR: 1,\"111\",129,\"Ann\"\r\n+CPBR: 2\x1B\\", {"Ann"}, {QStringLiteral("+CPBR: 2\\x1B\\\\")}, {}, Kind::HandsetError}),
     test::ByLabel());
+// clang-format on
 
 struct WriteCase {
     const char* label;
@@ -293,18 +243,15 @@ TEST_P(DialectTest, CommandFormAndWhatTheHandsetKeeps) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Dialects, DialectTest,
     testing::Values(
-        DialectCase{"StandardThreeInto250Slots", "sim-phonebook-200.json", 250, 3,
-                    HandsetDialect::Standard, HandsetDialect::Standard, Kind::Done, 0, ""},
-        // The old form on a standard handset: each entry has a text where the type belongs and
-        // is refused; "k,1" is taken as the number 1, as a real handset would store it.
-        DialectCase{"OlderFormOnStandardHandset", "sim-basic.json", 10, 3, HandsetDialect::Standard,
-                    HandsetDialect::Older, Kind::HandsetError, 3, "1"},
-        DialectCase{"OlderHandsetRoundTrip", "sim-basic.json", 10, 3, HandsetDialect::Older,
-                    HandsetDialect::Older, Kind::Done, 0, ""}),
+        DialectCase{"StandardThreeInto250Slots", "sim-phonebook-200.json", 250, 3, HandsetDialect::Standard, HandsetDialect::Standard, Kind::Done, 0, ""},
+        /* The old form on a standard handset: each entry has a text where the type belongs and */ /* is refused; "k,1" is taken as the number 1, as a real handset would store it. */ DialectCase{"OlderFormOnStandardHandset", "sim-basic.json", 10, 3, HandsetDialect::Standard, HandsetDialect::Older, Kind::HandsetError, 3, "1"},
+        DialectCase{"OlderHandsetRoundTrip", "sim-basic.json", 10, 3, HandsetDialect::Older, HandsetDialect::Older, Kind::Done, 0, ""}),
     test::ByLabel());
+// clang-format on
 
 struct UnwritableCase {
     const char* label;

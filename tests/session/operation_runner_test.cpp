@@ -169,17 +169,16 @@ TEST_P(ListingRun, DeliversOneResultOnTheCallersThread) {
     EXPECT_EQ(steps.last(), (ProgressStep{QStringLiteral("Reading message 30 from 30"), 30, 30}));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Runner, ListingRun,
-    testing::Values(ListingRow{"RunsToTheEnd", Interrupt::None, Outcome::Kind::Done,
-                               QStringLiteral("Done."), 30},
-                    ListingRow{"CancelledBeforeThePortOpens", Interrupt::CancelBeforeStart,
-                               Outcome::Kind::Cancelled, QStringLiteral("Cancelled."), -1},
-                    ListingRow{"CancelledMidListing", Interrupt::CancelMidListing,
-                               Outcome::Kind::Cancelled, QStringLiteral("Cancelled."), -1},
-                    ListingRow{"RunnerDestroyedMidListing", Interrupt::DestroyMidListing,
-                               Outcome::Kind::Done, QString(), -1}),
+    testing::Values(
+        ListingRow{"RunsToTheEnd", Interrupt::None, Outcome::Kind::Done, QStringLiteral("Done."), 30},
+        ListingRow{"CancelledBeforeThePortOpens", Interrupt::CancelBeforeStart, Outcome::Kind::Cancelled, QStringLiteral("Cancelled."), -1},
+        ListingRow{"CancelledMidListing", Interrupt::CancelMidListing, Outcome::Kind::Cancelled, QStringLiteral("Cancelled."), -1},
+        ListingRow{"RunnerDestroyedMidListing", Interrupt::DestroyMidListing, Outcome::Kind::Done, QString(), -1}),
     test::ByLabel());
+// clang-format on
 
 TEST_F(RunnerTest, TheLastOfStepsMergedTogetherComesBeforeTheResult) {
     OperationRunner runner(QStringLiteral("paced"), 2s, factory());
@@ -249,15 +248,17 @@ TEST_P(ConnectionFor, PicksTheTransportByName) {
     EXPECT_FALSE(connection.channel().isOpen());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Runner, ConnectionFor,
-    testing::Values(PortRow{"SerialDevice", QStringLiteral("/dev/ttyUSB7"), false, 0},
-                    PortRow{"InstantSim", QStringLiteral("sim"), true, 0},
-                    PortRow{"SimFromState",
-                            QStringLiteral("sim:" PELMAR_TEST_DATA "/sim-basic.json"), true, 0},
-                    PortRow{"DemoPacedLikeALine", HandsetConnection::kDemoPort, true, 9600},
-                    PortRow{"NameThatOnlyStartsLikeSim", QStringLiteral("simple"), false, 0}),
+    testing::Values(
+        PortRow{"SerialDevice", QStringLiteral("/dev/ttyUSB7"), false, 0},
+        PortRow{"InstantSim", QStringLiteral("sim"), true, 0},
+        PortRow{"SimFromState", QStringLiteral("sim:" PELMAR_TEST_DATA "/sim-basic.json"), true, 0},
+        PortRow{"DemoPacedLikeALine", HandsetConnection::kDemoPort, true, 9600},
+        PortRow{"NameThatOnlyStartsLikeSim", QStringLiteral("simple"), false, 0}),
     test::ByLabel());
+// clang-format on
 
 }  // namespace
 }  // namespace pelmar

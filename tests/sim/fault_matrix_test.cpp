@@ -117,104 +117,19 @@ struct Operation {
                         const Caller&);
 };
 
+// clang-format off
 const Operation kOperations[] = {
-    {"Send", "CMGS", true,
-     [](AtChannel& ch, Caller&) {
-         return SendOrStoreSMS(ch, {kNumber, QStringLiteral("Fault matrix")}, SubmitAction::Send)
-             .outcome;
-     },
-     [](const simulator::HandsetState& before, const simulator::HandsetState& after,
-        const Caller&) { EXPECT_EQ(after.sent.size(), before.sent.size() + 1); }},
-    {"Store", "CMGW", true,
-     [](AtChannel& ch, Caller&) {
-         return SendOrStoreSMS(ch, {kNumber, QStringLiteral("Fault matrix")}, SubmitAction::Store)
-             .outcome;
-     },
-     [](const simulator::HandsetState& before, const simulator::HandsetState& after,
-        const Caller&) {
-         EXPECT_EQ(after.messages.size(), before.messages.size() + 1);
-         EXPECT_TRUE(after.sent.isEmpty());
-     }},
-    {"List", "CMGL", false,
-     [](AtChannel& ch, Caller& caller) {
-         MessageListing listing = ReadMessages(ch);
-         EXPECT_EQ(listing.messages.has_value(), listing.outcome.isDone());
-         if (listing.messages)
-             caller.table = *listing.messages;
-         return listing.outcome;
-     },
-     [](const simulator::HandsetState& before, const simulator::HandsetState&,
-        const Caller& caller) {
-         QList<int> listed;
-         for (const DecodedMessage& m : caller.table)
-             listed.append(static_cast<int>(m.Index));
-         EXPECT_EQ(listed, before.messages.keys());
-         for (const DecodedMessage& m : caller.table)
-             EXPECT_FALSE(m.Text.isEmpty()) << "message " << m.Index << " lost its text";
-     }},
-    {"SendStored", "CMSS", false,
-     [](AtChannel& ch, Caller&) { return SendStoredMessage(ch, kStoredUnsent, kNumber).outcome; },
-     [](const simulator::HandsetState&, const simulator::HandsetState& after, const Caller&) {
-         ASSERT_EQ(after.sent.size(), 1);
-         EXPECT_EQ(after.sent.first().destination, kNumber.toLatin1());
-     }},
-    {"Delete", "CMGD", false,
-     [](AtChannel& ch, Caller&) {
-         const DeleteResult result = DeleteMessages(ch, {4, 5});
-         EXPECT_EQ(result.deleted.size() + result.failed.size(), 2);
-         return result.outcome;
-     },
-     [](const simulator::HandsetState& before, const simulator::HandsetState& after,
-        const Caller&) {
-         EXPECT_EQ(after.messages.size(), before.messages.size() - 2);
-         EXPECT_FALSE(after.messages.contains(4) || after.messages.contains(5));
-     }},
-    {"PhonebookRead", "CPBR", false,
-     [](AtChannel& ch, Caller& caller) {
-         PhoneBookReadResult read = ReadPhoneBook(ch, PhoneBookKind::SM);
-         EXPECT_EQ(read.store.has_value(), read.outcome.isDone());
-         if (read.store)
-             caller.phonebook = *read.store;
-         return read.outcome;
-     },
-     [](const simulator::HandsetState& before, const simulator::HandsetState&,
-        const Caller& caller) {
-         const simulator::ContactList& book = before.phonebooks.value("SM");
-         ASSERT_EQ(caller.phonebook.count(), book.entries.size());
-         EXPECT_EQ(caller.phonebook.at(1).Name(), book.entries.last().name);
-     }},
-    {"PhonebookWrite", "CPBW", false,
-     [](AtChannel& ch, Caller&) {
-         return WritePhoneBook(ch, PhoneBookKind::SM, bookToWrite()).outcome;
-     },
-     [](const simulator::HandsetState&, const simulator::HandsetState& after, const Caller&) {
-         const simulator::ContactList& book = after.phonebooks.value("SM");
-         ASSERT_EQ(book.entries.keys(), QList<int>({1, 2, 3}));
-         EXPECT_EQ(book.entries.value(3).name, QByteArray("\xC8\xE2\xE0\xED"));
-     }},
-    {"Picture", "CMGS", true,
-     [](AtChannel& ch, Caller& caller) {
-         const SmartSendResult result =
-             SendPictureMessage(ch, kNumber, QStringLiteral("Fault matrix"),
-                                PictureCoding::Standard, BuiltInPicture(), caller.reference);
-         caller.reference = result.nextReference;
-         return result.outcome;
-     },
-     [](const simulator::HandsetState& before, const simulator::HandsetState& after,
-        const Caller& caller) {
-         EXPECT_EQ(after.sent.size(), before.sent.size() + 3);
-         EXPECT_EQ(caller.reference.value(), 8);
-     }},
-    {"Identify", "CGMI", false,
-     [](AtChannel& ch, Caller& caller) {
-         const Outcome outcome = IdentifyHandset(ch);
-         caller.identity = ch.PhoneIdentity();
-         return outcome;
-     },
-     [](const simulator::HandsetState&, const simulator::HandsetState&, const Caller& caller) {
-         EXPECT_EQ(caller.identity, QStringLiteral("TESTCO T-100"));
-     }},
+    {"Send", "CMGS", true, [](AtChannel& ch, Caller&) {return SendOrStoreSMS(ch, {kNumber, QStringLiteral("Fault matrix")}, SubmitAction::Send) .outcome;}, [](const simulator::HandsetState& before, const simulator::HandsetState& after, const Caller&) { EXPECT_EQ(after.sent.size(), before.sent.size() + 1); }},
+    {"Store", "CMGW", true, [](AtChannel& ch, Caller&) {return SendOrStoreSMS(ch, {kNumber, QStringLiteral("Fault matrix")}, SubmitAction::Store) .outcome;}, [](const simulator::HandsetState& before, const simulator::HandsetState& after, const Caller&) {EXPECT_EQ(after.messages.size(), before.messages.size() + 1); EXPECT_TRUE(after.sent.isEmpty());}},
+    {"List", "CMGL", false, [](AtChannel& ch, Caller& caller) {MessageListing listing = ReadMessages(ch); EXPECT_EQ(listing.messages.has_value(), listing.outcome.isDone()); if (listing.messages) caller.table = *listing.messages; return listing.outcome;}, [](const simulator::HandsetState& before, const simulator::HandsetState&, const Caller& caller) {QList<int> listed; for (const DecodedMessage& m : caller.table) listed.append(static_cast<int>(m.Index)); EXPECT_EQ(listed, before.messages.keys()); for (const DecodedMessage& m : caller.table) EXPECT_FALSE(m.Text.isEmpty()) << "message " << m.Index << " lost its text";}},
+    {"SendStored", "CMSS", false, [](AtChannel& ch, Caller&) { return SendStoredMessage(ch, kStoredUnsent, kNumber).outcome; }, [](const simulator::HandsetState&, const simulator::HandsetState& after, const Caller&) {ASSERT_EQ(after.sent.size(), 1); EXPECT_EQ(after.sent.first().destination, kNumber.toLatin1());}},
+    {"Delete", "CMGD", false, [](AtChannel& ch, Caller&) {const DeleteResult result = DeleteMessages(ch, {4, 5}); EXPECT_EQ(result.deleted.size() + result.failed.size(), 2); return result.outcome;}, [](const simulator::HandsetState& before, const simulator::HandsetState& after, const Caller&) {EXPECT_EQ(after.messages.size(), before.messages.size() - 2); EXPECT_FALSE(after.messages.contains(4) || after.messages.contains(5));}},
+    {"PhonebookRead", "CPBR", false, [](AtChannel& ch, Caller& caller) {PhoneBookReadResult read = ReadPhoneBook(ch, PhoneBookKind::SM); EXPECT_EQ(read.store.has_value(), read.outcome.isDone()); if (read.store) caller.phonebook = *read.store; return read.outcome;}, [](const simulator::HandsetState& before, const simulator::HandsetState&, const Caller& caller) {const simulator::ContactList& book = before.phonebooks.value("SM"); ASSERT_EQ(caller.phonebook.count(), book.entries.size()); EXPECT_EQ(caller.phonebook.at(1).Name(), book.entries.last().name);}},
+    {"PhonebookWrite", "CPBW", false, [](AtChannel& ch, Caller&) {return WritePhoneBook(ch, PhoneBookKind::SM, bookToWrite()).outcome;}, [](const simulator::HandsetState&, const simulator::HandsetState& after, const Caller&) {const simulator::ContactList& book = after.phonebooks.value("SM"); ASSERT_EQ(book.entries.keys(), QList<int>({1, 2, 3})); EXPECT_EQ(book.entries.value(3).name, QByteArray("\xC8\xE2\xE0\xED"));}},
+    {"Picture", "CMGS", true, [](AtChannel& ch, Caller& caller) {const SmartSendResult result = SendPictureMessage(ch, kNumber, QStringLiteral("Fault matrix"), PictureCoding::Standard, BuiltInPicture(), caller.reference); caller.reference = result.nextReference; return result.outcome;}, [](const simulator::HandsetState& before, const simulator::HandsetState& after, const Caller& caller) {EXPECT_EQ(after.sent.size(), before.sent.size() + 3); EXPECT_EQ(caller.reference.value(), 8);}},
+    {"Identify", "CGMI", false, [](AtChannel& ch, Caller& caller) {const Outcome outcome = IdentifyHandset(ch); caller.identity = ch.PhoneIdentity(); return outcome;}, [](const simulator::HandsetState&, const simulator::HandsetState&, const Caller& caller) {EXPECT_EQ(caller.identity, QStringLiteral("TESTCO T-100"));}},
 };
+// clang-format on
 
 // What one run showed, for the checks of its fault.
 struct Observed {
@@ -289,75 +204,27 @@ void replyWith(simulator::SimOptions& o, const QByteArray& command, const char* 
     o.replies.insert(command, text);
 }
 
+// clang-format off
 const Fault kFaults[] = {
-    {"OneByteChunks", [](simulator::SimOptions& o, const QByteArray&, qint64) { o.chunkSize = 1; },
-     Timing::Fast, Kind::Done, effectShows},
-    {"RandomChunks",
-     [](simulator::SimOptions& o, const QByteArray&, qint64) {
-         o.randomChunks = true;
-         o.seed = 11;
-     },
-     Timing::Fast, Kind::Done, effectShows},
-    {"SlowReplies", [](simulator::SimOptions& o, const QByteArray&, qint64) { o.think = kThink; },
-     Timing::Real, Kind::Done, effectShows},
-    {"UrcInEveryReply",
-     [](simulator::SimOptions& o, const QByteArray&, qint64) { o.urc = "+CMTI: \"SM\",3"; },
-     Timing::Fast, Kind::Done, effectShows},
-    {"MissedCallInEveryReply",
-     [](simulator::SimOptions& o, const QByteArray&, qint64) { o.ringingCall = true; },
-     Timing::Fast, Kind::Done, effectShows},
-    {"VendorStatusInEveryReply",
-     [](simulator::SimOptions& o, const QByteArray&, qint64) { o.vendorStatus = true; },
-     Timing::Fast, Kind::Done, effectShows},
-    {"CmsError300",
-     [](simulator::SimOptions& o, const QByteArray& c, qint64) {
-         replyWith(o, c, "+CMS ERROR: 300");
-     },
-     Timing::Fast, Kind::PhoneRefused, nothingChanged},
-    {"CmsError500",
-     [](simulator::SimOptions& o, const QByteArray& c, qint64) {
-         replyWith(o, c, "+CMS ERROR: 500");
-     },
-     Timing::Fast, Kind::HandsetError, nothingChanged},
-    {"PlainError",
-     [](simulator::SimOptions& o, const QByteArray& c, qint64) { replyWith(o, c, "ERROR"); },
-     Timing::Fast, Kind::HandsetError, nothingChanged},
-    {"CmeError24",
-     [](simulator::SimOptions& o, const QByteArray& c, qint64) {
-         replyWith(o, c, "+CME ERROR: 24");
-     },
-     Timing::Fast, Kind::HandsetError, nothingChanged},
-    {"RefusedWithoutPrompt",
-     [](simulator::SimOptions& o, const QByteArray& c, qint64) {
-         o.noPrompt.insert(c);
-         replyWith(o, c, "+CMS ERROR: 322");
-     },
-     Timing::Fast, Kind::HandsetError, promptCancelled, 0, true},
-    {"PromptNeverComes",
-     [](simulator::SimOptions& o, const QByteArray& c, qint64) { o.noPrompt.insert(c); },
-     Timing::Fast, Kind::Failed, promptTimedOut, 1, true},
-    {"Silent", [](simulator::SimOptions& o, const QByteArray& c, qint64) { o.silent.insert(c); },
-     Timing::Fast, Kind::Failed, timedOut, 1},
-    {"RingWhileThinking",
-     [](simulator::SimOptions& o, const QByteArray&, qint64) {
-         o.think = kThink;
-         o.chatter = "RING";
-         o.chatterEvery = 20ms;
-     },
-     Timing::Real, Kind::Done, effectShows},
-    // a refusal after every answer: it must not answer the next command
-    {"SurplusRefusal",
-     [](simulator::SimOptions& o, const QByteArray& c, qint64) {
-         o.surplus.insert(c, "+CMS ERROR: 321");
-     },
-     Timing::Fast, Kind::Done, effectShows},
-    {"ForeignEcho",
-     [](simulator::SimOptions& o, const QByteArray& c, qint64) { o.echoAs.insert(c, "AT+XYZ"); },
-     Timing::Fast, Kind::Failed, answeredAnotherCommand, 1},
-    {"HangUpMidTransfer",
-     [](simulator::SimOptions& o, const QByteArray&, qint64 clean) { o.hangupAfter = clean / 2; },
-     Timing::Fast, Kind::Failed, callerUntouched},
+    {"OneByteChunks", [](simulator::SimOptions& o, const QByteArray&, qint64) { o.chunkSize = 1; }, Timing::Fast, Kind::Done, effectShows},
+    {"RandomChunks", [](simulator::SimOptions& o, const QByteArray&, qint64) {o.randomChunks = true; o.seed = 11;}, Timing::Fast, Kind::Done, effectShows},
+    {"SlowReplies", [](simulator::SimOptions& o, const QByteArray&, qint64) { o.think = kThink; }, Timing::Real, Kind::Done, effectShows},
+    {"UrcInEveryReply", [](simulator::SimOptions& o, const QByteArray&, qint64) { o.urc = "+CMTI: \"SM\",3"; }, Timing::Fast, Kind::Done, effectShows},
+    {"MissedCallInEveryReply", [](simulator::SimOptions& o, const QByteArray&, qint64) { o.ringingCall = true; }, Timing::Fast, Kind::Done, effectShows},
+    {"VendorStatusInEveryReply", [](simulator::SimOptions& o, const QByteArray&, qint64) { o.vendorStatus = true; }, Timing::Fast, Kind::Done, effectShows},
+    {"CmsError300", [](simulator::SimOptions& o, const QByteArray& c, qint64) {replyWith(o, c, "+CMS ERROR: 300");}, Timing::Fast, Kind::PhoneRefused, nothingChanged},
+    {"CmsError500", [](simulator::SimOptions& o, const QByteArray& c, qint64) {replyWith(o, c, "+CMS ERROR: 500");}, Timing::Fast, Kind::HandsetError, nothingChanged},
+    {"PlainError", [](simulator::SimOptions& o, const QByteArray& c, qint64) { replyWith(o, c, "ERROR"); }, Timing::Fast, Kind::HandsetError, nothingChanged},
+    {"CmeError24", [](simulator::SimOptions& o, const QByteArray& c, qint64) {replyWith(o, c, "+CME ERROR: 24");}, Timing::Fast, Kind::HandsetError, nothingChanged},
+    {"RefusedWithoutPrompt", [](simulator::SimOptions& o, const QByteArray& c, qint64) {o.noPrompt.insert(c); replyWith(o, c, "+CMS ERROR: 322");}, Timing::Fast, Kind::HandsetError, promptCancelled, 0, true},
+    {"PromptNeverComes", [](simulator::SimOptions& o, const QByteArray& c, qint64) { o.noPrompt.insert(c); }, Timing::Fast, Kind::Failed, promptTimedOut, 1, true},
+    {"Silent", [](simulator::SimOptions& o, const QByteArray& c, qint64) { o.silent.insert(c); }, Timing::Fast, Kind::Failed, timedOut, 1},
+    {"RingWhileThinking", [](simulator::SimOptions& o, const QByteArray&, qint64) {o.think = kThink; o.chatter = "RING"; o.chatterEvery = 20ms;}, Timing::Real, Kind::Done, effectShows},
+    /* a refusal after every answer: it must not answer the next command */ {"SurplusRefusal", [](simulator::SimOptions& o, const QByteArray& c, qint64) {o.surplus.insert(c, "+CMS ERROR: 321");}, Timing::Fast, Kind::Done, effectShows},
+    {"ForeignEcho", [](simulator::SimOptions& o, const QByteArray& c, qint64) { o.echoAs.insert(c, "AT+XYZ"); }, Timing::Fast, Kind::Failed, answeredAnotherCommand, 1},
+    {"HangUpMidTransfer", [](simulator::SimOptions& o, const QByteArray&, qint64 clean) { o.hangupAfter = clean / 2; }, Timing::Fast, Kind::Failed, callerUntouched},
 };
+// clang-format on
 
 struct Row {
     const Fault* fault;

@@ -49,6 +49,7 @@ TEST_P(CommandTest, AnswersAsAHandset) {
     EXPECT_EQ(talk(sim, GetParam().command + '\r'), GetParam().reply);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Commands, CommandTest,
     testing::Values(
@@ -59,13 +60,9 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"TextModeRefused", "at+cmgf=1", "\r\nERROR\r\n"},
         CommandCase{"SelectSimStorage", "at+cpms=\"SM\"", "\r\n+CPMS: 2,5,2,5,2,5\r\n\r\nOK\r\n"},
         CommandCase{"OtherStorageRefused", "at+cpms=\"ME\"", "\r\n+CMS ERROR: 302\r\n"},
-        CommandCase{"StorageQuery", "AT+CPMS?",
-                    "\r\n+CPMS: \"SM\",2,5,\"SM\",2,5,\"SM\",2,5\r\n\r\nOK\r\n"},
-        CommandCase{"ListAllWithSmscField", "at+cmgl=4",
-                    "\r\n+CMGL: 1,0,,24\r\n" + kSmsc + kDeliver + "\r\n+CMGL: 3,2,,20\r\n00" +
-                        kStored + "\r\n\r\nOK\r\n"},
-        CommandCase{"ListUnreadOnly", "at+cmgl=0",
-                    "\r\n+CMGL: 1,0,,24\r\n" + kSmsc + kDeliver + "\r\n\r\nOK\r\n"},
+        CommandCase{"StorageQuery", "AT+CPMS?", "\r\n+CPMS: \"SM\",2,5,\"SM\",2,5,\"SM\",2,5\r\n\r\nOK\r\n"},
+        CommandCase{"ListAllWithSmscField", "at+cmgl=4", "\r\n+CMGL: 1,0,,24\r\n" + kSmsc + kDeliver + "\r\n+CMGL: 3,2,,20\r\n00" + kStored + "\r\n\r\nOK\r\n"},
+        CommandCase{"ListUnreadOnly", "at+cmgl=0", "\r\n+CMGL: 1,0,,24\r\n" + kSmsc + kDeliver + "\r\n\r\nOK\r\n"},
         CommandCase{"ListFilterOutOfRange", "at+cmgl=5", "\r\n+CMS ERROR: 302\r\n"},
         CommandCase{"ReadOne", "at+cmgr=3", "\r\n+CMGR: 2,,20\r\n00" + kStored + "\r\n\r\nOK\r\n"},
         CommandCase{"ReadEmptySlot", "at+cmgr=2", "\r\n+CMS ERROR: 321\r\n"},
@@ -76,9 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"PhonebookSelect", "at+cpbs=\"ME\"", "\r\nOK\r\n"},
         CommandCase{"PhonebookUnknown", "at+cpbs=\"XX\"", "\r\nERROR\r\n"},
         CommandCase{"PhonebookQuery", "at+cpbs?", "\r\n+CPBS: \"SM\",2,10\r\n\r\nOK\r\n"},
-        CommandCase{"PhonebookRangeSkipsEmptySlots", "at+cpbr=1,10",
-                    "\r\n+CPBR: 1,\"+12025550123\",145,\"Alice\"\r\n"
-                    "+CPBR: 4,\"5550199\",129,\"\xC8\xE2\xE0\xED\"\r\n\r\nOK\r\n"},
+        CommandCase{"PhonebookRangeSkipsEmptySlots", "at+cpbr=1,10", "\r\n+CPBR: 1,\"+12025550123\",145,\"Alice\"\r\n" "+CPBR: 4,\"5550199\",129,\"\xC8\xE2\xE0\xED\"\r\n\r\nOK\r\n"},
         CommandCase{"PhonebookSizes", "at+cpbr=?", "\r\n+CPBR: (1-10),20,14\r\n\r\nOK\r\n"},
         CommandCase{"PhonebookBeyondSlots", "at+cmee=1;+cpbr=1,11", "\r\n+CME ERROR: 21\r\n"},
         CommandCase{"VerboseErrors", "at+cmee=2;+cpbr=0", "\r\n+CME ERROR: invalid index\r\n"},
@@ -90,6 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"PinReady", "at+cpin?", "\r\n+CPIN: READY\r\n\r\nOK\r\n"},
         CommandCase{"ServiceCentre", "at+csca?", "\r\n+CSCA: \"+12025550100\",145\r\n\r\nOK\r\n"}),
     test::ByLabel());
+// clang-format on
 
 TEST(EchoTest, EchoesUntilTurnedOffAndAgainAfterReset) {
     simulator::HandsetSim sim(basicState());
@@ -128,25 +124,21 @@ TEST_P(SubmitTest, PromptsThenJudgesThePdu) {
     EXPECT_EQ(talk(sim, "AT\r"), QByteArray("\r\nOK\r\n"));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Submissions, SubmitTest,
     testing::Values(
-        SubmitCase{"SendWithEmptySmscField", "at+cmgs=16", "00" + kSubmit,
-                   "\r\n+CMGS: 7\r\n\r\nOK\r\n"},
-        SubmitCase{"SendWithSmscAddress", "at+cmgs=16", kSmsc + kSubmit,
-                   "\r\n+CMGS: 7\r\n\r\nOK\r\n"},
-        SubmitCase{"AnnouncedLengthCountsTheSmscField", "at+cmgs=17", "00" + kSubmit,
-                   "\r\n+CMS ERROR: 304\r\n"},
+        SubmitCase{"SendWithEmptySmscField", "at+cmgs=16", "00" + kSubmit, "\r\n+CMGS: 7\r\n\r\nOK\r\n"},
+        SubmitCase{"SendWithSmscAddress", "at+cmgs=16", kSmsc + kSubmit, "\r\n+CMGS: 7\r\n\r\nOK\r\n"},
+        SubmitCase{"AnnouncedLengthCountsTheSmscField", "at+cmgs=17", "00" + kSubmit, "\r\n+CMS ERROR: 304\r\n"},
         SubmitCase{"SmscFieldMissing", "at+cmgs=16", kSubmit, "\r\n+CMS ERROR: 304\r\n"},
-        SubmitCase{"UserDataLengthBeyondData", "at+cmgs=16", "0011000A9121436587090000A70461F118",
-                   "\r\n+CMS ERROR: 304\r\n"},
+        SubmitCase{"UserDataLengthBeyondData", "at+cmgs=16", "0011000A9121436587090000A70461F118", "\r\n+CMS ERROR: 304\r\n"},
         SubmitCase{"NotHex", "at+cmgs=2", "00ZZ11", "\r\n+CMS ERROR: 304\r\n"},
         SubmitCase{"DeliverCannotBeSent", "at+cmgs=24", "00" + kDeliver, "\r\n+CMS ERROR: 304\r\n"},
-        SubmitCase{"StoreTakesFirstFreeSlot", "at+cmgw=16", "00" + kSubmit,
-                   "\r\n+CMGW: 2\r\n\r\nOK\r\n"},
-        SubmitCase{"StoreReceivedMessage", "at+cmgw=24,1", "00" + kDeliver,
-                   "\r\n+CMGW: 2\r\n\r\nOK\r\n"}),
+        SubmitCase{"StoreTakesFirstFreeSlot", "at+cmgw=16", "00" + kSubmit, "\r\n+CMGW: 2\r\n\r\nOK\r\n"},
+        SubmitCase{"StoreReceivedMessage", "at+cmgw=24,1", "00" + kDeliver, "\r\n+CMGW: 2\r\n\r\nOK\r\n"}),
     test::ByLabel());
+// clang-format on
 
 TEST(SubmitTest, SentMessageIsRecordedWithItsReference) {
     auto quiet = quietSim();
@@ -221,36 +213,23 @@ TEST_P(PhonebookWriteTest, WritesThenReadsBack) {
     EXPECT_EQ(talk(sim, c.read + '\r'), c.readReply);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Entries, PhonebookWriteTest,
     testing::Values(
-        PhonebookCase{"Standard", "at+cpbw=2,\"+1555\",145,\"Bob\"", "\r\nOK\r\n", "at+cpbr=2",
-                      "\r\n+CPBR: 2,\"+1555\",145,\"Bob\"\r\n\r\nOK\r\n"},
-        // A standard handset reads the older form's 1 as the number: then a text stands where
-        // the type belongs, and "k,1" stores the number 1.
-        PhonebookCase{"OlderFormRefusedByStandardHandset", "at+cpbw=3,1,\"555\",129,\"Eve\"",
-                      "\r\nERROR\r\n", "at+cpbr=3", "\r\nOK\r\n"},
-        PhonebookCase{"OlderEmptyingStoresNumberOne", "at+cpbw=1,1", "\r\nOK\r\n", "at+cpbr=1",
-                      "\r\n+CPBR: 1,\"1\",129,\"\"\r\n\r\nOK\r\n"},
-        PhonebookCase{"OlderHandsetMarkerAfterIndex", "at+cpbw=3,1,\"555\",129,\"Eve\"",
-                      "\r\nOK\r\n", "at+cpbr=3", "\r\n+CPBR: 3,\"555\",129,\"Eve\"\r\n\r\nOK\r\n",
-                      HandsetDialect::Older},
-        PhonebookCase{"OlderHandsetMarkerAloneEmptiesSlot", "at+cpbw=1,1", "\r\nOK\r\n", "at+cpbs?",
-                      "\r\n+CPBS: \"SM\",1,10\r\n\r\nOK\r\n", HandsetDialect::Older},
-        PhonebookCase{"IndexAloneEmptiesSlot", "at+cpbw=4", "\r\nOK\r\n", "at+cpbr=4",
-                      "\r\nOK\r\n"},
-        PhonebookCase{"NoIndexTakesFirstFree", "at+cpbw=,\"777\",,\"Free\"", "\r\nOK\r\n",
-                      "at+cpbr=2", "\r\n+CPBR: 2,\"777\",129,\"Free\"\r\n\r\nOK\r\n"},
-        PhonebookCase{"NameBytesKept", "at+cpbw=5,\"1\",129,\"\xCF\xE5\xF2\xFF\"", "\r\nOK\r\n",
-                      "at+cpbr=5", "\r\n+CPBR: 5,\"1\",129,\"\xCF\xE5\xF2\xFF\"\r\n\r\nOK\r\n"},
-        PhonebookCase{"NameTooLong", "at+cmee=1;+cpbw=5,\"1\",129,\"ABCDEFGHIJKLMNO\"",
-                      "\r\n+CME ERROR: 24\r\n", "at+cpbr=5", "\r\nOK\r\n"},
-        PhonebookCase{"LetterInNumberRefused", "at+cmee=1;+cpbw=5,\"1x\",129,\"A\"",
-                      "\r\n+CME ERROR: 27\r\n", "at+cpbr=5", "\r\nOK\r\n"},
-        PhonebookCase{"SlotBeyondPhonebook", "at+cmee=1;+cpbw=11,\"1\",129,\"A\"",
-                      "\r\n+CME ERROR: 21\r\n", "at+cpbs?",
-                      "\r\n+CPBS: \"SM\",2,10\r\n\r\nOK\r\n"}),
+        PhonebookCase{"Standard", "at+cpbw=2,\"+1555\",145,\"Bob\"", "\r\nOK\r\n", "at+cpbr=2", "\r\n+CPBR: 2,\"+1555\",145,\"Bob\"\r\n\r\nOK\r\n"},
+        /* A standard handset reads the older form's 1 as the number: then a text stands where */ /* the type belongs, and "k,1" stores the number 1. */ PhonebookCase{"OlderFormRefusedByStandardHandset", "at+cpbw=3,1,\"555\",129,\"Eve\"", "\r\nERROR\r\n", "at+cpbr=3", "\r\nOK\r\n"},
+        PhonebookCase{"OlderEmptyingStoresNumberOne", "at+cpbw=1,1", "\r\nOK\r\n", "at+cpbr=1", "\r\n+CPBR: 1,\"1\",129,\"\"\r\n\r\nOK\r\n"},
+        PhonebookCase{"OlderHandsetMarkerAfterIndex", "at+cpbw=3,1,\"555\",129,\"Eve\"", "\r\nOK\r\n", "at+cpbr=3", "\r\n+CPBR: 3,\"555\",129,\"Eve\"\r\n\r\nOK\r\n", HandsetDialect::Older},
+        PhonebookCase{"OlderHandsetMarkerAloneEmptiesSlot", "at+cpbw=1,1", "\r\nOK\r\n", "at+cpbs?", "\r\n+CPBS: \"SM\",1,10\r\n\r\nOK\r\n", HandsetDialect::Older},
+        PhonebookCase{"IndexAloneEmptiesSlot", "at+cpbw=4", "\r\nOK\r\n", "at+cpbr=4", "\r\nOK\r\n"},
+        PhonebookCase{"NoIndexTakesFirstFree", "at+cpbw=,\"777\",,\"Free\"", "\r\nOK\r\n", "at+cpbr=2", "\r\n+CPBR: 2,\"777\",129,\"Free\"\r\n\r\nOK\r\n"},
+        PhonebookCase{"NameBytesKept", "at+cpbw=5,\"1\",129,\"\xCF\xE5\xF2\xFF\"", "\r\nOK\r\n", "at+cpbr=5", "\r\n+CPBR: 5,\"1\",129,\"\xCF\xE5\xF2\xFF\"\r\n\r\nOK\r\n"},
+        PhonebookCase{"NameTooLong", "at+cmee=1;+cpbw=5,\"1\",129,\"ABCDEFGHIJKLMNO\"", "\r\n+CME ERROR: 24\r\n", "at+cpbr=5", "\r\nOK\r\n"},
+        PhonebookCase{"LetterInNumberRefused", "at+cmee=1;+cpbw=5,\"1x\",129,\"A\"", "\r\n+CME ERROR: 27\r\n", "at+cpbr=5", "\r\nOK\r\n"},
+        PhonebookCase{"SlotBeyondPhonebook", "at+cmee=1;+cpbw=11,\"1\",129,\"A\"", "\r\n+CME ERROR: 21\r\n", "at+cpbs?", "\r\n+CPBS: \"SM\",2,10\r\n\r\nOK\r\n"}),
     test::ByLabel());
+// clang-format on
 
 }  // namespace
 }  // namespace pelmar

@@ -59,6 +59,7 @@ TEST_P(BrokenStateTest, IsRefusedSayingWhy) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Inputs, BrokenStateTest,
     testing::Values(
@@ -66,19 +67,14 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"NotAnObject", "[1]", "not an object"},
         BrokenCase{"OddHex", R"({"messages":[{"index":1,"tpdu":"040"}]})", "not hex"},
         BrokenCase{"EmptyTpdu", R"({"messages":[{"index":1,"tpdu":""}]})", "empty"},
-        BrokenCase{"StatusOutOfRange", R"({"messages":[{"index":1,"status":4,"tpdu":"04"}]})",
-                   "status"},
-        BrokenCase{"IndexBeyondStore", R"({"messageSlots":2,"messages":[{"index":3,"tpdu":"04"}]})",
-                   "index"},
-        BrokenCase{"IndexTwice",
-                   R"({"messages":[{"index":1,"tpdu":"04"},{"index":1,"tpdu":"04"}]})", "twice"},
-        BrokenCase{"EntryBeyondSlots",
-                   R"({"phonebooks":{"SM":{"slots":1,"entries":[{"index":2,"number":"1"}]}}})",
-                   "index"},
-        BrokenCase{"NameBeyondLatin1",
-                   R"({"phonebooks":{"SM":{"entries":[{"index":1,"name":"Иван"}]}}})", "nameHex"},
+        BrokenCase{"StatusOutOfRange", R"({"messages":[{"index":1,"status":4,"tpdu":"04"}]})", "status"},
+        BrokenCase{"IndexBeyondStore", R"({"messageSlots":2,"messages":[{"index":3,"tpdu":"04"}]})", "index"},
+        BrokenCase{"IndexTwice", R"({"messages":[{"index":1,"tpdu":"04"},{"index":1,"tpdu":"04"}]})", "twice"},
+        BrokenCase{"EntryBeyondSlots", R"({"phonebooks":{"SM":{"slots":1,"entries":[{"index":2,"number":"1"}]}}})", "index"},
+        BrokenCase{"NameBeyondLatin1", R"({"phonebooks":{"SM":{"entries":[{"index":1,"name":"Иван"}]}}})", "nameHex"},
         BrokenCase{"LongMemoryName", R"({"phonebooks":{"SIM":{}}})", "two-letter"}),
     test::ByLabel());
+// clang-format on
 
 TEST(BrokenStateTest, BrokenSampleFilesNameTheFile) {
     for (const char* name : {"broken-sim-bad-hex.json", "broken-sim-truncated.json"}) {

@@ -50,40 +50,21 @@ TEST_P(FaultTest, ShowsOnTheLine) {
     EXPECT_EQ(exchange(line, GetParam().input), GetParam().output);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Modes, FaultTest,
     testing::Values(
-        FaultCase{"UrcInsideShortReply",
-                  [](simulator::SimOptions& o) { o.urc = "+CMTI: \"SM\",3"; }, "at+cgmi\r",
-                  "at+cgmi\r\r\nTESTCO\r\n\r\n+CMTI: \"SM\",3\r\n\r\nOK\r\n"},
-        FaultCase{"UrcBeforeBareResult", [](simulator::SimOptions& o) { o.urc = "RING"; }, "AT\r",
-                  "AT\r\r\nRING\r\n\r\nOK\r\n"},
-        FaultCase{"UrcBetweenListedEntries", [](simulator::SimOptions& o) { o.urc = "RING"; },
-                  "at+cpbr=1,10\r",
-                  "at+cpbr=1,10\r\r\n+CPBR: 1,\"+12025550123\",145,\"Alice\"\r\n\r\nRING\r\n"
-                  "\r\n+CPBR: 4,\"5550199\",129,\"\xC8\xE2\xE0\xED\"\r\n\r\nOK\r\n"},
-        FaultCase{"UrcBeforePrompt", [](simulator::SimOptions& o) { o.urc = "RING"; },
-                  "at+cmgs=16\r", "at+cmgs=16\r\r\nRING\r\n\r\n> "},
-        FaultCase{"ReplyOverride",
-                  [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "AT+CPBR=ERROR"); },
-                  "at+cpbr=1,10\r", "at+cpbr=1,10\r\r\nERROR\r\n"},
-        FaultCase{"OverrideIsTheResultAfterThePdu",
-                  [](simulator::SimOptions& o) {
-                      simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 500");
-                  },
-                  "at+cmgs=16\r" + kSubmit + '\x1A',
-                  "at+cmgs=16\r\r\n> " + kSubmit + "\r\n+CMS ERROR: 500\r\n"},
-        FaultCase{"NoPromptStillTakesThePdu",
-                  [](simulator::SimOptions& o) { o.noPrompt.insert("CMGS"); },
-                  "at+cmgs=16\r" + kSubmit + '\x1A',
-                  "at+cmgs=16\r" + kSubmit + "\r\n+CMGS: 7\r\n\r\nOK\r\n"},
-        FaultCase{"SilentCommandNotEvenEchoed",
-                  [](simulator::SimOptions& o) { o.silent.insert("CPBR"); }, "at+cpbr=1,10\rAT\r",
-                  "AT\r\r\nOK\r\n"},
-        FaultCase{"GarbageBeforeReply",
-                  [](simulator::SimOptions& o) { o.garbage = QByteArray("\xFF\x00x", 3); }, "AT\r",
-                  QByteArray("AT\r\xFF\x00x\r\nOK\r\n", 12)}),
+        FaultCase{"UrcInsideShortReply", [](simulator::SimOptions& o) { o.urc = "+CMTI: \"SM\",3"; }, "at+cgmi\r", "at+cgmi\r\r\nTESTCO\r\n\r\n+CMTI: \"SM\",3\r\n\r\nOK\r\n"},
+        FaultCase{"UrcBeforeBareResult", [](simulator::SimOptions& o) { o.urc = "RING"; }, "AT\r", "AT\r\r\nRING\r\n\r\nOK\r\n"},
+        FaultCase{"UrcBetweenListedEntries", [](simulator::SimOptions& o) { o.urc = "RING"; }, "at+cpbr=1,10\r", "at+cpbr=1,10\r\r\n+CPBR: 1,\"+12025550123\",145,\"Alice\"\r\n\r\nRING\r\n" "\r\n+CPBR: 4,\"5550199\",129,\"\xC8\xE2\xE0\xED\"\r\n\r\nOK\r\n"},
+        FaultCase{"UrcBeforePrompt", [](simulator::SimOptions& o) { o.urc = "RING"; }, "at+cmgs=16\r", "at+cmgs=16\r\r\nRING\r\n\r\n> "},
+        FaultCase{"ReplyOverride", [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "AT+CPBR=ERROR"); }, "at+cpbr=1,10\r", "at+cpbr=1,10\r\r\nERROR\r\n"},
+        FaultCase{"OverrideIsTheResultAfterThePdu", [](simulator::SimOptions& o) {simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 500");}, "at+cmgs=16\r" + kSubmit + '\x1A', "at+cmgs=16\r\r\n> " + kSubmit + "\r\n+CMS ERROR: 500\r\n"},
+        FaultCase{"NoPromptStillTakesThePdu", [](simulator::SimOptions& o) { o.noPrompt.insert("CMGS"); }, "at+cmgs=16\r" + kSubmit + '\x1A', "at+cmgs=16\r" + kSubmit + "\r\n+CMGS: 7\r\n\r\nOK\r\n"},
+        FaultCase{"SilentCommandNotEvenEchoed", [](simulator::SimOptions& o) { o.silent.insert("CPBR"); }, "at+cpbr=1,10\rAT\r", "AT\r\r\nOK\r\n"},
+        FaultCase{"GarbageBeforeReply", [](simulator::SimOptions& o) { o.garbage = QByteArray("\xFF\x00x", 3); }, "AT\r", QByteArray("AT\r\xFF\x00x\r\nOK\r\n", 12)}),
     test::ByLabel());
+// clang-format on
 
 TEST(FaultTest, OverriddenSubmissionSendsNothing) {
     simulator::SimOptions options;

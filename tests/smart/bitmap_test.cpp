@@ -39,12 +39,14 @@ TEST_P(PictureSampleTest, LoadsEveryPixelInItsPlace) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Layouts, PictureSampleTest,
-                         testing::Values(GoodCase{"BottomUpBlackIsIndex1", "picture-72x28.bmp"},
-                                         GoodCase{"TopDownBlackIsIndex0",
-                                                  "picture-72x28-topdown.bmp"},
-                                         GoodCase{"CoreHeader", "picture-72x28-core.bmp"}),
+                         testing::Values(
+                             GoodCase{"BottomUpBlackIsIndex1", "picture-72x28.bmp"},
+                             GoodCase{"TopDownBlackIsIndex0", "picture-72x28-topdown.bmp"},
+                             GoodCase{"CoreHeader", "picture-72x28-core.bmp"}),
                          test::ByLabel());
+// clang-format on
 
 struct BadCase {
     const char* label;
@@ -67,19 +69,18 @@ TEST_P(BrokenPictureTest, IsRefusedWithItsReason) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Files, BrokenPictureTest,
     testing::Values(
-        BadCase{"TwentyFourBit", "broken-24bit-72x28.bmp", EBitmap::Reason::WrongFormat,
-                "The image format should be 1bit per pixel (2 colors), 72 x 28 pixels."},
-        BadCase{"FourBit", "broken-4bit-72x28.bmp", EBitmap::Reason::WrongFormat,
-                "The image format should be"},
-        BadCase{"OneRowShort", "broken-wrong-size-72x27.bmp", EBitmap::Reason::WrongFormat,
-                "The image format should be"},
+        BadCase{"TwentyFourBit", "broken-24bit-72x28.bmp", EBitmap::Reason::WrongFormat, "The image format should be 1bit per pixel (2 colors), 72 x 28 pixels."},
+        BadCase{"FourBit", "broken-4bit-72x28.bmp", EBitmap::Reason::WrongFormat, "The image format should be"},
+        BadCase{"OneRowShort", "broken-wrong-size-72x27.bmp", EBitmap::Reason::WrongFormat, "The image format should be"},
         BadCase{"Truncated", "broken-truncated-72x28.bmp", EBitmap::Reason::NotABitmap, "\""},
         BadCase{"TextFile", "broken-not-a-bitmap.bmp", EBitmap::Reason::NotABitmap, "\""},
         BadCase{"Missing", "no-such-file.bmp", EBitmap::Reason::NotABitmap, "Can not read"}),
     test::ByLabel());
+// clang-format on
 
 TEST(BmpLoaderTest, DepthAndSizeOfOtherFormatsAreReported) {
     const LoadedBitmap loaded = LoadBmpFile(sample("broken-24bit-72x28.bmp"));

@@ -62,62 +62,27 @@ TEST_P(InputFieldTest, RefusalNamesTheFieldBeforeThePort) {
     EXPECT_TRUE(line.sim.log().isEmpty());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Sends, InputFieldTest,
     testing::Values(
-        // Text message: the text is asked for before the number.
-        FieldCase{"SmsNothingTyped", [](AtChannel& ch) { return sms(ch, kNoNumber, "", {}); },
-                  F::MessageText, QStringLiteral("Enter message text.")},
-        FieldCase{"SmsNoNumber", [](AtChannel& ch) { return sms(ch, kNoNumber, "abc", {}); },
-                  F::RecipientNumber, kPleaseNumber},
-        FieldCase{"SmsLetterInNumber",
-                  [](AtChannel& ch) { return sms(ch, QStringLiteral("12a"), "abc", {}); },
-                  F::RecipientNumber,
-                  QStringLiteral("The number may hold only digits and \"+\": \"a\" (U+0061) at "
-                                 "position 3")},
-        FieldCase{"SmsCyrillicInStandard",
-                  [](AtChannel& ch) { return sms(ch, kNumber, "Привет", SmsMode::Standard); },
-                  F::MessageText, QStringLiteral("not in the GSM 7-bit alphabet"), false},
-        // Ringtone: text, number, then what the encoder refuses.
-        FieldCase{"RingtoneNothingTyped", [](AtChannel& ch) { return ringtone(ch, kNoNumber, {}); },
-                  F::RingtoneText, QStringLiteral("Please enter ringtone (in RTTL format).")},
-        FieldCase{"RingtoneNoNumber",
-                  [](AtChannel& ch) { return ringtone(ch, kNoNumber, QStringLiteral("T:c")); },
-                  F::RecipientNumber, kPleaseNumber},
-        FieldCase{"RingtoneOctave8",
-                  [](AtChannel& ch) { return ringtone(ch, kNumber, QStringLiteral("T:c8")); },
-                  F::RingtoneText, QStringLiteral("Note 1 \"C8\""), false},
-        FieldCase{"RingtoneTooBig",
-                  [](AtChannel& ch) {
-                      return ringtone(ch, kNumber,
-                                      QStringLiteral("x:") + QStringLiteral("c,").repeated(100));
-                  },
-                  F::RingtoneText, QStringLiteral("The Ringtone is too big to send.")},
-        // Picture message: text, number, then the coding and the picture.
-        FieldCase{"PictureNothingTyped", [](AtChannel& ch) { return picture(ch, kNoNumber, ""); },
-                  F::PictureText, QStringLiteral("Please enter message text.")},
-        FieldCase{"PictureNoNumber", [](AtChannel& ch) { return picture(ch, kNoNumber, "Hi"); },
-                  F::RecipientNumber, kPleaseNumber},
-        FieldCase{"PictureAccentInStandard",
-                  [](AtChannel& ch) { return picture(ch, kNumber, "café"); }, F::PictureText,
-                  QStringLiteral("\"é\" (U+00E9) at position 4 can not be sent in Standard "
-                                 "coding; choose UCS2.")},
-        FieldCase{"PictureOfLogoSize",
-                  [](AtChannel& ch) { return picture(ch, kNumber, "Hi", MonoBitmap(72, 14)); },
-                  F::PictureImage, PictureFormatMessage()},
-        // Operator logo: the number first, then the logo and the network.
-        FieldCase{"LogoNoNumberAndWrongImage",
-                  [](AtChannel& ch) { return logo(ch, kNoNumber, kNetwork, MonoBitmap(72, 28)); },
-                  F::RecipientNumber, kPleaseNumber},
-        FieldCase{"LogoOfPictureSize",
-                  [](AtChannel& ch) { return logo(ch, kNumber, kNetwork, MonoBitmap(72, 28)); },
-                  F::LogoImage, LogoFormatMessage()},
-        FieldCase{"LogoNetworkOfFourDigits",
-                  [](AtChannel& ch) {
-                      return logo(ch, kNumber, NetworkCode{"2020", "1"});
-                  },
-                  F::LogoNetwork, QStringLiteral("is not a country code of 3 digits"), false}),
+        /* Text message: the text is asked for before the number. */ FieldCase{"SmsNothingTyped", [](AtChannel& ch) { return sms(ch, kNoNumber, "", {}); }, F::MessageText, QStringLiteral("Enter message text.")},
+        FieldCase{"SmsNoNumber", [](AtChannel& ch) { return sms(ch, kNoNumber, "abc", {}); }, F::RecipientNumber, kPleaseNumber},
+        FieldCase{"SmsLetterInNumber", [](AtChannel& ch) { return sms(ch, QStringLiteral("12a"), "abc", {}); }, F::RecipientNumber, QStringLiteral("The number may hold only digits and \"+\": \"a\" (U+0061) at " "position 3")},
+        FieldCase{"SmsCyrillicInStandard", [](AtChannel& ch) { return sms(ch, kNumber, "Привет", SmsMode::Standard); }, F::MessageText, QStringLiteral("not in the GSM 7-bit alphabet"), false},
+        /* Ringtone: text, number, then what the encoder refuses. */ FieldCase{"RingtoneNothingTyped", [](AtChannel& ch) { return ringtone(ch, kNoNumber, {}); }, F::RingtoneText, QStringLiteral("Please enter ringtone (in RTTL format).")},
+        FieldCase{"RingtoneNoNumber", [](AtChannel& ch) { return ringtone(ch, kNoNumber, QStringLiteral("T:c")); }, F::RecipientNumber, kPleaseNumber},
+        FieldCase{"RingtoneOctave8", [](AtChannel& ch) { return ringtone(ch, kNumber, QStringLiteral("T:c8")); }, F::RingtoneText, QStringLiteral("Note 1 \"C8\""), false},
+        FieldCase{"RingtoneTooBig", [](AtChannel& ch) {return ringtone(ch, kNumber, QStringLiteral("x:") + QStringLiteral("c,").repeated(100));}, F::RingtoneText, QStringLiteral("The Ringtone is too big to send.")},
+        /* Picture message: text, number, then the coding and the picture. */ FieldCase{"PictureNothingTyped", [](AtChannel& ch) { return picture(ch, kNoNumber, ""); }, F::PictureText, QStringLiteral("Please enter message text.")},
+        FieldCase{"PictureNoNumber", [](AtChannel& ch) { return picture(ch, kNoNumber, "Hi"); }, F::RecipientNumber, kPleaseNumber},
+        FieldCase{"PictureAccentInStandard", [](AtChannel& ch) { return picture(ch, kNumber, "café"); }, F::PictureText, QStringLiteral("\"é\" (U+00E9) at position 4 can not be sent in Standard " "coding; choose UCS2.")},
+        FieldCase{"PictureOfLogoSize", [](AtChannel& ch) { return picture(ch, kNumber, "Hi", MonoBitmap(72, 14)); }, F::PictureImage, PictureFormatMessage()},
+        /* Operator logo: the number first, then the logo and the network. */ FieldCase{"LogoNoNumberAndWrongImage", [](AtChannel& ch) { return logo(ch, kNoNumber, kNetwork, MonoBitmap(72, 28)); }, F::RecipientNumber, kPleaseNumber},
+        FieldCase{"LogoOfPictureSize", [](AtChannel& ch) { return logo(ch, kNumber, kNetwork, MonoBitmap(72, 28)); }, F::LogoImage, LogoFormatMessage()},
+        FieldCase{"LogoNetworkOfFourDigits", [](AtChannel& ch) {return logo(ch, kNumber, NetworkCode{"2020", "1"});}, F::LogoNetwork, QStringLiteral("is not a country code of 3 digits"), false}),
     test::ByLabel());
+// clang-format on
 
 }  // namespace
 }  // namespace pelmar

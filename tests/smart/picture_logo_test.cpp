@@ -65,15 +65,16 @@ TEST_P(PictureTextTest, WritesVersionAndTextItem) {
     EXPECT_EQ(BuildPictureText(QString::fromUtf8(c.text), c.coding), QByteArray(c.hex));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Codings, PictureTextTest,
-    testing::Values(TextCase{"StandardHi", "Hi", PictureCoding::Standard, "300000024869"},
-                    TextCase{"Ucs2Hi", "Hi", PictureCoding::Ucs2, "3001000400480069"},
-                    // Every BMP character goes out in UCS2, the numero sign included.
-                    TextCase{"Ucs2NumeroSign", "A№", PictureCoding::Ucs2, "3001000400412116"},
-                    TextCase{"Ucs2NonBmpAsSurrogatePair", "A😀", PictureCoding::Ucs2,
-                             "300100060041D83DDE00"}),
+    testing::Values(
+        TextCase{"StandardHi", "Hi", PictureCoding::Standard, "300000024869"},
+        TextCase{"Ucs2Hi", "Hi", PictureCoding::Ucs2, "3001000400480069"},
+        /* Every BMP character goes out in UCS2, the numero sign included. */ TextCase{"Ucs2NumeroSign", "A№", PictureCoding::Ucs2, "3001000400412116"},
+        TextCase{"Ucs2NonBmpAsSurrogatePair", "A😀", PictureCoding::Ucs2, "300100060041D83DDE00"}),
     test::ByLabel());
+// clang-format on
 
 TEST(PictureTextTest, RefusesWhatTheCodingCannotCarry) {
     EXPECT_NO_THROW(BuildPictureText(QString(121, QLatin1Char('x')), PictureCoding::Standard));
@@ -104,17 +105,16 @@ TEST_P(PictureTextFieldTest, KeepsWhatTheTextItemCarriesAndCountsWhatIsLeft) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Codings, PictureTextFieldTest,
-    testing::Values(FieldCase{"HighCharsLeaveStandard", QStringLiteral("café £5"),
-                              PictureCoding::Standard, QStringLiteral("caf 5"), 116},
-                    FieldCase{"Ucs2KeepsCyrillic", QStringLiteral("Привет"), PictureCoding::Ucs2,
-                              QStringLiteral("Привет"), 54},
-                    FieldCase{"StandardCutAt121", QString(130, QLatin1Char('x')),
-                              PictureCoding::Standard, QString(121, QLatin1Char('x')), 0},
-                    FieldCase{"Ucs2CutAt60", QString(100, QLatin1Char('x')), PictureCoding::Ucs2,
-                              QString(60, QLatin1Char('x')), 0}),
+    testing::Values(
+        FieldCase{"HighCharsLeaveStandard", QStringLiteral("café £5"), PictureCoding::Standard, QStringLiteral("caf 5"), 116},
+        FieldCase{"Ucs2KeepsCyrillic", QStringLiteral("Привет"), PictureCoding::Ucs2, QStringLiteral("Привет"), 54},
+        FieldCase{"StandardCutAt121", QString(130, QLatin1Char('x')), PictureCoding::Standard, QString(121, QLatin1Char('x')), 0},
+        FieldCase{"Ucs2CutAt60", QString(100, QLatin1Char('x')), PictureCoding::Ucs2, QString(60, QLatin1Char('x')), 0}),
     test::ByLabel());
+// clang-format on
 
 TEST(PictureMessageTest, HiMakesThreePartsOf128128And9) {
     const MonoBitmap white(72, 28);

@@ -34,44 +34,17 @@ TEST_P(SmartHeaderTest, WritesTheHeaderAndAnnouncesTheWholePdu) {
     EXPECT_EQ(pdus.first().length, c.announced);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Kinds, SmartHeaderTest,
-    testing::Values(HeaderCase{"RingtoneInternational",
-                               "+12345678901",
-                               50,
-                               SmartKind::Ringtone,
-                               {},
-                               "51000B912143658709F100F5A73906050415810000",
-                               71},
-                    HeaderCase{"RingtoneWithoutPlus",
-                               "12345678901",
-                               50,
-                               SmartKind::Ringtone,
-                               {},
-                               "51000B812143658709F100F5A73906050415810000",
-                               71},
-                    HeaderCase{"PictureSecondOfThree",
-                               "+12345678901",
-                               128,
-                               SmartKind::Picture,
-                               {7, 3, 2},
-                               "51000B912143658709F100F5A78C0B0504158A00000003070302",
-                               154},
-                    HeaderCase{"PictureToSixDigits",
-                               "123456",
-                               128,
-                               SmartKind::Picture,
-                               {7, 3, 2},
-                               "5100068121436500F5A78C0B0504158A00000003070302",
-                               151},
-                    HeaderCase{"LogoToTenDigits",
-                               "1234567890",
-                               133,
-                               SmartKind::Logo,
-                               {},
-                               "51000A81214365870900F5A78C06050415820000",
-                               153}),
+    testing::Values(
+        HeaderCase{"RingtoneInternational", "+12345678901", 50, SmartKind::Ringtone, {}, "51000B912143658709F100F5A73906050415810000", 71},
+        HeaderCase{"RingtoneWithoutPlus", "12345678901", 50, SmartKind::Ringtone, {}, "51000B812143658709F100F5A73906050415810000", 71},
+        HeaderCase{"PictureSecondOfThree", "+12345678901", 128, SmartKind::Picture, {7, 3, 2}, "51000B912143658709F100F5A78C0B0504158A00000003070302", 154},
+        HeaderCase{"PictureToSixDigits", "123456", 128, SmartKind::Picture, {7, 3, 2}, "5100068121436500F5A78C0B0504158A00000003070302", 151},
+        HeaderCase{"LogoToTenDigits", "1234567890", 133, SmartKind::Logo, {}, "51000A81214365870900F5A78C06050415820000", 153}),
     test::ByLabel());
+// clang-format on
 
 TEST(SmartPdusTest, SmscFieldSwitchChangesTheTextNotTheLength) {
     const auto withSmsc = BuildSmartPdus(QStringLiteral("+123"), SmartKind::Ringtone, "0102");
@@ -118,24 +91,19 @@ TEST_P(SmartRefusalTest, NamesTheFieldAndWhatToFix) {
 
 constexpr auto kNumberField = InputField::RecipientNumber;
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Input, SmartRefusalTest,
     testing::Values(
-        RefusalCase{"EmptyNumber", "", SmartKind::Ringtone, 10, kNumberField,
-                    "Please enter the recipient's phone number (with \"+\" if needed)."},
-        RefusalCase{"OnlyPlus", "+", SmartKind::Ringtone, 10, kNumberField,
-                    "The number \"+\" has no digits"},
-        RefusalCase{"LetterInNumber", "+12a4", SmartKind::Ringtone, 10, kNumberField,
-                    "The number may hold only digits and \"+\": \"a\" (U+0061) at position 4"},
-        RefusalCase{"TwentyOneDigits", "123456789012345678901", SmartKind::Ringtone, 10,
-                    kNumberField, "The number has 21 digits; an SMS address holds at most 20"},
-        RefusalCase{"Ringtone134Octets", "+1", SmartKind::Ringtone, 134, InputField::RingtoneText,
-                    "The Ringtone is too big to send."},
-        RefusalCase{"ShortLogo", "+1", SmartKind::Logo, 132, InputField::LogoImage,
-                    "An operator logo must be 133 octets long."},
-        RefusalCase{"EmptyContent", "+1", SmartKind::Picture, 0, InputField::PictureText,
-                    "The smart message is empty."}),
+        RefusalCase{"EmptyNumber", "", SmartKind::Ringtone, 10, kNumberField, "Please enter the recipient's phone number (with \"+\" if needed)."},
+        RefusalCase{"OnlyPlus", "+", SmartKind::Ringtone, 10, kNumberField, "The number \"+\" has no digits"},
+        RefusalCase{"LetterInNumber", "+12a4", SmartKind::Ringtone, 10, kNumberField, "The number may hold only digits and \"+\": \"a\" (U+0061) at position 4"},
+        RefusalCase{"TwentyOneDigits", "123456789012345678901", SmartKind::Ringtone, 10, kNumberField, "The number has 21 digits; an SMS address holds at most 20"},
+        RefusalCase{"Ringtone134Octets", "+1", SmartKind::Ringtone, 134, InputField::RingtoneText, "The Ringtone is too big to send."},
+        RefusalCase{"ShortLogo", "+1", SmartKind::Logo, 132, InputField::LogoImage, "An operator logo must be 133 octets long."},
+        RefusalCase{"EmptyContent", "+1", SmartKind::Picture, 0, InputField::PictureText, "The smart message is empty."}),
     test::ByLabel());
+// clang-format on
 
 TEST(ConcatReferenceTest, StartsAtOneAndCyclesFrom254ToOne) {
     ConcatReference ref;

@@ -50,47 +50,19 @@ TEST_P(PictureTest, ReferenceAdvancesOnlyWhenEveryPartWasAccepted) {
     EXPECT_FALSE(line.channel.isOpen());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Handsets, PictureTest,
-    testing::Values(PictureCase{"AllThreeParts", [](simulator::SimOptions&) {}, 7, Kind::Done, 3, 8,
-                                kAllParts},
-                    PictureCase{"ReferenceWrapsAfter254", [](simulator::SimOptions&) {}, 254,
-                                Kind::Done, 3, 1, kAllParts},
-                    PictureCase{"OneByteAtATime", [](simulator::SimOptions& o) { o.chunkSize = 1; },
-                                7, Kind::Done, 3, 8, kAllParts},
-                    PictureCase{"FirstPartRefusedStopsTheSend",
-                                [](simulator::SimOptions& o) {
-                                    simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 500");
-                                },
-                                7,
-                                Kind::HandsetError,
-                                0,
-                                7,
-                                {kAllParts.first()}},
-                    PictureCase{"PhoneFailure",
-                                [](simulator::SimOptions& o) {
-                                    simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 300");
-                                },
-                                7,
-                                Kind::PhoneRefused,
-                                0,
-                                7,
-                                {kAllParts.first()}},
-                    PictureCase{"CutOffInTheSecondPart",
-                                [](simulator::SimOptions& o) { o.hangupAfter = 500; },
-                                7,
-                                Kind::Failed,
-                                1,
-                                7,
-                                {kAllParts[0], kAllParts[1]}},
-                    PictureCase{"SilentAfterThePdu",
-                                [](simulator::SimOptions& o) { o.silent.insert("CMGS"); },
-                                7,
-                                Kind::Failed,
-                                0,
-                                7,
-                                {kAllParts.first()}}),
+    testing::Values(
+        PictureCase{"AllThreeParts", [](simulator::SimOptions&) {}, 7, Kind::Done, 3, 8, kAllParts},
+        PictureCase{"ReferenceWrapsAfter254", [](simulator::SimOptions&) {}, 254, Kind::Done, 3, 1, kAllParts},
+        PictureCase{"OneByteAtATime", [](simulator::SimOptions& o) { o.chunkSize = 1; }, 7, Kind::Done, 3, 8, kAllParts},
+        PictureCase{"FirstPartRefusedStopsTheSend", [](simulator::SimOptions& o) {simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 500");}, 7, Kind::HandsetError, 0, 7, {kAllParts.first()}},
+        PictureCase{"PhoneFailure", [](simulator::SimOptions& o) {simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 300");}, 7, Kind::PhoneRefused, 0, 7, {kAllParts.first()}},
+        PictureCase{"CutOffInTheSecondPart", [](simulator::SimOptions& o) { o.hangupAfter = 500; }, 7, Kind::Failed, 1, 7, {kAllParts[0], kAllParts[1]}},
+        PictureCase{"SilentAfterThePdu", [](simulator::SimOptions& o) { o.silent.insert("CMGS"); }, 7, Kind::Failed, 0, 7, {kAllParts.first()}}),
     test::ByLabel());
+// clang-format on
 
 TEST(PictureTest, PartsCarryOneReferenceInOrder) {
     test::SimLine line(basicState());
@@ -131,42 +103,17 @@ TEST_P(SingleTest, OnePduOrRefusedBeforeThePort) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Kinds, SingleTest,
     testing::Values(
-        SingleCase{"Ringtone",
-                   [](AtChannel& ch, const Progress& p) {
-                       return SendRingtone(ch, kNumber, QStringLiteral("Test:d=4,o=5,b=100:c,8d."),
-                                           SmscField::DefaultSmsc, p);
-                   },
-                   Kind::Done, "Sending ringtone...", "1581"},
-        SingleCase{"RingtoneTooBig",
-                   [](AtChannel& ch, const Progress& p) {
-                       return SendRingtone(
-                           ch, kNumber, QStringLiteral("x:") + QStringLiteral("c,").repeated(100),
-                           SmscField::DefaultSmsc, p);
-                   },
-                   Kind::InputRefused, "The Ringtone is too big to send.", ""},
-        SingleCase{"EmptyRingtone",
-                   [](AtChannel& ch, const Progress& p) {
-                       return SendRingtone(ch, kNumber, {}, SmscField::DefaultSmsc, p);
-                   },
-                   Kind::InputRefused, "Please enter ringtone (in RTTL format).", ""},
-        SingleCase{"Logo",
-                   [](AtChannel& ch, const Progress& p) {
-                       return SendOperatorLogo(ch, kNumber,
-                                               ParseNetworkCode(QStringLiteral("202 01")),
-                                               BuiltInLogo(), SmscField::DefaultSmsc, p);
-                   },
-                   Kind::Done, "Sending logo...", "1582"},
-        SingleCase{"LogoWithoutNumber",
-                   [](AtChannel& ch, const Progress& p) {
-                       return SendOperatorLogo(ch, {}, ParseNetworkCode(QStringLiteral("202 01")),
-                                               BuiltInLogo(), SmscField::DefaultSmsc, p);
-                   },
-                   Kind::InputRefused,
-                   "Please enter the recipient's phone number (with \"+\" if needed).", ""}),
+        SingleCase{"Ringtone", [](AtChannel& ch, const Progress& p) {return SendRingtone(ch, kNumber, QStringLiteral("Test:d=4,o=5,b=100:c,8d."), SmscField::DefaultSmsc, p);}, Kind::Done, "Sending ringtone...", "1581"},
+        SingleCase{"RingtoneTooBig", [](AtChannel& ch, const Progress& p) {return SendRingtone(ch, kNumber, QStringLiteral("x:") + QStringLiteral("c,").repeated(100), SmscField::DefaultSmsc, p);}, Kind::InputRefused, "The Ringtone is too big to send.", ""},
+        SingleCase{"EmptyRingtone", [](AtChannel& ch, const Progress& p) {return SendRingtone(ch, kNumber, {}, SmscField::DefaultSmsc, p);}, Kind::InputRefused, "Please enter ringtone (in RTTL format).", ""},
+        SingleCase{"Logo", [](AtChannel& ch, const Progress& p) {return SendOperatorLogo(ch, kNumber, ParseNetworkCode(QStringLiteral("202 01")), BuiltInLogo(), SmscField::DefaultSmsc, p);}, Kind::Done, "Sending logo...", "1582"},
+        SingleCase{"LogoWithoutNumber", [](AtChannel& ch, const Progress& p) {return SendOperatorLogo(ch, {}, ParseNetworkCode(QStringLiteral("202 01")), BuiltInLogo(), SmscField::DefaultSmsc, p);}, Kind::InputRefused, "Please enter the recipient's phone number (with \"+\" if needed).", ""}),
     test::ByLabel());
+// clang-format on
 
 TEST(PictureTest, EmptyTextIsRefusedAndKeepsTheReference) {
     test::SimLine line(basicState());

@@ -24,16 +24,18 @@ TEST_P(GsmCarriedTextTest, CountsAndRoundTrips) {
     EXPECT_EQ(StripNonGsmChars(text), text);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Alphabet, GsmCarriedTextTest,
-    testing::Values(CarriedCase{"AsciiThatGsmShares", u"Hello, world 0-9 #%&'()*+/:;<=>?!\"", 34},
-                    CarriedCase{"AtDollarUnderscoreHaveGsmCodes", u"@$_", 3},
-                    CarriedCase{"LatinAndGreekLetters", u"£¥èéùìòÇØøÅåΔΦΓΛΩΠΨΣΘΞÆæßÉ¤¡ÄÖÑÜ§¿äöñüà",
-                                39},
-                    CarriedCase{"ExtensionTakesTwoEach", u"[]{}\\^~|€", 18},
-                    CarriedCase{"FormFeedIsPageBreak", u"a\fb", 4},
-                    CarriedCase{"LineBreaks", u"a\r\nb", 4}),
+    testing::Values(
+        CarriedCase{"AsciiThatGsmShares", u"Hello, world 0-9 #%&'()*+/:;<=>?!\"", 34},
+        CarriedCase{"AtDollarUnderscoreHaveGsmCodes", u"@$_", 3},
+        CarriedCase{"LatinAndGreekLetters", u"£¥èéùìòÇØøÅåΔΦΓΛΩΠΨΣΘΞÆæßÉ¤¡ÄÖÑÜ§¿äöñüà", 39},
+        CarriedCase{"ExtensionTakesTwoEach", u"[]{}\\^~|€", 18},
+        CarriedCase{"FormFeedIsPageBreak", u"a\fb", 4},
+        CarriedCase{"LineBreaks", u"a\r\nb", 4}),
     test::ByLabel());
+// clang-format on
 
 struct SeptetCase {
     const char* label;
@@ -72,14 +74,16 @@ TEST_P(GsmUncarriedTextTest, IsFoundAndFiltered) {
     EXPECT_EQ(StripNonGsmChars(text), QString::fromUtf16(GetParam().stripped));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Alphabet, GsmUncarriedTextTest,
-                         testing::Values(UncarriedCase{"Cyrillic", u"Привет, world", 0, u", world"},
-                                         UncarriedCase{"BacktickIsNotGsm", u"a`b", 1, u"ab"},
-                                         UncarriedCase{"LowerCedillaIsNotGsm", u"façade", 2,
-                                                       u"faade"},
-                                         UncarriedCase{"RawEscapeIsRefused", u"a\x1B", 1, u"a"},
-                                         UncarriedCase{"OutsideBmp", u"ok \U0001F600", 3, u"ok "}),
+                         testing::Values(
+                             UncarriedCase{"Cyrillic", u"Привет, world", 0, u", world"},
+                             UncarriedCase{"BacktickIsNotGsm", u"a`b", 1, u"ab"},
+                             UncarriedCase{"LowerCedillaIsNotGsm", u"façade", 2, u"faade"},
+                             UncarriedCase{"RawEscapeIsRefused", u"a\x1B", 1, u"a"},
+                             UncarriedCase{"OutsideBmp", u"ok \U0001F600", 3, u"ok "}),
                          test::ByLabel());
+// clang-format on
 
 TEST(GsmSeptetsToTextTest, ReadsWhatOtherSendersWrite) {
     // An escape before a code the extension lacks shows the default character.

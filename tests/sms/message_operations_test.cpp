@@ -50,46 +50,23 @@ TEST_P(SubmitTest, OutcomeAndWhatTheHandsetHolds) {
     EXPECT_EQ(!send && taken, after.messages.value(2).tpdu == kAbcTpdu);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Handsets, SubmitTest,
     testing::Values(
-        SubmitCase{"SentWithItsReference", SubmitAction::Send, [](simulator::SimOptions&) {},
-                   Kind::Done, 7, "Done."},
-        SubmitCase{"StoredInFirstFreeSlot", SubmitAction::Store, [](simulator::SimOptions&) {},
-                   Kind::Done, 2, "Done."},
-        SubmitCase{"ByteByByte", SubmitAction::Send,
-                   [](simulator::SimOptions& o) { o.chunkSize = 1; }, Kind::Done, 7, "Done."},
-        SubmitCase{"LegacyHandsetWithoutSmscField", SubmitAction::Send,
-                   [](simulator::SimOptions& o) { o.dialect = HandsetDialect::Older; },
-                   Kind::HandsetError, std::nullopt, "+CMS ERROR: 304"},
-        SubmitCase{"PhoneFailureIsCanNotConnect", SubmitAction::Send,
-                   [](simulator::SimOptions& o) {
-                       simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 300");
-                   },
-                   Kind::PhoneRefused, std::nullopt, "Can not connect to phone."},
-        SubmitCase{"NetworkRefusalIsNoSuccess", SubmitAction::Send,
-                   [](simulator::SimOptions& o) {
-                       simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 500");
-                   },
-                   Kind::HandsetError, std::nullopt, "+CMS ERROR: 500"},
-        SubmitCase{"MemoryFullOnStore", SubmitAction::Store,
-                   [](simulator::SimOptions& o) {
-                       simulator::addReplyOverride(o, "CMGW=+CMS ERROR: 322");
-                   },
-                   Kind::HandsetError, std::nullopt, "+CMS ERROR: 322"},
-        SubmitCase{"MissingPromptTimesOut", SubmitAction::Send,
-                   [](simulator::SimOptions& o) { o.noPrompt.insert("CMGS"); }, Kind::Failed,
-                   std::nullopt, "Read timeout"},
-        SubmitCase{"PduModeRefused", SubmitAction::Send,
-                   [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CMGF=ERROR"); },
-                   Kind::HandsetError, std::nullopt, "ERROR"},
-        SubmitCase{"SilentHandsetTimesOut", SubmitAction::Send,
-                   [](simulator::SimOptions& o) { o.silent.insert("CMGS"); }, Kind::Failed,
-                   std::nullopt, "Read timeout"},
-        SubmitCase{"UnsolicitedCodesInside", SubmitAction::Send,
-                   [](simulator::SimOptions& o) { o.urc = "+CMTI: \"SM\",4"; }, Kind::Done, 7,
-                   "Done."}),
+        SubmitCase{"SentWithItsReference", SubmitAction::Send, [](simulator::SimOptions&) {}, Kind::Done, 7, "Done."},
+        SubmitCase{"StoredInFirstFreeSlot", SubmitAction::Store, [](simulator::SimOptions&) {}, Kind::Done, 2, "Done."},
+        SubmitCase{"ByteByByte", SubmitAction::Send, [](simulator::SimOptions& o) { o.chunkSize = 1; }, Kind::Done, 7, "Done."},
+        SubmitCase{"LegacyHandsetWithoutSmscField", SubmitAction::Send, [](simulator::SimOptions& o) { o.dialect = HandsetDialect::Older; }, Kind::HandsetError, std::nullopt, "+CMS ERROR: 304"},
+        SubmitCase{"PhoneFailureIsCanNotConnect", SubmitAction::Send, [](simulator::SimOptions& o) {simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 300");}, Kind::PhoneRefused, std::nullopt, "Can not connect to phone."},
+        SubmitCase{"NetworkRefusalIsNoSuccess", SubmitAction::Send, [](simulator::SimOptions& o) {simulator::addReplyOverride(o, "CMGS=+CMS ERROR: 500");}, Kind::HandsetError, std::nullopt, "+CMS ERROR: 500"},
+        SubmitCase{"MemoryFullOnStore", SubmitAction::Store, [](simulator::SimOptions& o) {simulator::addReplyOverride(o, "CMGW=+CMS ERROR: 322");}, Kind::HandsetError, std::nullopt, "+CMS ERROR: 322"},
+        SubmitCase{"MissingPromptTimesOut", SubmitAction::Send, [](simulator::SimOptions& o) { o.noPrompt.insert("CMGS"); }, Kind::Failed, std::nullopt, "Read timeout"},
+        SubmitCase{"PduModeRefused", SubmitAction::Send, [](simulator::SimOptions& o) { simulator::addReplyOverride(o, "CMGF=ERROR"); }, Kind::HandsetError, std::nullopt, "ERROR"},
+        SubmitCase{"SilentHandsetTimesOut", SubmitAction::Send, [](simulator::SimOptions& o) { o.silent.insert("CMGS"); }, Kind::Failed, std::nullopt, "Read timeout"},
+        SubmitCase{"UnsolicitedCodesInside", SubmitAction::Send, [](simulator::SimOptions& o) { o.urc = "+CMTI: \"SM\",4"; }, Kind::Done, 7, "Done."}),
     test::ByLabel());
+// clang-format on
 
 TEST(SubmitTest, BareTpduForTheLegacyHandset) {
     simulator::SimOptions options;
@@ -129,17 +106,17 @@ TEST_P(RefusedInputTest, PortIsNeverTouched) {
     EXPECT_TRUE(line.sim.log().isEmpty());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Inputs, RefusedInputTest,
-    testing::Values(RefusedInputCase{"EmptyNumber", u"", u"abc", SmsMode::Standard},
-                    RefusedInputCase{"LetterInNumber", u"12a", u"abc", SmsMode::Standard},
-                    RefusedInputCase{"EmptyText", u"+1", u"", SmsMode::Standard},
-                    RefusedInputCase{"CyrillicInStandard", u"+1", u"Привет", SmsMode::Standard},
-                    RefusedInputCase{"FlashTooLong", u"+1",
-                                     u"0123456789012345678901234567890123456789012345678901234567"
-                                     u"890123456789",
-                                     SmsMode::Flash}),
+    testing::Values(
+        RefusedInputCase{"EmptyNumber", u"", u"abc", SmsMode::Standard},
+        RefusedInputCase{"LetterInNumber", u"12a", u"abc", SmsMode::Standard},
+        RefusedInputCase{"EmptyText", u"+1", u"", SmsMode::Standard},
+        RefusedInputCase{"CyrillicInStandard", u"+1", u"Привет", SmsMode::Standard},
+        RefusedInputCase{"FlashTooLong", u"+1", u"0123456789012345678901234567890123456789012345678901234567" u"890123456789", SmsMode::Flash}),
     test::ByLabel());
+// clang-format on
 
 struct ListingCase {
     const char* label;
@@ -170,58 +147,19 @@ TEST_P(ListingTest, WholeListingOrNone) {
     EXPECT_FALSE(line.channel.isOpen());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Handsets, ListingTest,
-    testing::Values(ListingCase{"ThirtyOneByteAtATime",
-                                "sim-30-messages.json",
-                                [](simulator::SimOptions& o) { o.chunkSize = 1; },
-                                Kind::Done,
-                                30,
-                                {QStringLiteral("Reading message 30 from 30"), 30, 30}},
-                    ListingCase{"RandomPiecesWithUnsolicitedCodes",
-                                "sim-30-messages.json",
-                                [](simulator::SimOptions& o) {
-                                    o.randomChunks = true;
-                                    o.urc = "+CMTI: \"SM\",7";
-                                },
-                                Kind::Done,
-                                30,
-                                {QStringLiteral("Reading message 30 from 30"), 30, 30}},
-                    ListingCase{"LegacyListingWithoutSmscField",
-                                "sim-basic.json",
-                                [](simulator::SimOptions& o) { o.dialect = HandsetDialect::Older; },
-                                Kind::Done,
-                                2,
-                                {QStringLiteral("Reading message 2 from 2"), 2, 2}},
-                    ListingCase{"StorageNotCountedStillLists",
-                                "sim-basic.json",
-                                [](simulator::SimOptions& o) {
-                                    simulator::addReplyOverride(o, "CPMS=ERROR");
-                                },
-                                Kind::Done,
-                                2,
-                                {QStringLiteral("Reading message 2"), 2, 0}},
-                    ListingCase{"ListingRefused",
-                                "sim-basic.json",
-                                [](simulator::SimOptions& o) {
-                                    simulator::addReplyOverride(o, "CMGL=+CMS ERROR: 500");
-                                },
-                                Kind::HandsetError,
-                                -1,
-                                {QStringLiteral("Reading messages...")}},
-                    ListingCase{"CutOffMidListing",
-                                "sim-30-messages.json",
-                                [](simulator::SimOptions& o) { o.hangupAfter = 1500; },
-                                Kind::Failed,
-                                -1,
-                                {QStringLiteral("Reading message 12 from 30"), 12, 30}},
-                    ListingCase{"SilentListing",
-                                "sim-basic.json",
-                                [](simulator::SimOptions& o) { o.silent.insert("CMGL"); },
-                                Kind::Failed,
-                                -1,
-                                {QStringLiteral("Reading messages...")}}),
+    testing::Values(
+        ListingCase{"ThirtyOneByteAtATime", "sim-30-messages.json", [](simulator::SimOptions& o) { o.chunkSize = 1; }, Kind::Done, 30, {QStringLiteral("Reading message 30 from 30"), 30, 30}},
+        ListingCase{"RandomPiecesWithUnsolicitedCodes", "sim-30-messages.json", [](simulator::SimOptions& o) {o.randomChunks = true; o.urc = "+CMTI: \"SM\",7";}, Kind::Done, 30, {QStringLiteral("Reading message 30 from 30"), 30, 30}},
+        ListingCase{"LegacyListingWithoutSmscField", "sim-basic.json", [](simulator::SimOptions& o) { o.dialect = HandsetDialect::Older; }, Kind::Done, 2, {QStringLiteral("Reading message 2 from 2"), 2, 2}},
+        ListingCase{"StorageNotCountedStillLists", "sim-basic.json", [](simulator::SimOptions& o) {simulator::addReplyOverride(o, "CPMS=ERROR");}, Kind::Done, 2, {QStringLiteral("Reading message 2"), 2, 0}},
+        ListingCase{"ListingRefused", "sim-basic.json", [](simulator::SimOptions& o) {simulator::addReplyOverride(o, "CMGL=+CMS ERROR: 500");}, Kind::HandsetError, -1, {QStringLiteral("Reading messages...")}},
+        ListingCase{"CutOffMidListing", "sim-30-messages.json", [](simulator::SimOptions& o) { o.hangupAfter = 1500; }, Kind::Failed, -1, {QStringLiteral("Reading message 12 from 30"), 12, 30}},
+        ListingCase{"SilentListing", "sim-basic.json", [](simulator::SimOptions& o) { o.silent.insert("CMGL"); }, Kind::Failed, -1, {QStringLiteral("Reading messages...")}}),
     test::ByLabel());
+// clang-format on
 
 TEST(ListingTest, MoreMessagesThanTheOldTableHeld) {
     simulator::HandsetState state = stateFrom("sim-30-messages.json");
@@ -340,20 +278,19 @@ TEST_P(SendStoredTest, NumberGoesAsGiven) {
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Numbers, SendStoredTest,
     testing::Values(
-        SendStoredCase{"International", 3, u"+12025550123", Kind::Done,
-                       "at+cmss=3,\"+12025550123\"", "+12025550123"},
-        SendStoredCase{"NationalGetsNoPlus", 3, u"5550199", Kind::Done, "at+cmss=3,\"5550199\"",
-                       "5550199"},
+        SendStoredCase{"International", 3, u"+12025550123", Kind::Done, "at+cmss=3,\"+12025550123\"", "+12025550123"},
+        SendStoredCase{"NationalGetsNoPlus", 3, u"5550199", Kind::Done, "at+cmss=3,\"5550199\"", "5550199"},
         SendStoredCase{"StoredDestination", 3, u"", Kind::Done, "at+cmss=3", ""},
         SendStoredCase{"ReceivedMessageCannotBeSent", 1, u"", Kind::HandsetError, "at+cmss=1", ""},
         SendStoredCase{"LetterRefusedBeforeThePort", 3, u"12a", Kind::InputRefused, "", ""},
-        SendStoredCase{"InjectionRefusedBeforeThePort", 3, u"1\b\b\";+CMGD=1", Kind::InputRefused,
-                       "", ""},
+        SendStoredCase{"InjectionRefusedBeforeThePort", 3, u"1\b\b\";+CMGD=1", Kind::InputRefused, "", ""},
         SendStoredCase{"OtherScriptDigitsRefused", 3, u"\u0661\u0662", Kind::InputRefused, "", ""}),
     test::ByLabel());
+// clang-format on
 
 struct DeleteCase {
     const char* label;
@@ -387,33 +324,17 @@ TEST_P(DeleteTest, OnlyConfirmedDeletionsCount) {
     EXPECT_FALSE(line.channel.isOpen());
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Handsets, DeleteTest,
     testing::Values(
         DeleteCase{"AllConfirmed", {1, 3}, [](simulator::SimOptions&) {}, Kind::Done, {1, 3}, {}},
-        DeleteCase{"RefusedOneDoesNotStopTheOthers",
-                   {99, 3},
-                   [](simulator::SimOptions&) {},
-                   Kind::HandsetError,
-                   {3},
-                   {99}},
-        DeleteCase{"PhoneFailure",
-                   {1},
-                   [](simulator::SimOptions& o) {
-                       simulator::addReplyOverride(o, "CMGD=+CMS ERROR: 300");
-                   },
-                   Kind::PhoneRefused,
-                   {},
-                   {1}},
-        DeleteCase{"SilentHandsetLeavesAllListed",
-                   {1, 3},
-                   [](simulator::SimOptions& o) { o.silent.insert("CMGD"); },
-                   Kind::Failed,
-                   {},
-                   {1, 3}},
-        DeleteCase{
-            "NothingSelected", {}, [](simulator::SimOptions&) {}, Kind::InputRefused, {}, {}}),
+        DeleteCase{"RefusedOneDoesNotStopTheOthers", {99, 3}, [](simulator::SimOptions&) {}, Kind::HandsetError, {3}, {99}},
+        DeleteCase{"PhoneFailure", {1}, [](simulator::SimOptions& o) {simulator::addReplyOverride(o, "CMGD=+CMS ERROR: 300");}, Kind::PhoneRefused, {}, {1}},
+        DeleteCase{"SilentHandsetLeavesAllListed", {1, 3}, [](simulator::SimOptions& o) { o.silent.insert("CMGD"); }, Kind::Failed, {}, {1, 3}},
+        DeleteCase{"NothingSelected", {}, [](simulator::SimOptions&) {}, Kind::InputRefused, {}, {}}),
     test::ByLabel());
+// clang-format on
 
 // A run cut short by a cancel or an error says what it deleted and what it left.
 struct CutShortCase {

@@ -108,16 +108,15 @@ TEST_P(ExportTest, WritesNameDateAndTextLines) {
     EXPECT_EQ(table.exportLines(GetParam().folder, lookup), QString::fromUtf8(GetParam().lines));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Folders, ExportTest,
-    testing::Values(ExportCase{"InboxUnreadFirstSixLines", MessageFolder::Inbox,
-                               "Anna 01.03.24 09:00\r\ntwo\nlines\r\n"
-                               "+15550002 01.03.24 09:30\r\nunread\r\n"
-                               "+380501112233 02.03.24 10:00\r\nread\r\n"},
-                    ExportCase{"OutboxHasNoDateAfterTheBlank", MessageFolder::Outbox,
-                               "Anna \r\ndraft\r\n"},
-                    ExportCase{"EmptyFolderWritesNothing", MessageFolder::Sent, ""}),
+    testing::Values(
+        ExportCase{"InboxUnreadFirstSixLines", MessageFolder::Inbox, "Anna 01.03.24 09:00\r\ntwo\nlines\r\n" "+15550002 01.03.24 09:30\r\nunread\r\n" "+380501112233 02.03.24 10:00\r\nread\r\n"},
+        ExportCase{"OutboxHasNoDateAfterTheBlank", MessageFolder::Outbox, "Anna \r\ndraft\r\n"},
+        ExportCase{"EmptyFolderWritesNothing", MessageFolder::Sent, ""}),
     test::ByLabel());
+// clang-format on
 
 }  // namespace
 }  // namespace pelmar

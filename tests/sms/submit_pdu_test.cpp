@@ -45,16 +45,18 @@ TEST_P(EncodeUcs2Test, WritesEveryUtf16Unit) {
               QByteArray(GetParam().userData));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Ucs2, EncodeUcs2Test,
-    testing::Values(Ucs2Case{"Cyrillic", u"Пр", false, "041F0440"},
-                    Ucs2Case{"FlashMarkerFirst", u"Пр", true, "0001041F0440"},
-                    Ucs2Case{"UkrainianGheIsU0490", u"Ґґ", false, "04900491"},
-                    Ucs2Case{"UkrainianIAndYiKept", u"Іїі", false, "040604570456"},
-                    Ucs2Case{"QuotesNumeroEuroKept", u"«№€»", false, "00AB211620AC00BB"},
-                    Ucs2Case{"OutsideBmpAsSurrogatePair", u"a\U0001F600b", false,
-                             "0061D83DDE000062"}),
+    testing::Values(
+        Ucs2Case{"Cyrillic", u"Пр", false, "041F0440"},
+        Ucs2Case{"FlashMarkerFirst", u"Пр", true, "0001041F0440"},
+        Ucs2Case{"UkrainianGheIsU0490", u"Ґґ", false, "04900491"},
+        Ucs2Case{"UkrainianIAndYiKept", u"Іїі", false, "040604570456"},
+        Ucs2Case{"QuotesNumeroEuroKept", u"«№€»", false, "00AB211620AC00BB"},
+        Ucs2Case{"OutsideBmpAsSurrogatePair", u"a\U0001F600b", false, "0061D83DDE000062"}),
     test::ByLabel());
+// clang-format on
 
 struct PduCase {
     const char* label;
@@ -73,23 +75,19 @@ TEST_P(BuildSubmitPduTest, BuildsHeaderAndUserData) {
     EXPECT_EQ(SubmitPduLength(pdu), pdu.size() / 2);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Pdus, BuildSubmitPduTest,
-    testing::Values(PduCase{"StandardInternational", u"+1234567890", QStringLiteral("abc"),
-                            SmsMode::Standard, "11000A9121436587090000A70361F118"},
-                    PduCase{"Ucs2National", u"1234567890", QStringLiteral("Пр"), SmsMode::Ucs2,
-                            "11000A8121436587090008A704041F0440"},
-                    PduCase{"FlashIsUcs2Class0", u"+1234567890", QStringLiteral("Пр"),
-                            SmsMode::Flash, "11000A9121436587090018A7060001041F0440"},
-                    PduCase{"OddDigitCountGetsFFill", u"12345", QStringLiteral("hi"),
-                            SmsMode::Standard, "110005812143F50000A702E834"},
-                    PduCase{"PlusAnywhereMeansInternational", u"12+34", QStringLiteral("hi"),
-                            SmsMode::Standard, "1100049121430000A702E834"},
-                    PduCase{"PlusOnlyGivesEmptyAddress", u"+", QStringLiteral("hi"),
-                            SmsMode::Standard, "110000910000A702E834"},
-                    PduCase{"ExtensionCharsCountTwoSeptets", u"1", QStringLiteral("[a]"),
-                            SmsMode::Standard, "11000181F10000A7051B5E78E303"}),
+    testing::Values(
+        PduCase{"StandardInternational", u"+1234567890", QStringLiteral("abc"), SmsMode::Standard, "11000A9121436587090000A70361F118"},
+        PduCase{"Ucs2National", u"1234567890", QStringLiteral("Пр"), SmsMode::Ucs2, "11000A8121436587090008A704041F0440"},
+        PduCase{"FlashIsUcs2Class0", u"+1234567890", QStringLiteral("Пр"), SmsMode::Flash, "11000A9121436587090018A7060001041F0440"},
+        PduCase{"OddDigitCountGetsFFill", u"12345", QStringLiteral("hi"), SmsMode::Standard, "110005812143F50000A702E834"},
+        PduCase{"PlusAnywhereMeansInternational", u"12+34", QStringLiteral("hi"), SmsMode::Standard, "1100049121430000A702E834"},
+        PduCase{"PlusOnlyGivesEmptyAddress", u"+", QStringLiteral("hi"), SmsMode::Standard, "110000910000A702E834"},
+        PduCase{"ExtensionCharsCountTwoSeptets", u"1", QStringLiteral("[a]"), SmsMode::Standard, "11000181F10000A7051B5E78E303"}),
     test::ByLabel());
+// clang-format on
 
 struct LimitCase {
     const char* label;

@@ -24,15 +24,17 @@ TEST_P(FilterPhoneNumberTest, KeepsDigitsAndPlus) {
               QString::fromUtf8(GetParam().kept));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Typed, FilterPhoneNumberTest,
-                         testing::Values(NumberCase{"Punctuation", u"+1 (234) 567-890",
-                                                    "+1234567890"},
-                                         NumberCase{"PlusAnywhereAndTwice", u"12+3+", "12+3+"},
-                                         NumberCase{"OnlyPlusStays", u"+", "+"},
-                                         NumberCase{"LettersGo", u"tel:0501", "0501"},
-                                         NumberCase{"NonLatinDigitsGo", u"٠١2", "2"},
-                                         NumberCase{"FullwidthPlusGoes", u"＋7", "7"}),
+                         testing::Values(
+                             NumberCase{"Punctuation", u"+1 (234) 567-890", "+1234567890"},
+                             NumberCase{"PlusAnywhereAndTwice", u"12+3+", "12+3+"},
+                             NumberCase{"OnlyPlusStays", u"+", "+"},
+                             NumberCase{"LettersGo", u"tel:0501", "0501"},
+                             NumberCase{"NonLatinDigitsGo", u"٠١2", "2"},
+                             NumberCase{"FullwidthPlusGoes", u"＋7", "7"}),
                          test::ByLabel());
+// clang-format on
 
 struct FitCase {
     const char* label;
@@ -56,25 +58,21 @@ TEST_P(SmsTextFieldTest, KeepsWhatTheCodingCarriesAndCountsWhatIsLeft) {
     EXPECT_FALSE(textProblem(kept, c.mode) && !kept.isEmpty()) << "the field kept unsendable text";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Pages, SmsTextFieldTest,
     testing::Values(
-        FitCase{"CyrillicPastedInStandard", repeated(u"Привет, world", 1), SmsMode::Standard,
-                QStringLiteral(", world"), 153},
-        FitCase{"CyrillicStaysInUcs2", repeated(u"Привет, world", 1), SmsMode::Ucs2,
-                repeated(u"Привет, world", 1), 57},
-        FitCase{"AccentPoundEuroKeptInStandard", repeated(u"é£€", 1), SmsMode::Standard,
-                repeated(u"é£€", 1), 156},
-        FitCase{"ExtensionCharsTakeTwoSeptets", repeated(u"[]", 40), SmsMode::Standard,
-                repeated(u"[]", 40), 0},
-        FitCase{"ExtensionCharOverTheLimitIsCut", repeated(u"a", 159) + QStringLiteral("€"),
-                SmsMode::Standard, repeated(u"a", 159), 1},
+        FitCase{"CyrillicPastedInStandard", repeated(u"Привет, world", 1), SmsMode::Standard, QStringLiteral(", world"), 153},
+        FitCase{"CyrillicStaysInUcs2", repeated(u"Привет, world", 1), SmsMode::Ucs2, repeated(u"Привет, world", 1), 57},
+        FitCase{"AccentPoundEuroKeptInStandard", repeated(u"é£€", 1), SmsMode::Standard, repeated(u"é£€", 1), 156},
+        FitCase{"ExtensionCharsTakeTwoSeptets", repeated(u"[]", 40), SmsMode::Standard, repeated(u"[]", 40), 0},
+        FitCase{"ExtensionCharOverTheLimitIsCut", repeated(u"a", 159) + QStringLiteral("€"), SmsMode::Standard, repeated(u"a", 159), 1},
         FitCase{"FlashCutsTo69", repeated(u"x", 100), SmsMode::Flash, repeated(u"x", 69), 0},
         FitCase{"Ucs2CutsTo70", repeated(u"x", 100), SmsMode::Ucs2, repeated(u"x", 70), 0},
-        FitCase{"SurrogatePairNotSplit", repeated(u"x", 69) + QStringLiteral("😀"), SmsMode::Ucs2,
-                repeated(u"x", 69), 1},
+        FitCase{"SurrogatePairNotSplit", repeated(u"x", 69) + QStringLiteral("😀"), SmsMode::Ucs2, repeated(u"x", 69), 1},
         FitCase{"EmptyTextHasTheWholeMessage", QString(), SmsMode::Standard, QString(), 160}),
     test::ByLabel());
+// clang-format on
 
 struct CounterCase {
     const char* label;
