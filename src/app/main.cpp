@@ -1,7 +1,9 @@
 #include <QApplication>
+#include <QTemporaryDir>
 #include <cstdio>
 
 #include "app/app_icon.h"
+#include "app/demo_data.h"
 #include "app/pelmar_main_form.h"
 #include "app/single_instance.h"
 #include "app/start_options.h"
@@ -24,10 +26,22 @@ int main(int argc, char* argv[]) {
 
     pelmar::SingleInstance instance;
     if (!instance.claim()) {
-        if (instance.activateRunning())
+        // The running window takes the port of this start, or says why not.
+        if (instance.activateRunning(options.port))
             return 0;
         std::fputs("pelmar: already running, but it does not answer\n", stderr);
         return 1;
+    }
+
+    // The demo works on phonebooks of its own in a throw-away folder, never on the user's.
+    QTemporaryDir demoData;
+    if (options.demo && options.dataDir.isEmpty()) {
+        options.dataDir = demoData.path();
+        try {
+            pelmar::writeDemoPhoneBooks(options.dataDir);
+        } catch (const pelmar::Error& e) {
+            std::fputs(qPrintable(e.message() + u'\n'), stderr);
+        }
     }
 
     // The workspace outlives the window: nothing a page shows goes away before the page.
@@ -36,6 +50,8 @@ int main(int argc, char* argv[]) {
     pelmar::TPelmarMainForm form(workspace, options);
     QObject::connect(&instance, &pelmar::SingleInstance::activationRequested, &form,
                      &pelmar::TPelmarMainForm::bringToFront);
+    QObject::connect(&instance, &pelmar::SingleInstance::portRequested, &form,
+                     &pelmar::TPelmarMainForm::takePortOfALaterStart);
     form.show();
     return QApplication::exec();
 }

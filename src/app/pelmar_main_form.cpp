@@ -19,6 +19,7 @@
 #include "gui/smart/send_logo_page.h"
 #include "gui/sms/read_sms_page.h"
 #include "gui/sms/send_sms_page.h"
+#include "session/handset_connection.h"
 #include "ui_pelmar_main_form.h"
 
 namespace pelmar {
@@ -54,7 +55,7 @@ void TPelmarMainForm::composePages() {
     m_settings = new SettingsPage;
     auto* sendEms = new SendEmsPage(m_workspace);
     auto* sendLogo = new SendLogoPage(m_workspace);
-    auto* sendSms = new SendSmsPage(m_workspace);
+    auto* sendSms = m_sendSms = new SendSmsPage(m_workspace);
     auto* readSms = new ReadSmsPage(m_workspace);
     // Reply put the sender's number into the shared recipient; the answer is typed there.
     connect(readSms, &ReadSmsPage::replyRequested, this,
@@ -161,6 +162,12 @@ void TPelmarMainForm::FormCreate() {
         m_workspace.dialect = older ? HandsetDialect::Older : HandsetDialect::Standard;
     });
     m_settings->olderHandsetCheck()->setChecked(stored.olderHandset);
+    m_sendSms->longMessageCheck()->setChecked(stored.longMessage);
+    if (m_options.demo) {
+        // The demo keeps nothing of its own: the stored port stays the user's.
+        m_portToStore = stored.port;
+        setWindowTitle(windowTitle() + QStringLiteral(" (demo: nothing leaves this computer)"));
+    }
 
     // A file that cannot be read is reported; the other stores load, and the window opens.
     for (const QString& error : m_workspace.phoneBookFiles.LoadPhoneBooks(m_workspace.phoneBooks))
@@ -169,7 +176,8 @@ void TPelmarMainForm::FormCreate() {
 
 bool TPelmarMainForm::FormClose() {
     QSettings settings;
-    AppSettings{m_portToStore, olderHandset()}.save(settings);
+    AppSettings{m_portToStore, olderHandset(), m_sendSms->longMessageCheck()->isChecked()}.save(
+        settings);
     try {
         m_workspace.phoneBookFiles.SavePhoneBooks(m_workspace.phoneBooks);
         return true;
@@ -189,8 +197,23 @@ void TPelmarMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TPelmarMainForm::ComPortSelectorChange(const QString& name) {
-    m_portToStore = name;
+    // The demo handset, and any choice in a demo run, last for this run only.
+    if (!m_options.demo && name != HandsetConnection::kDemoPort)
+        m_portToStore = name;
     SetPortName(name);
+}
+
+void TPelmarMainForm::takePortOfALaterStart(const QString& port) {
+    if (m_workspace.runner.isBusy()) {
+        m_status->showResult(QStringLiteral("The port %1 of a later start was not taken: an "
+                                            "operation is running. Choose it on the Settings "
+                                            "tab when it has ended.")
+                                 .arg(port));
+        return;
+    }
+    m_settings->portSelector()->setPortName(port);
+    SetPortName(port);
+    m_status->showResult(QStringLiteral("This run now uses %1.").arg(port));
 }
 
 void TPelmarMainForm::SetPortName(const QString& name) {
@@ -198,6 +221,7 @@ void TPelmarMainForm::SetPortName(const QString& name) {
         return;
     m_portName = name;
     m_workspace.runner.SetPortName(name);
+    setPhoneIdentity(QString());
     emit portNameChanged(name);
 }
 
@@ -210,7 +234,13 @@ void TPelmarMainForm::bringToFront() {
 }
 
 void TPelmarMainForm::setPhoneIdentity(const QString& identity) {
-    m_phoneIdentity->setFullText(identity);
+    // On the demo handset, panel 1 says so: nothing goes to a real phone.
+    if (m_portName == HandsetConnection::kDemoPort)
+        m_phoneIdentity->setFullText(identity.isEmpty()
+                                         ? QStringLiteral("Demo handset")
+                                         : QStringLiteral("Demo handset: ") + identity);
+    else
+        m_phoneIdentity->setFullText(identity);
 }
 
 }  // namespace pelmar

@@ -21,6 +21,7 @@ namespace pelmar {
 class Dialogs;
 class LiveText;
 class OperationStatus;
+class SendSmsPage;
 class SettingsPage;
 class TfrmPickPhoneNumber;
 
@@ -51,6 +52,9 @@ class TPelmarMainForm : public QMainWindow {
     void bringToFront();
     // Panel 1 of the status bar: the handset's maker and model once identified.
     void setPhoneIdentity(const QString& identity);
+    // A later start of the program was given this port: taken for this run unless an
+    // operation is running; panel 0 says which.
+    void takePortOfALaterStart(const QString& port);
 
   signals:
     void portNameChanged(const QString& name);
@@ -78,6 +82,7 @@ class TPelmarMainForm : public QMainWindow {
     QString m_portName;
     QString m_portToStore;  // --port does not replace the stored choice unless the user picks
     SettingsPage* m_settings = nullptr;
+    SendSmsPage* m_sendSms = nullptr;
     OperationStatus* m_status = nullptr;
     LiveText* m_phoneIdentity = nullptr;
     TfrmPickPhoneNumber* m_picker = nullptr;

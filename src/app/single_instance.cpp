@@ -14,6 +14,7 @@ namespace {
 Q_LOGGING_CATEGORY(lcInstance, "pelmar.instance", QtWarningMsg)
 
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
+const QByteArray kPort = QByteArrayLiteral("port ");
 
 }  // namespace
 
@@ -45,13 +46,15 @@ bool SingleInstance::claim() {
     return true;
 }
 
-bool SingleInstance::activateRunning(int timeoutMs) {
+bool SingleInstance::activateRunning(const QString& port, int timeoutMs) {
     // The running instance takes the lock before it listens: wait for it to listen.
     const QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(m_key);
         if (socket.waitForConnected(qMax(1, int(deadline.remainingTime())))) {
+            if (!port.isEmpty())
+                socket.write(kPort + port.toUtf8() + '\n');
             socket.write(kActivate);
             const bool sent = socket.waitForBytesWritten(qMax(1, int(deadline.remainingTime())));
             socket.disconnectFromServer();
@@ -67,9 +70,12 @@ void SingleInstance::acceptConnection() {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             while (socket->canReadLine()) {
-                if (socket->readLine() == kActivate) {
+                const QByteArray line = socket->readLine();
+                if (line == kActivate) {
                     qCDebug(lcInstance) << "a later start asks for the window";
                     emit activationRequested();
+                } else if (line.startsWith(kPort) && line.endsWith('\n')) {
+                    emit portRequested(QString::fromUtf8(line.mid(kPort.size()).chopped(1)));
                 }
             }
         });

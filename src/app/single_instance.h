@@ -20,12 +20,15 @@ class SingleInstance : public QObject {
     // True when this process is now the one instance and listens for later starts.
     bool claim();
 
-    // For a later start: asks the running instance to raise its window, waiting at most
-    // `timeoutMs` for it to answer. False when none answered.
-    bool activateRunning(int timeoutMs = 5000);
+    // For a later start: asks the running instance to raise its window and, when `port` is
+    // given, to use that port, waiting at most `timeoutMs` for it to answer. False when none
+    // answered.
+    bool activateRunning(const QString& port = {}, int timeoutMs = 5000);
 
   signals:
     void activationRequested();
+    // A later start was given this port (--port).
+    void portRequested(const QString& port);
 
   private:
     void acceptConnection();

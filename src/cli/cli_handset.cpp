@@ -69,8 +69,15 @@ int sendOrStore(const QStringList& args, HandsetSession& handset, SubmitAction a
     TextMessage message;
     if (const int done = options.read(parser, message); done >= 0)
         return done;
-    const SubmitResult result =
-        SendOrStoreSMS(handset.channel(), message, action, handset.progress(), handset.stop());
+    // Built, and so checked, before the port is touched.
+    QList<WrittenPdu> pdus;
+    try {
+        pdus = BuildTextMessagePdus(message);
+    } catch (const EInput& e) {
+        return handset.finish(Outcome::inputRefused(e.problem()));
+    }
+    const SubmitResult result = SubmitTextMessage(
+        handset.channel(), pdus, action, message.reference, handset.progress(), handset.stop());
     if (result.partsTotal > 1 && result.partsDone > 0) {
         QStringList numbers;
         for (const int number : result.partReferences)

@@ -26,21 +26,8 @@ int encode(const QStringList& args) {
     TextMessage message;
     if (const int exit = options.read(parser, message); exit >= 0)
         return exit;
-    if (const auto problem = textProblem(message.text, message.mode, message.longMessage))
-        return badInput(problem->text);
-    if (const auto problem = numberProblem(message.number))
-        return badInput(problem->text);
-
     try {
-        const QList<QByteArray> tpdus =
-            message.longMessage
-                ? BuildLongSubmitPdus(message.number, message.text, message.mode,
-                                      message.reference.value())
-                : QList<QByteArray>{BuildSubmitPdu(message.number, message.text, message.mode)};
-        QList<WrittenPdu> written;
-        for (const QByteArray& tpdu : tpdus)
-            written.append(PduForWriting(tpdu, message.smsc));
-        printWrittenPdus(written);
+        printWrittenPdus(BuildTextMessagePdus(message));
     } catch (const Error& e) {
         return badInput(e.message());
     }

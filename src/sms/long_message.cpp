@@ -7,18 +7,6 @@
 namespace pelmar {
 namespace {
 
-int singleLimit(SmsMode mode) {
-    switch (mode) {
-        case SmsMode::Standard:
-            return kMaxSeptets;
-        case SmsMode::Ucs2:
-            return kUcs2Chars;
-        case SmsMode::Flash:
-            return kFlashChars;
-    }
-    return kUcs2Chars;
-}
-
 int partLimit(SmsMode mode) {
     switch (mode) {
         case SmsMode::Standard:
@@ -54,7 +42,7 @@ int unitsOf(const QString& text, SmsMode mode) {
 }  // namespace
 
 QStringList SplitLongText(const QString& text, SmsMode mode) {
-    if (unitsOf(text, mode) <= singleLimit(mode))
+    if (unitsOf(text, mode) <= singleMessageLimit(mode))
         return {text};
     const int limit = partLimit(mode);
     QStringList parts;
@@ -76,7 +64,7 @@ QStringList SplitLongText(const QString& text, SmsMode mode) {
 
 LongTextUsage longTextUsage(const QString& text, SmsMode mode) {
     const QStringList parts = SplitLongText(text, mode);
-    const int limit = parts.size() == 1 ? singleLimit(mode) : partLimit(mode);
+    const int limit = parts.size() == 1 ? singleMessageLimit(mode) : partLimit(mode);
     return {static_cast<int>(parts.size()), limit - unitsOf(parts.last(), mode)};
 }
 

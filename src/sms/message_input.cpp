@@ -41,7 +41,9 @@ QString removedName(const QString& character) {
     return QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0')).toUpper();
 }
 
-int limitOf(SmsMode mode) {
+}  // namespace
+
+int singleMessageLimit(SmsMode mode) {
     switch (mode) {
         case SmsMode::Standard:
             return kMaxSeptets;
@@ -52,8 +54,6 @@ int limitOf(SmsMode mode) {
     }
     return kUcs2Chars;
 }
-
-}  // namespace
 
 QString FilterPhoneNumber(const QString& text) {
     QString number;
@@ -67,7 +67,7 @@ QString FilterPhoneNumber(const QString& text) {
 
 int symbolsLeft(const QString& text, SmsMode mode) {
     const qsizetype used = mode == SmsMode::Standard ? GsmSeptetCount(text) : text.size();
-    return limitOf(mode) - static_cast<int>(used);
+    return singleMessageLimit(mode) - static_cast<int>(used);
 }
 
 FilteredText FilterCharacters(const QString& text, const std::function<bool(char32_t)>& carried) {
@@ -176,7 +176,7 @@ std::optional<InputProblem> textProblem(const QString& text, SmsMode mode, bool 
         }
         return std::nullopt;
     }
-    if (const int limit = limitOf(mode); text.size() > limit) {
+    if (const int limit = singleMessageLimit(mode); text.size() > limit) {
         const QString coding =
             mode == SmsMode::Flash ? QStringLiteral("flash") : QStringLiteral("UCS2");
         if (hasSurrogates(text)) {

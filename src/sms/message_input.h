@@ -18,6 +18,9 @@ namespace pelmar {
 constexpr int kUcs2Chars = 70;
 constexpr int kFlashChars = 69;  // the flash marker takes one UCS2 character
 
+// What one message of the coding holds: 160 septets, 70 UCS2 characters, 69 with flash.
+int singleMessageLimit(SmsMode mode);
+
 // The recipient number of a text or smart message: not empty, digits and "+", at least one
 // digit, at most 20.
 std::optional<InputProblem> numberProblem(const QString& number);

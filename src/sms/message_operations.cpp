@@ -155,26 +155,34 @@ bool SelectPduMode(AtChannel& channel) {
     return channel.SendAndWait("at+cmgf=0").isOk();
 }
 
+QList<WrittenPdu> BuildTextMessagePdus(const TextMessage& message) {
+    throwIf(textProblem(message.text, message.mode, message.longMessage));
+    throwIf(numberProblem(message.number));
+    const QList<QByteArray> tpdus =
+        message.longMessage
+            ? BuildLongSubmitPdus(message.number, message.text, message.mode,
+                                  message.reference.value())
+            : QList<QByteArray>{BuildSubmitPdu(message.number, message.text, message.mode)};
+    QList<WrittenPdu> pdus;
+    for (const QByteArray& tpdu : tpdus)
+        pdus.append(PduForWriting(tpdu, message.smsc));
+    return pdus;
+}
+
 SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, SubmitAction action,
                             const Progress& progress, std::stop_token stop) {
-    // The text first, then the number, as the Send SMS page asks for them.
-    if (const auto problem = textProblem(message.text, message.mode, message.longMessage))
-        return refusal(Outcome::inputRefused(*problem), message.reference);
-    if (const auto problem = numberProblem(message.number))
-        return refusal(Outcome::inputRefused(*problem), message.reference);
     QList<WrittenPdu> pdus;
     try {
-        const QList<QByteArray> tpdus =
-            message.longMessage
-                ? BuildLongSubmitPdus(message.number, message.text, message.mode,
-                                      message.reference.value())
-                : QList<QByteArray>{BuildSubmitPdu(message.number, message.text, message.mode)};
-        for (const QByteArray& tpdu : tpdus)
-            pdus.append(PduForWriting(tpdu, message.smsc));
+        pdus = BuildTextMessagePdus(message);
     } catch (const EInput& e) {
         return refusal(Outcome::inputRefused(e.problem()), message.reference);
     }
+    return SubmitTextMessage(channel, pdus, action, message.reference, progress, std::move(stop));
+}
 
+SubmitResult SubmitTextMessage(AtChannel& channel, const QList<WrittenPdu>& pdus,
+                               SubmitAction action, ConcatReference reference,
+                               const Progress& progress, std::stop_token stop) {
     const bool send = action == SubmitAction::Send;
     if (pdus.size() == 1) {
         reportProgress(progress, send ? QStringLiteral("Sending message...")
@@ -182,7 +190,7 @@ SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, Subm
     }
     const QByteArray command = send ? QByteArrayLiteral("at+cmgs=") : QByteArrayLiteral("at+cmgw=");
     SubmitResult result;
-    result.nextReference = message.reference;
+    result.nextReference = reference;
     SubmitParts(
         channel, static_cast<int>(pdus.size()),
         [&](int i) {

@@ -51,10 +51,21 @@ struct SubmitResult {
     ConcatReference nextReference{};
 };
 
-// "at+cmgf=0", then "at+cmgs=n" (Send) or "at+cmgw=n" (Store), the PDU after the prompt, Ctrl-Z
-// and the handset's final result. Progress: "Sending message..." / "Storing message...". A long
-// message goes one part after the other, each accepted before the next: progress "Sending part
-// i from k" / "Storing part i from k"; a cancel or a refusal part-way says which parts went
+// The PDUs of `message` as they are written after "at+cmgs="/"at+cmgw=": the text is checked
+// first, then the number (as the Send SMS page asks for them); a long message gives its parts
+// under message.reference. Throws EInput naming the field.
+QList<WrittenPdu> BuildTextMessagePdus(const TextMessage& message);
+
+// Sends or stores PDUs BuildTextMessagePdus built under `reference`, as SendOrStoreSMS does.
+SubmitResult SubmitTextMessage(AtChannel& channel, const QList<WrittenPdu>& pdus,
+                               SubmitAction action, ConcatReference reference,
+                               const Progress& progress = {}, std::stop_token stop = {});
+
+// BuildTextMessagePdus, then "at+cmgf=0", then "at+cmgs=n" (Send) or "at+cmgw=n" (Store), the
+// PDU after the prompt, Ctrl-Z and the handset's final result. Progress: "Sending message..." /
+// "Storing message...". A long message goes one part after the other, each accepted before the
+// next: progress "Sending part i from k" / "Storing part i from k"; a cancel or a refusal part-way
+// says which parts went
 // ("Sent parts 1–2 of 3; part 3 was not sent. ...").
 SubmitResult SendOrStoreSMS(AtChannel& channel, const TextMessage& message, SubmitAction action,
                             const Progress& progress = {}, std::stop_token stop = {});

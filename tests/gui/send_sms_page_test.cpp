@@ -66,11 +66,12 @@ enum class Then { Nothing, Standard, Ucs2, FlashOn, FlashOnAndOff };
 struct TextCase {
     const char* label;
     bool ucs2;      // chosen before typing
+    bool parts;     // "Long message (sent in parts)" ticked before typing
     QString typed;  // inserted at the caret, as a paste does
     int caretFrom;  // the caret in "hello world" before the paste; -1: empty text
     Then then;
     QString kept;
-    int left;
+    QString counter;
     int caret;  // -1: not checked
 };
 
@@ -82,6 +83,7 @@ TEST_P(TextTest, KeepsWhatTheCodingCarriesWithinOneMessage) {
     auto* coding = child<QComboBox>("EncodingCombo");
     auto* flash = child<QCheckBox>("FlashSMSCheck");
     coding->setCurrentIndex(c.ucs2 ? 1 : 0);
+    child<QCheckBox>("LongMessageCheck")->setChecked(c.parts);
     if (c.caretFrom >= 0) {
         text()->setPlainText(QStringLiteral("hello world"));
         QTextCursor cursor = text()->textCursor();
@@ -99,7 +101,7 @@ TEST_P(TextTest, KeepsWhatTheCodingCarriesWithinOneMessage) {
     const bool ucs2 = c.then == Then::Nothing ? c.ucs2 : c.then != Then::Standard;
     EXPECT_EQ(coding->currentText(), ucs2 ? u"UCS2" : u"Standard");
     EXPECT_EQ(text()->toPlainText(), c.kept);
-    EXPECT_EQ(counter(), QStringLiteral("Symbols Left: %1").arg(c.left));
+    EXPECT_EQ(counter(), c.counter);
     if (c.caret >= 0) {
         EXPECT_EQ(text()->textCursor().position(), c.caret);
     }
@@ -110,12 +112,14 @@ const QString kHundred(100, u'a');
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(SendSms, TextTest,
                          testing::Values(
-                             TextCase{"CyrillicPastedInStandard", false, u"Привет, world"_qs, -1, Then::Nothing, u", world"_qs, 153, 7},
-                             TextCase{"CaretStaysWhereTheUserTyped", false, u"Ж€"_qs, 5, Then::Nothing, u"hello€ world"_qs, 147, 6},
-                             TextCase{"Ucs2ToStandardStrips", true, u"Привет, world"_qs, -1, Then::Standard, u", world"_qs, 153, -1},
-                             TextCase{"StandardToUcs2CutsTo70", false, kHundred, -1, Then::Ucs2, kHundred.first(70), 0, -1},
-                             TextCase{"FlashForcesUcs2AndCutsTo69", false, kHundred, -1, Then::FlashOn, kHundred.first(69), 0, -1},
-                             TextCase{"FlashOffKeepsUcs2Limit70", false, kHundred, -1, Then::FlashOnAndOff, kHundred.first(69), 1, -1}),
+                             TextCase{"CyrillicPastedInStandardIsNamed", false, false, u"Привет, world"_qs, -1, Then::Nothing, u", world"_qs, u"Symbols Left: 153 — removed “П”, “р”, “и”, “в”, “е”, “т”: choose UCS2 to keep them"_qs, 7},
+                             TextCase{"CaretStaysWhereTheUserTyped", false, false, u"Ж€"_qs, 5, Then::Nothing, u"hello€ world"_qs, u"Symbols Left: 147 — removed “Ж”: choose UCS2 to keep it"_qs, 6},
+                             TextCase{"Ucs2ToStandardStripsAndNames", true, false, u"Привет, world"_qs, -1, Then::Standard, u", world"_qs, u"Symbols Left: 153 — removed “П”, “р”, “и”, “в”, “е”, “т”: choose UCS2 to keep them"_qs, -1},
+                             TextCase{"StandardToUcs2CutsTo70", false, false, kHundred, -1, Then::Ucs2, kHundred.first(70), u"Symbols Left: 0"_qs, -1},
+                             TextCase{"FlashForcesUcs2AndCutsTo69", false, false, kHundred, -1, Then::FlashOn, kHundred.first(69), u"Symbols Left: 0"_qs, -1},
+                             TextCase{"FlashOffKeepsUcs2Limit70", false, false, kHundred, -1, Then::FlashOnAndOff, kHundred.first(69), u"Symbols Left: 1"_qs, -1},
+                             TextCase{"LongMessageCountsDownInItsLastPart", false, true, kHundred + kHundred, -1, Then::Nothing, kHundred + kHundred, u"Symbols Left: 106 (2 messages)"_qs, 200},
+                             TextCase{"LongUcs2ToTenPartsAtMost", true, true, kHundred.repeated(7), -1, Then::Nothing, kHundred.repeated(7).first(670), u"Symbols Left: 0 (10 messages)"_qs, -1}),
                          test::ByLabel());
 // clang-format on
 

@@ -45,19 +45,6 @@ QString entryLines(const PhoneBookStore& store, const QList<qsizetype>& indexes)
     return lines.join(QLatin1Char('\n'));
 }
 
-// The entries whose name or number fills its room in the record: those the read had to cut.
-QList<qsizetype> filledEntries(const PhoneBookStore& store) {
-    QList<qsizetype> found;
-    for (qsizetype i = 0; i < store.count(); ++i) {
-        const PhoneBookEntry& entry = store.at(i);
-        if (entry.Name().size() >= PhoneBookEntry::kNameRoom ||
-            entry.Number().size() >= PhoneBookEntry::kNumberRoom) {
-            found.append(i);
-        }
-    }
-    return found;
-}
-
 }  // namespace
 
 PhoneBookPage::PhoneBookPage(Workspace& workspace, QWidget* parent)
@@ -205,15 +192,16 @@ PhoneBookReadResult readKeepingWhenIncomplete(AtChannel& channel, PhoneBookKind 
 void PhoneBookPage::readFromHandset(PhoneBookKind kind) {
     const auto read = [this, kind](PhoneBookReadResult result) {
         if (result.store) {
+            // The read names the entries it cut, in the handset's order, before the sort.
+            const QString cutLines = entryLines(*result.store, result.cutEntries);
             m_workspace.phoneBooks.setStore(kind, std::move(*result.store));
             m_workspace.phoneBooks.SortPhoneBooks();
-            if (result.cut > 0) {
-                const PhoneBookStore& store = m_workspace.phoneBooks.store(kind);
+            if (!result.cutEntries.isEmpty()) {
                 m_workspace.dialogs.showError(
                     window(),
                     QStringLiteral("The names or numbers of these entries were longer than a "
                                    "phonebook entry holds and were cut:\n%1")
-                        .arg(entryLines(store, filledEntries(store))));
+                        .arg(cutLines));
             }
         } else if (result.partial) {
             m_workspace.dialogs.showError(
@@ -238,6 +226,10 @@ void PhoneBookPage::WriteBookBtnClick() {
     const PhoneBookStore store = m_model->store();
     const auto written = [this, store](const PhoneBookWriteResult& result) {
         QStringList parts;
+        // A write that ended early says what the handset now holds; a failure says it in the
+        // window's error box already.
+        if (!result.reachedTheEnd() && result.outcome.kind != Outcome::Kind::Failed)
+            parts << holdingsText(result);
         if (!result.refused.isEmpty()) {
             parts << QStringLiteral("The handset refused these entries:\n%1")
                          .arg(entryLines(store, result.refused));

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-#include <QFile>
 #include <QHeaderView>
-#include <QSaveFile>
 #include <QStyle>
 
+#include "base/file_write.h"
 #include "gui/common/dialogs.h"
 #include "gui/common/workspace.h"
 #include "gui/sms/message_list_model.h"
@@ -17,28 +16,6 @@
 #include "ui_read_sms_page.h"
 
 namespace pelmar {
-
-namespace {
-
-// Adds `bytes` to the end of the file, creating it when missing. The whole file is written
-// anew and replaces the old one only when complete, so a failed export leaves it as it was.
-// Returns the error text, empty on success.
-QString appendToFile(const QString& path, const QByteArray& bytes) {
-    QByteArray content;
-    QFile old(path);
-    if (old.exists()) {
-        if (!old.open(QIODevice::ReadOnly))
-            return QStringLiteral("Can not read \"%1\": %2").arg(path, old.errorString());
-        content = old.readAll();
-    }
-    content += bytes;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        return QStringLiteral("Can not write \"%1\": %2").arg(path, file.errorString());
-    return {};
-}
-
-}  // namespace
 
 ReadSmsPage::ReadSmsPage(Workspace& workspace, QWidget* parent)
     : QWidget(parent), m_workspace(workspace), ui(new Ui::ReadSmsPage), m_seam(this, workspace) {
@@ -193,9 +170,12 @@ void ReadSmsPage::ExportSMBtnClick() {
     if (path.isEmpty())
         return;
     const QString lines = m_workspace.messages.exportLines(selectedFolder(), m_model->names());
-    const QString error = appendToFile(path, lines.toUtf8());
-    if (!error.isEmpty())
-        m_workspace.dialogs.showError(this, error);
+    try {
+        // Added to the end of the file; a failed write leaves the file as it was.
+        appendToFile(path, lines.toUtf8());
+    } catch (const Error& e) {
+        m_workspace.dialogs.showError(this, e.message());
+    }
 }
 
 }  // namespace pelmar

@@ -28,6 +28,7 @@ SendSmsPage::SendSmsPage(Workspace& workspace, QWidget* parent)
     connect(ui->EncodingCombo, &QComboBox::currentIndexChanged, this,
             &SendSmsPage::EncodingComboChange);
     connect(ui->FlashSMSCheck, &QCheckBox::toggled, this, &SendSmsPage::FlashSMSCheckClick);
+    connect(ui->LongMessageCheck, &QCheckBox::toggled, this, &SendSmsPage::EncodingComboChange);
     connect(ui->SendSMSButton, &QPushButton::clicked, this, &SendSmsPage::SendSMSButtonClick);
     connect(ui->StoreSMBtn, &QPushButton::clicked, this, &SendSmsPage::StoreSMBtnClick);
     connect(ui->PickUpSMSPhone, &QToolButton::clicked, this, &SendSmsPage::pickNumberRequested);
@@ -44,13 +45,29 @@ SmsMode SendSmsPage::mode() const {
     return ui->EncodingCombo->currentIndex() == Ucs2 ? SmsMode::Ucs2 : SmsMode::Standard;
 }
 
-void SendSmsPage::keepFitting() {
-    const SmsMode current = mode();
-    rewriteKeepingCaret(ui->SMSText,
-                        [current](const QString& text) { return fitSmsText(text, current); });
+QCheckBox* SendSmsPage::longMessageCheck() const {
+    return ui->LongMessageCheck;
 }
 
-// Typed or pasted text keeps only what its coding carries, within one message.
+void SendSmsPage::keepFitting() {
+    const SmsMode current = mode();
+    const bool parts = ui->LongMessageCheck->isChecked();
+    const QString text = ui->SMSText->toPlainText();
+    // What this edit took out is named beside the count until the text is empty or another
+    // coding keeps everything.
+    for (const QString& removed : filterSmsText(text, current, parts).removed) {
+        if (!m_removed.contains(removed))
+            m_removed.append(removed);
+    }
+    if (text.isEmpty() || current != SmsMode::Standard)
+        m_removed.clear();
+    rewriteKeepingCaret(ui->SMSText, [current, parts](const QString& typed) {
+        return fitSmsText(typed, current, parts);
+    });
+}
+
+// Typed or pasted text keeps only what its coding carries, within one message (or the parts
+// of a long one).
 void SendSmsPage::SMSTextChange() {
     keepFitting();
     UpdateSymbolsLeft();
@@ -73,8 +90,8 @@ void SendSmsPage::FlashSMSCheckClick(bool checked) {
 }
 
 void SendSmsPage::UpdateSymbolsLeft() {
-    ui->SymbolsLeftLabel->setFullText(
-        QStringLiteral("Symbols Left: %1").arg(symbolsLeft(ui->SMSText->toPlainText(), mode())));
+    ui->SymbolsLeftLabel->setFullText(symbolsLeftText(
+        ui->SMSText->toPlainText(), mode(), ui->LongMessageCheck->isChecked(), m_removed));
 }
 
 void SendSmsPage::SendSMSButtonClick() {
@@ -86,14 +103,23 @@ void SendSmsPage::StoreSMBtnClick() {
 }
 
 void SendSmsPage::submit(SubmitAction action) {
-    const TextMessage message{m_workspace.recipient.number(), ui->SMSText->toPlainText(), mode(),
-                              smscFieldFor(m_workspace.dialect)};
-    // The text is asked for first, then the number, as the boxes tell the user.
-    if (const auto problem = textProblem(message.text, message.mode))
-        return m_seam.refuse(*problem);
-    if (const auto problem = numberProblem(message.number))
-        return m_seam.refuse(*problem);
-    m_seam.runOperation(Identify::First, nullptr, &SendOrStoreSMS, message, action);
+    const TextMessage message{m_workspace.recipient.number(),
+                              ui->SMSText->toPlainText(),
+                              mode(),
+                              smscFieldFor(m_workspace.dialect),
+                              ui->LongMessageCheck->isChecked(),
+                              m_workspace.concatReference};
+    // Built, and so checked (the text first, then the number), before the line is touched.
+    const auto pdus = m_seam.build([&] { return BuildTextMessagePdus(message); });
+    if (!pdus)
+        return;
+    const auto submitted = [this](const SubmitResult& result) {
+        // A long message took the shared reference; the next one takes the one after it.
+        if (result.partsTotal > 1)
+            m_workspace.concatReference = result.nextReference;
+    };
+    m_seam.runOperation(Identify::First, submitted, &SubmitTextMessage, *pdus, action,
+                        message.reference);
 }
 
 }  // namespace pelmar

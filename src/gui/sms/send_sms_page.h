@@ -5,6 +5,8 @@
 #include "gui/common/page_seam.h"
 #include "sms/message_operations.h"
 
+class QCheckBox;
+
 namespace Ui {
 class SendSmsPage;
 }
@@ -24,6 +26,8 @@ class SendSmsPage : public QWidget {
 
     // The coding the controls ask for: Flash when checked, else the combo's choice.
     SmsMode mode() const;
+    // "Long message (sent in parts)"; the window keeps it between runs.
+    QCheckBox* longMessageCheck() const;
 
   signals:
     // The pick button beside the number: the window opens the number picker.
@@ -42,6 +46,7 @@ class SendSmsPage : public QWidget {
     Ui::SendSmsPage* ui;
     Workspace& m_workspace;
     PageSeam m_seam;
+    QStringList m_removed;  // what the Standard filter took out of the text, for the counter
 };
 
 }  // namespace pelmar
