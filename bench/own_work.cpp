@@ -140,6 +140,10 @@ struct StallRun {
     QList<microseconds> gaps;  // sorted
     int steps = 0;
     int messages = 0;
+    // When the first entry of the listing began to arrive, and when the first row could be
+    // shown (the first step that carries a message read whole); from the start.
+    microseconds firstEntry{-1};
+    microseconds firstRow{-1};
     QString problem;
 };
 
@@ -169,11 +173,18 @@ StallRun measureStall(const simulator::HandsetState& state, bool paced, millisec
         run.gaps.append(microseconds(sinceTick.nsecsElapsed() / 1000));
         sinceTick.restart();
     });
-    QObject::connect(&runner, &OperationRunner::progress, [&] { ++run.steps; });
+    QElapsedTimer wall;
+    QObject::connect(&runner, &OperationRunner::progress, [&](const ProgressStep& step) {
+        ++run.steps;
+        const microseconds now(wall.nsecsElapsed() / 1000);
+        if (step.done >= 1 && run.firstEntry.count() < 0)
+            run.firstEntry = now;
+        if (run.firstRow.count() < 0 && !step.detail.value<QList<DecodedMessage>>().isEmpty())
+            run.firstRow = now;
+    });
     const auto list = [](AtChannel& channel, const Progress& progress, std::stop_token stop) {
         return ReadMessages(channel, progress, std::move(stop));
     };
-    QElapsedTimer wall;
     wall.start();
     sinceTick.start();
     tick.start();
@@ -224,18 +235,20 @@ bool printRunnerStall(const simulator::HandsetState& state, bool paced, millisec
                                .arg(kRunnerBaud)
                                .arg(think.count()))
               : "no pacing");
-    std::printf("%-22s %9s %9s %9s %9s %8s\n", "operation", "wall ms", "ticks", "gap ms", "max gap",
-                "steps");
+    std::printf("%-22s %9s %9s %9s %9s %8s %10s %10s\n", "operation", "wall ms", "ticks", "gap ms",
+                "max gap", "steps", "1st entry", "1st row");
     const QString problem =
         run.problem.isEmpty() ? countProblem(run.messages, state.messages.size(), "messages listed")
                               : run.problem;
-    std::printf("%-22s %9.1f %9lld %9.1f %9.1f %8d%s%s\n", "list messages (runner)", ms(run.wall),
-                static_cast<long long>(run.gaps.size()), ms(median(run.gaps)),
+    std::printf("%-22s %9.1f %9lld %9.1f %9.1f %8d %10.1f %10.1f%s%s\n", "list messages (runner)",
+                ms(run.wall), static_cast<long long>(run.gaps.size()), ms(median(run.gaps)),
                 ms(run.gaps.isEmpty() ? microseconds(0) : run.gaps.last()), run.steps,
+                ms(run.firstEntry), ms(run.firstRow),
                 problem.isEmpty() ? "" : "  FAILED: ", qPrintable(problem));
     std::printf(
         "gap ms: the median time between two ticks; max gap: the longest, the longest "
-        "stall of that thread\n");
+        "stall of that thread; 1st entry / 1st row: ms from the start until the first entry "
+        "of the listing arrived, and until the first message could be shown\n");
     std::fflush(stdout);
     return problem.isEmpty();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 namespace pelmar {
 
@@ -10,8 +11,14 @@ struct ProgressStep {
     QString text;
     int done = 0;
     int total = 0;
+    // What has arrived so far, for an operation whose results can be shown as they come (a
+    // listing puts the messages read so far); empty for the others.
+    QVariant detail = {};
 
-    friend bool operator==(const ProgressStep&, const ProgressStep&) = default;
+    // Two steps are the same step when the user reads the same: text and numbers.
+    friend bool operator==(const ProgressStep& a, const ProgressStep& b) {
+        return a.text == b.text && a.done == b.done && a.total == b.total;
+    }
 };
 
 }  // namespace pelmar

@@ -38,13 +38,16 @@ int storedMessageCount(const AtReply& reply) {
 
 // Entry `index` of a listing the handset counted `expected` (-1: did not say); past the count
 // the step has no total, so that a progress bar never runs over.
-void reportReading(const Progress& progress, int index, int expected) {
+void reportReading(const Progress& progress, int index, int expected,
+                   const QList<DecodedMessage>& arrived) {
+    if (!progress)
+        return;
     if (expected < index) {
-        reportProgress(progress, QStringLiteral("Reading message %1").arg(index), index);
+        progress(ProgressStep{QStringLiteral("Reading message %1").arg(index), index, 0,
+                              QVariant::fromValue(arrived)});
     } else {
-        reportProgress(progress,
-                       QStringLiteral("Reading message %1 from %2").arg(index).arg(expected), index,
-                       expected);
+        progress(ProgressStep{QStringLiteral("Reading message %1 from %2").arg(index).arg(expected),
+                              index, expected, QVariant::fromValue(arrived)});
     }
 }
 
@@ -212,29 +215,54 @@ SubmitResult SubmitTextMessage(AtChannel& channel, const QList<WrittenPdu>& pdus
 MessageListing ReadMessages(AtChannel& channel, const Progress& progress, std::stop_token stop) {
     reportProgress(progress, QStringLiteral("Reading messages..."));
     MessageListing listing;
+    int expected = -1;
     const auto exchange = [&]() -> std::optional<Outcome> {
         if (!SelectPduMode(channel))
             return std::nullopt;
         // A storage that cannot be chosen or counted still lists: the count is for progress.
-        const int expected = storedMessageCount(channel.SendAndWait("at+cpms=\"SM\""));
+        expected = storedMessageCount(channel.SendAndWait("at+cpms=\"SM\""));
         int seen = 0;
+        // Each entry is decoded once the next one begins, so the messages can be shown as they
+        // come; the whole reply is decoded again at its end, and that is the listing.
+        QByteArray entry;
+        const auto takeEntry = [&] {
+            if (!entry.isEmpty())
+                listing.arrived.append(DecodeListing(entry).messages);
+            entry.clear();
+        };
         // The count bounds how long the listing may take; 1000 stands for a storage that did
         // not say (a SIM holds at most 255).
         const AtReply reply = channel.SendAndWait(
             "at+cmgl=4",
             [&](const QByteArray& line) {
-                if (line.startsWith("+CMGL:"))
-                    reportReading(progress, ++seen, expected);
+                if (line.startsWith("+CMGL:")) {
+                    takeEntry();
+                    reportReading(progress, ++seen, expected, listing.arrived);
+                }
+                entry += line + "\r\n";
             },
             expected >= 0 ? expected : 1000);
+        takeEntry();
         if (!reply.isOk())
             return std::nullopt;
         DecodedListing decoded = DecodeListing(reply.text());
         listing.messages = std::move(decoded.messages);
         listing.unreadable = decoded.unreadable;
+        listing.arrived.clear();
         return listingVerdict(listing.unreadable);
     };
     listing.outcome = RunOperation(channel, exchange, std::move(stop));
+    if (!listing.messages && !listing.arrived.isEmpty()) {
+        // How far it came: "Cancelled: 12 of 40 messages read.", or after an error's text.
+        const qsizetype read = listing.arrived.size();
+        const QString count = expected >= read ? QStringLiteral("%1 of %2").arg(read).arg(expected)
+                                               : QString::number(read);
+        QString& text = listing.outcome.text;
+        if (listing.outcome.kind == Outcome::Kind::Cancelled)
+            text = QStringLiteral("Cancelled: %1 messages read.").arg(count);
+        else
+            text += QStringLiteral(" %1 messages were read before the listing ended.").arg(count);
+    }
     return listing;
 }
 

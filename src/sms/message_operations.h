@@ -78,11 +78,15 @@ struct MessageListing {
     // Listed entries whose PDU could not be read; they are in `messages` all the same, with
     // DecodedMessage::UnreadableText, so that the user sees them and can delete them.
     int unreadable = 0;
+    // A listing that ended part-way (cancelled, cut off): the messages that had arrived whole.
+    QList<DecodedMessage> arrived;
 };
 
 // "at+cmgf=0", "at+cpms=\"SM\"" (its count only sizes the progress), "at+cmgl=4", and the whole
 // listing decoded. Progress: "Reading messages...", then "Reading message i from n" (i of n; no
-// total when the count is unknown or passed) as each entry arrives. Any number of messages.
+// total when the count is unknown or passed) as each entry arrives, its detail the messages that
+// have arrived whole so far (a QList<DecodedMessage>). Any number of messages. A listing that
+// ends part-way says how far it came: "Cancelled: 12 of 40 messages read.".
 MessageListing ReadMessages(AtChannel& channel, const Progress& progress = {},
                             std::stop_token stop = {});
 

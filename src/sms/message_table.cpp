@@ -62,6 +62,16 @@ MessageTable::MessageTable(QList<DecodedMessage> messages, QObject* parent)
 void MessageTable::replace(QList<DecodedMessage> messages) {
     m_messages = std::move(messages);
     m_joined = JoinMessageParts(m_messages);
+    m_incomplete = false;
+    emit changed();
+}
+
+void MessageTable::showArriving(QList<DecodedMessage> messages) {
+    if (m_incomplete && messages.size() <= m_messages.size())
+        return;
+    m_messages = std::move(messages);
+    m_joined = JoinMessageParts(m_messages);
+    m_incomplete = true;
     emit changed();
 }
 

@@ -38,6 +38,11 @@ class MessageTable : public QObject {
     // Only a listing that was read to its end replaces the table: a cut-off read keeps the
     // messages the user was looking at.
     void replace(QList<DecodedMessage> messages);
+    // The messages of a listing still under way, or of one that ended part-way: shown as they
+    // come, the table marked incomplete until a whole listing replaces it. Fewer messages than
+    // the table holds already change nothing (a late step of the same listing).
+    void showArriving(QList<DecodedMessage> messages);
+    bool isIncomplete() const { return m_incomplete; }
 
     // Every message of the listing (one stored PDU each), in the order the handset sent them.
     const QList<DecodedMessage>& messages() const { return m_messages; }
@@ -76,6 +81,7 @@ class MessageTable : public QObject {
   private:
     QList<DecodedMessage> m_messages;
     QList<JoinedMessage> m_joined;
+    bool m_incomplete = false;
 };
 
 }  // namespace pelmar

@@ -266,13 +266,13 @@ TEST_P(SlowListingTest, WindowStaysLive) {
         QTest::mouseClick(child<QToolButton>("CancelOperationButton"), Qt::LeftButton);
     ASSERT_TRUE(finishes());
     EXPECT_GE(ticksWhileBusy, 3);  // the bar moved at least three steps meanwhile
-    EXPECT_EQ(panel(), GetParam().panel);
+    EXPECT_TRUE(panel().startsWith(GetParam().panel)) << qPrintable(panel());
     EXPECT_TRUE(dialogs.asked.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(SendSms, SlowListingTest,
                          testing::Values(ListingCase{"ToTheEnd", false, u"Done."_qs},
-                                         ListingCase{"Cancelled", true, u"Cancelled."_qs}),
+                                         ListingCase{"Cancelled", true, u"Cancelled: "_qs}),
                          test::ByLabel());
 
 }  // namespace

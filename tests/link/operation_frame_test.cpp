@@ -195,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
     Stops, CancelTest,
     testing::Values(
         /* The first step is reported before the port opens: nothing reaches the handset. */ CancelCase{"ListingBeforeThePortOpens", "sim-30-messages.json", listing, 1, 0},
-        /* Steps 2.. are "Reading message i from 30": the stop comes inside the listing's reply. */ CancelCase{"DuringAListing", "sim-30-messages.json", listing, 4, 3},
+        /* Steps 2.. are "Reading message i from 30": the stop comes inside the listing's reply. */ CancelCase{"DuringAListing", "sim-30-messages.json", listing, 4, 3, u"Cancelled: 2 of 30 messages read."},
         CancelCase{"PhonebookReadBeforeThePortOpens", "sim-basic.json", phonebookRead, 1, 0},
         /* Step 4 is "Writing phonebook (3 from 10)": slots 1 and 2 were written, 3 is not. */ CancelCase{"DuringAPhonebookWrite", "sim-basic.json", phonebookWrite, 4, 4, u"Cancelled. Wrote 2 of 10 slots: slots 1–2 hold the local copy; slots 3–10 " u"still hold the handset's old entries. Write again to finish the job."}),
     test::ByLabel());

@@ -7,7 +7,7 @@ MessageListModel::MessageListModel(const MessageTable& table, const PhoneBooks& 
     : QAbstractTableModel(parent),
       m_table(table),
       m_nameLookup([&books](const QString& number) { return books.FindNameByNumber(number); }) {
-    m_rows = m_table.rows(m_folder);
+    m_rows = m_table.joinedRows(m_folder);
     connect(&table, &MessageTable::changed, this, [this] { setFolder(m_folder); });
     // Only the "From" texts follow a phonebook change.
     connect(&books, &PhoneBooks::changed, this, [this] {
@@ -20,14 +20,19 @@ MessageListModel::MessageListModel(const MessageTable& table, const PhoneBooks& 
 void MessageListModel::setFolder(MessageFolder folder) {
     beginResetModel();
     m_folder = folder;
-    m_rows = m_table.rows(folder);
+    m_rows = m_table.joinedRows(folder);
     endResetModel();
 }
 
-const DecodedMessage* MessageListModel::message(int row) const {
+const JoinedMessage* MessageListModel::joined(int row) const {
     if (row < 0 || row >= m_rows.size())
         return nullptr;
-    return &m_table.messages()[m_rows[row]];
+    return &m_table.joined()[m_rows[row]];
+}
+
+const DecodedMessage* MessageListModel::message(int row) const {
+    const JoinedMessage* m = joined(row);
+    return m ? &m->message : nullptr;
 }
 
 int MessageListModel::rowCount(const QModelIndex& parent) const {

@@ -25,7 +25,8 @@ class MessageListModel : public QAbstractTableModel {
     // The names the phonebooks give the numbers: "From" and the export.
     const NameLookup& names() const { return m_nameLookup; }
 
-    // The message in `row`; nullptr outside the rows.
+    // The message in `row` (a long one with its parts joined); nullptr outside the rows.
+    const JoinedMessage* joined(int row) const;
     const DecodedMessage* message(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -38,7 +39,7 @@ class MessageListModel : public QAbstractTableModel {
     const MessageTable& m_table;
     NameLookup m_nameLookup;
     MessageFolder m_folder = MessageFolder::Inbox;
-    QList<qsizetype> m_rows;  // row -> index into m_table.messages()
+    QList<qsizetype> m_rows;  // row -> index into m_table.joined()
 };
 
 }  // namespace pelmar

@@ -46,6 +46,12 @@ ReadSmsPage::ReadSmsPage(Workspace& workspace, QWidget* parent)
     connect(ui->SMTreeView, &QTreeWidget::currentItemChanged, this, &ReadSmsPage::SMTreeViewChange);
     connect(ui->SMListBox->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { ShowSelectedMessage(false); });
+    // A listing shows its messages as they arrive.
+    connect(&m_workspace.runner, &OperationRunner::progress, this,
+            [this](const ProgressStep& step) {
+                if (step.detail.canConvert<QList<DecodedMessage>>())
+                    m_workspace.messages.showArriving(step.detail.value<QList<DecodedMessage>>());
+            });
     // A listing or a deletion: the folder shown and the counts follow the table.
     connect(&m_workspace.messages, &MessageTable::changed, this, [this] {
         ShowFolder(selectedFolder());
@@ -62,9 +68,13 @@ ReadSmsPage::~ReadSmsPage() {
 
 void ReadSmsPage::ReadSMBtnClick() {
     const auto listed = [this](MessageListing listing) {
-        // A listing that did not end keeps the messages the user was looking at.
-        if (!listing.messages)
+        // A listing that did not end keeps the messages the user was looking at: those that
+        // had arrived, marked incomplete, or the old ones when none had.
+        if (!listing.messages) {
+            if (!listing.arrived.isEmpty())
+                m_workspace.messages.showArriving(std::move(listing.arrived));
             return;
+        }
         m_workspace.messages.replace(std::move(*listing.messages));
         // A fresh listing opens on the Inbox.
         ui->SMTreeView->setCurrentItem(ui->SMTreeView->topLevelItem(0));
@@ -110,17 +120,19 @@ void ReadSmsPage::ShowSelectedMessage(bool selectFirst) {
 void ReadSmsPage::UpdateFolderCounts() {
     for (int node = 0; node < static_cast<int>(kMessageFolders.size()); ++node) {
         const MessageFolder folder = kMessageFolders[node];
-        ui->SMTreeView->topLevelItem(node)->setText(0,
-                                                    QStringLiteral("%1 (%2)")
-                                                        .arg(folderName(folder))
-                                                        .arg(m_workspace.messages.count(folder)));
+        // "Inbox (12+)" while the listing is under way or ended part-way.
+        ui->SMTreeView->topLevelItem(node)->setText(
+            0, QStringLiteral("%1 (%2%3)")
+                   .arg(folderName(folder))
+                   .arg(m_workspace.messages.joinedRows(folder).size())
+                   .arg(m_workspace.messages.isIncomplete() ? QStringLiteral("+") : QString()));
     }
 }
 
 void ReadSmsPage::ReplySMBtnClick() {
     const bool outbox = selectedFolder() == MessageFolder::Outbox;
     const QList<int> rows = selectedRows(ui->SMListBox);
-    const DecodedMessage* m = rows.isEmpty() ? nullptr : m_model->message(rows.first());
+    const JoinedMessage* m = rows.isEmpty() ? nullptr : m_model->joined(rows.first());
     if (!m) {
         m_seam.refuse(outbox ? QStringLiteral("Select the message to send first!")
                              : QStringLiteral("Select the message to reply first!"));
@@ -129,17 +141,19 @@ void ReadSmsPage::ReplySMBtnClick() {
     if (outbox)
         sendStoredMessage(*m);
     else
-        replyTo(*m);
+        replyTo(m->message);
 }
 
-void ReadSmsPage::sendStoredMessage(const DecodedMessage& message) {
+void ReadSmsPage::sendStoredMessage(const JoinedMessage& stored) {
     // The number goes as it was stored (a national number stays national), once it is one the
-    // handset can dial: a message stored without a destination is refused here.
-    if (numberProblem(message.Number)) {
+    // handset can dial: a message stored without a destination is refused here. A long message
+    // goes part after part.
+    if (numberProblem(stored.message.Number)) {
         m_seam.refuse(QStringLiteral("This message holds no number the handset can send it to."));
         return;
     }
-    m_seam.runOperation(Identify::No, nullptr, &SendStoredMessage, message.Index, message.Number);
+    m_seam.runOperation(Identify::No, nullptr, &SendStoredMessages, stored.storageIndexes,
+                        stored.message.Number);
 }
 
 void ReadSmsPage::replyTo(const DecodedMessage& message) {
@@ -148,10 +162,11 @@ void ReadSmsPage::replyTo(const DecodedMessage& message) {
 }
 
 void ReadSmsPage::DeleteSMBtnClick() {
+    // Every stored part of each selected message.
     QList<quint32> indexes;
     for (const int row : selectedRows(ui->SMListBox)) {
-        if (const DecodedMessage* m = m_model->message(row))
-            indexes.append(m->Index);
+        if (const JoinedMessage* m = m_model->joined(row))
+            indexes.append(m->storageIndexes);
     }
     if (indexes.isEmpty()) {
         m_seam.refuse(QStringLiteral("Select the message to delete first!"));

@@ -43,7 +43,7 @@ class ReadSmsPage : public QWidget {
     void ShowSelectedMessage(bool selectFirst);
     void UpdateFolderCounts();
     MessageFolder selectedFolder() const;
-    void sendStoredMessage(const DecodedMessage& message);
+    void sendStoredMessage(const JoinedMessage& stored);
     void replyTo(const DecodedMessage& message);
 
     Workspace& m_workspace;
