@@ -3,8 +3,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStyle>
+#include <QTabWidget>
 
 #include "app/app_settings.h"
 #include "app/settings_page.h"
@@ -131,10 +134,36 @@ void TPelmarMainForm::showOutcome(const Outcome& outcome) {
 
 void TPelmarMainForm::fixSize() {
     // A fixed window like a dialog: as big as its contents ask, never resized or maximised.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(sizeHint().expandedTo(kMinimumSize));
+    const Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                  Qt::WindowCloseButtonHint;
+    const QSize wanted = sizeHint().expandedTo(kMinimumSize);
+    const QSize room = screen() ? screen()->availableSize() : QSize();
+    if (room.isEmpty() || (wanted.width() <= room.width() && wanted.height() <= room.height())) {
+        setWindowFlags(flags | Qt::MSWindowsFixedSizeDialogHint);
+        setFixedSize(wanted);
+        return;
+    }
+    // A screen too small for it (a large scale on a small screen): the window fits the room,
+    // may be resized within it, and each page scrolls, so the status bar and Cancel stay in view.
+    QTabWidget* tabs = ui->PageControl1;
+    for (int i = 0; i < tabs->count(); ++i) {
+        QWidget* page = tabs->widget(i);
+        const QIcon icon = tabs->tabIcon(i);
+        const QString caption = tabs->tabText(i);
+        tabs->removeTab(i);
+        auto* scroll = new QScrollArea;
+        scroll->setObjectName(page->objectName() + QStringLiteral("Scroll"));
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(page);
+        tabs->insertTab(i, scroll, icon, caption);
+    }
+    tabs->setCurrentIndex(0);
+    setWindowFlags(flags | Qt::WindowMaximizeButtonHint);
+    setMinimumSize(kMinimumSize.boundedTo(room));
+    setMaximumSize(wanted);
+    resize(wanted.boundedTo(room));
 }
 
 void TPelmarMainForm::FormCreate() {

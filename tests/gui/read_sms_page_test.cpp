@@ -203,7 +203,8 @@ TEST_P(FolderTest, ListAndButtonsFollowTheFolder) {
     EXPECT_EQ(from(), c.from);
     EXPECT_EQ(shown("ReplySMBtn"), *c.replyText != 0);
     if (*c.replyText) {
-        EXPECT_EQ(child<QPushButton>("ReplySMBtn")->text(), QLatin1StringView(c.replyText));
+        EXPECT_EQ(child<QPushButton>("ReplySMBtn")->text().remove(u'&'),
+                  QLatin1StringView(c.replyText));
     }
     EXPECT_EQ(shown("ExportSMBtn"), !c.from.isEmpty());
     EXPECT_EQ(child<QPlainTextEdit>("ReadSMText")->document()->blockCount(), c.textLines);

@@ -120,26 +120,27 @@ INSTANTIATE_TEST_SUITE_P(SendEms, RefusalTest,
 
 struct LoadCase {
     const char* label;
-    const char* file;  // nullptr: the dialog is cancelled
-    QString error;     // the start of what the box says; empty: none
-    bool taken;
+    const char* file;   // nullptr: the dialog is cancelled
+    QString error;      // the start of what the box says; empty: none
+    const char* shows;  // the 1-bit file the picture then equals; nullptr: the built-in one
 };
 
 class LoadPictureTest : public SendEmsPageTest, public testing::WithParamInterface<LoadCase> {};
 
-TEST_P(LoadPictureTest, TakesOnlyAOneBitPictureOfTheRightSize) {
+TEST_P(LoadPictureTest, TakesAPictureOfTheRightSizeInBlackAndWhite) {
     const LoadCase& c = GetParam();
     open();
     if (c.file)
         dialogs.fileAnswers.append(sample(c.file));
     child<QPushButton>("LoadPictureButton")->click();
-    EXPECT_EQ(dialogs.texts(Asked::Open), QStringList{u"Bitmaps (*.bmp)"_qs});
+    EXPECT_EQ(dialogs.texts(Asked::Open), QStringList{imageFileFilter()});
     const QStringList errors = dialogs.texts(Asked::Error);
     EXPECT_EQ(errors.size(), c.error.isEmpty() ? 0 : 1);
     if (!errors.isEmpty()) {
         EXPECT_TRUE(errors.first().startsWith(c.error)) << errors.first().toStdString();
     }
-    EXPECT_EQ(picture()->bitmap(), c.taken ? LoadBmpFile(sample(c.file)).pixels : BuiltInPicture());
+    EXPECT_EQ(picture()->bitmap(),
+              c.shows ? LoadBmpFile(sample(c.shows)).pixels : BuiltInPicture());
 }
 
 const QString kPictureFormat =
@@ -147,11 +148,11 @@ const QString kPictureFormat =
 
 INSTANTIATE_TEST_SUITE_P(
     SendEms, LoadPictureTest,
-    testing::Values(LoadCase{"Picture", "picture-72x28-topdown.bmp", {}, true},
-                    LoadCase{"Cancelled", nullptr, {}, false},
-                    LoadCase{"OneRowShort", "broken-wrong-size-72x27.bmp", kPictureFormat, false},
-                    LoadCase{"FourBit", "broken-4bit-72x28.bmp", kPictureFormat, false},
-                    LoadCase{"NoBitmapAtAll", "broken-not-a-bitmap.bmp", u"\""_qs, false}),
+    testing::Values(LoadCase{"Picture", "picture-72x28-topdown.bmp", {}, "picture-72x28.bmp"},
+                    LoadCase{"GreyPngAtMidGrey", "picture-72x28-grey.png", {}, "picture-72x28.bmp"},
+                    LoadCase{"Cancelled", nullptr, {}, nullptr},
+                    LoadCase{"OneRowShort", "broken-wrong-size-72x27.bmp", kPictureFormat, nullptr},
+                    LoadCase{"NoBitmapAtAll", "broken-not-a-bitmap.bmp", u"\""_qs, nullptr}),
     test::ByLabel());
 
 TEST_F(SendEmsPageTest, RingtoneReachesTheHandsetAsItsNotes) {

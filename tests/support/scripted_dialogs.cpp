@@ -16,7 +16,7 @@ QString ScriptedDialogs::openFileName(QWidget*, const QString& filter) {
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
-QString ScriptedDialogs::saveFileName(QWidget*, const QString& filter, const QString&) {
+QString ScriptedDialogs::appendFileName(QWidget*, const QString& filter, const QString&) {
     asked.append({Kind::Save, filter});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }

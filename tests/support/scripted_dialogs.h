@@ -25,8 +25,8 @@ class ScriptedDialogs : public Dialogs {
     void showError(QWidget* parent, const QString& text) override;
     bool confirmWarning(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& filter,
-                         const QString& defaultSuffix) override;
+    QString appendFileName(QWidget* parent, const QString& filter,
+                           const QString& defaultSuffix) override;
 
     // The texts asked of one kind, in order.
     QStringList texts(Kind kind) const;

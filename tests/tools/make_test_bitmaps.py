@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the BMP samples of tests/data (good ones and broken-*). Run from the repository root."""
 import struct
+import zlib
 
 DATA = "tests/data/"
 
@@ -42,6 +43,21 @@ def deep(width, height, depth):
     return struct.pack("<2sIHHI", b"BM", offset + len(rows), 0, 0, offset) + info + palette + rows
 
 
+def png(width, height, pixel):
+    # 8-bit grey: dark grey for a set pixel, light grey for a clear one, so that the threshold
+    # decides, not black and white alone.
+    raw = b"".join(b"\0" + bytes(0x40 if pixel(x, y) else 0xC0 for x in range(width))
+                   for y in range(height))
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 0, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw)) +
+            chunk(b"IEND", b""))
+
+
 def write(name, data):
     with open(DATA + name, "wb") as f:
         f.write(data)
@@ -52,6 +68,8 @@ if __name__ == "__main__":
     write("picture-72x28-topdown.bmp", one_bit(72, 28, picture_pixel, top_down=True, black_index=0))
     write("picture-72x28-core.bmp", one_bit(72, 28, picture_pixel, core=True))
     write("logo-72x14.bmp", one_bit(72, 14, logo_pixel))
+    write("picture-72x28-grey.png", png(72, 28, picture_pixel))
+    write("logo-72x14-grey.png", png(72, 14, logo_pixel))
     write("broken-24bit-72x28.bmp", deep(72, 28, 24))
     write("broken-4bit-72x28.bmp", deep(72, 28, 4))
     write("broken-wrong-size-72x27.bmp", one_bit(72, 27, picture_pixel))

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 namespace pelmar {
 
@@ -19,11 +20,15 @@ QString WidgetDialogs::openFileName(QWidget* parent, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, {}, {}, filter);
 }
 
-QString WidgetDialogs::saveFileName(QWidget* parent, const QString& filter,
-                                    const QString& defaultSuffix) {
-    // The static helper cannot add a default suffix; the dialog asks before overwriting.
-    QFileDialog dialog(parent, {}, {}, filter);
+QString WidgetDialogs::appendFileName(QWidget* parent, const QString& filter,
+                                      const QString& defaultSuffix) {
+    // Nothing is replaced: an existing file takes the export at its end, so there is nothing to
+    // confirm.
+    QFileDialog dialog(parent, QStringLiteral("Export (added to the end of the file)"),
+                       QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Export"));
     dialog.setDefaultSuffix(defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

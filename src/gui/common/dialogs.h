@@ -19,10 +19,11 @@ class Dialogs {
     virtual bool confirmWarning(QWidget* parent, const QString& text) = 0;
     // A file to read (e.g. "Bitmaps (*.bmp)"); empty when the user cancels.
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
-    // A file to write; asks before overwriting an existing one; `defaultSuffix` is added to a
-    // name without one. Empty when the user cancels.
-    virtual QString saveFileName(QWidget* parent, const QString& filter,
-                                 const QString& defaultSuffix) = 0;
+    // A file the export is added to the end of (made when missing): the dialog opens in the
+    // user's documents folder and says the export is added, and choosing an existing file asks
+    // nothing; `defaultSuffix` is added to a name without one. Empty when the user cancels.
+    virtual QString appendFileName(QWidget* parent, const QString& filter,
+                                   const QString& defaultSuffix) = 0;
 };
 
 // The real boxes and dialogs.
@@ -31,8 +32,8 @@ class WidgetDialogs : public Dialogs {
     void showError(QWidget* parent, const QString& text) override;
     bool confirmWarning(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& filter,
-                         const QString& defaultSuffix) override;
+    QString appendFileName(QWidget* parent, const QString& filter,
+                           const QString& defaultSuffix) override;
 };
 
 }  // namespace pelmar

@@ -10,6 +10,30 @@ constexpr int kFrame = 1;  // the framed panel around the picture
 
 }  // namespace
 
+QString imageFileFilter() {
+    return QStringLiteral("Bitmaps (*.bmp);;Images (*.bmp *.png *.gif *.jpg *.jpeg *.pbm *.xbm)");
+}
+
+MonoBitmap loadMonoImage(const QString& file, MonoBitmap (*loadBmp)(const QString&), int width,
+                         int height) {
+    try {
+        return loadBmp(file);
+    } catch (const EBitmap& refused) {
+        const QImage image(file);
+        if (image.isNull() || image.width() != width || image.height() != height)
+            throw;
+        // Dark and opaque is black: the handset shows set pixels black.
+        MonoBitmap bitmap(width, height);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const QRgb rgb = image.pixel(x, y);
+                bitmap.setPixel(x, y, qAlpha(rgb) >= 128 && qGray(rgb) < 128);
+            }
+        }
+        return bitmap;
+    }
+}
+
 QImage enlargedImage(const MonoBitmap& bitmap, int factor) {
     factor = qMax(1, factor);
     QImage image(bitmap.width() * factor, bitmap.height() * factor, QImage::Format_Mono);

@@ -5,18 +5,13 @@
 #include "gui/common/dialogs.h"
 #include "gui/common/recipient_field.h"
 #include "gui/common/workspace.h"
+#include "gui/smart/mono_bitmap_view.h"
 #include "smart/ringtone.h"
 #include "smart/smart_send.h"
 #include "sms/recipient_number.h"
 #include "ui_send_ems_page.h"
 
 namespace pelmar {
-
-namespace {
-
-const QString kBitmapFilter = QStringLiteral("Bitmaps (*.bmp)");
-
-}  // namespace
 
 QString sampleRingtone() {
     return QStringLiteral("Pelmar:d=4,o=5,b=125:8g,8a,8b,c6,8b,8a,g,8e,8g,a,8p,8c6,8b,8a,2g");
@@ -104,11 +99,12 @@ void SendEmsPage::UpdateSymbolsLeftPicMsg() {
 }
 
 void SendEmsPage::LoadPictureButtonClick() {
-    const QString file = m_workspace.dialogs.openFileName(window(), kBitmapFilter);
+    const QString file = m_workspace.dialogs.openFileName(window(), imageFileFilter());
     if (file.isEmpty())
         return;
     try {
-        ui->Image1->setBitmap(LoadPictureBitmap(file));
+        ui->Image1->setBitmap(
+            loadMonoImage(file, &LoadPictureBitmap, kPictureWidth, kPictureHeight));
     } catch (const EBitmap& e) {
         // A file that is no bitmap at all is said so too, rather than left without a word.
         m_workspace.dialogs.showError(window(), e.message());

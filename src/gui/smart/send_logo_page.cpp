@@ -3,6 +3,7 @@
 #include "gui/common/dialogs.h"
 #include "gui/common/recipient_field.h"
 #include "gui/common/workspace.h"
+#include "gui/smart/mono_bitmap_view.h"
 #include "smart/operator_table.h"
 #include "smart/smart_send.h"
 #include "sms/recipient_number.h"
@@ -33,12 +34,11 @@ SendLogoPage::~SendLogoPage() {
 }
 
 void SendLogoPage::LoadlogoBtnClick() {
-    const QString file =
-        m_workspace.dialogs.openFileName(window(), QStringLiteral("Bitmaps (*.bmp)"));
+    const QString file = m_workspace.dialogs.openFileName(window(), imageFileFilter());
     if (file.isEmpty())
         return;
     try {
-        ui->LogoImage->setBitmap(LoadLogoBitmap(file));
+        ui->LogoImage->setBitmap(loadMonoImage(file, &LoadLogoBitmap, kLogoWidth, kLogoHeight));
     } catch (const EBitmap& e) {
         // A file that is no bitmap at all is said so too, rather than left without a word.
         m_workspace.dialogs.showError(window(), e.message());

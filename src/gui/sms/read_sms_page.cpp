@@ -97,8 +97,8 @@ void ReadSmsPage::ShowFolder(MessageFolder folder) {
     m_model->setFolder(folder);
     const bool hasRows = m_model->rowCount() > 0;
     ui->ReplySMBtn->setVisible(hasRows && folder != MessageFolder::Sent);
-    ui->ReplySMBtn->setText(folder == MessageFolder::Outbox ? QStringLiteral("Send")
-                                                            : QStringLiteral("Reply"));
+    ui->ReplySMBtn->setText(folder == MessageFolder::Outbox ? QStringLiteral("&Send")
+                                                            : QStringLiteral("&Reply"));
     ui->ExportSMBtn->setVisible(hasRows);
     if (hasRows)
         ShowSelectedMessage(true);
@@ -180,7 +180,7 @@ void ReadSmsPage::DeleteSMBtnClick() {
 }
 
 void ReadSmsPage::ExportSMBtnClick() {
-    const QString path = m_workspace.dialogs.saveFileName(
+    const QString path = m_workspace.dialogs.appendFileName(
         this, QStringLiteral("text files (*.txt)"), QStringLiteral("txt"));
     if (path.isEmpty())
         return;
