@@ -44,7 +44,8 @@ QString programOf(const SystemRoots& roots, qint64 pid) {
 }
 
 // The live holder a lock file names. Serial programs write the pid as ten characters, some with
-// their name after it ("      4242 minicom user"); Qt writes pid, program and host on lines.
+// their name after it ("      4242 minicom user"); Qt writes pid, program and host on lines. A
+// pid that another program has taken since the lock was left holds nothing.
 std::optional<PortHolder> lockHolder(const QString& path, const SystemRoots& roots) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -55,10 +56,14 @@ std::optional<PortHolder> lockHolder(const QString& path, const SystemRoots& roo
     const qint64 pid = words.value(0).toLongLong(&isNumber);
     if (!isNumber || pid <= 0 || !QFileInfo::exists(processDir(roots, pid)))
         return std::nullopt;
-    QString program = programOf(roots, pid);
-    if (program.isEmpty())
-        program = QFileInfo(words.value(1)).fileName();
-    return PortHolder{program, pid};
+    const QString named = QFileInfo(words.value(1)).fileName();
+    const QString running = programOf(roots, pid);
+    if (running.isEmpty())
+        return PortHolder{named, pid};
+    // The system keeps the first 15 characters of a program's name.
+    if (!named.isEmpty() && named.left(running.size()) != running)
+        return std::nullopt;
+    return PortHolder{running, pid};
 }
 
 // A process with one of `names` open; the first found.
