@@ -31,11 +31,11 @@ QString unquoted(QString text) {
 ReadTimeout::ReadTimeout(const QString& portName, bool serialDevice)
     : Error(QStringLiteral("Read timeout. Possibly %1 is not a valid port for Dovrel.")
                 .arg(portName) +
-            (serialDevice ? QStringLiteral(
-                                " The phone may be switched off, not in modem mode, or on "
-                                "another port: \"Find phone\" in the window or pelmar-cli ports "
-                                "--probe looks for it on every port.")
-                          : QString())) {}
+            (serialDevice
+                 ? QStringLiteral(" The phone may be switched off, not in modem mode, or on "
+                                  "another port: \"Find phone\" in the window or pelmar-cli ports "
+                                  "--probe looks for it on every port.")
+                 : QString())) {}
 
 ReplyTooLong::ReplyTooLong(const QString& portName, qsizetype cap)
     : Error(QStringLiteral(

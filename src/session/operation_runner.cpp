@@ -91,7 +91,8 @@ bool OperationRunner::start(Job job, Deliver deliver) {
 
 void OperationRunner::work(const Job& job, std::stop_token stop, const Deliver& deliver) {
     const Progress progress = [this](const ProgressStep& s) {
-        QMetaObject::invokeMethod(this, [this, s] { takeStep(s); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, s] { takeStep(s); }, Qt::QueuedConnection);
     };
     Outcome outcome;
     try {

@@ -56,9 +56,8 @@ QString openProblem(const EComPort& e, const QString& device) {
         return QStringLiteral("in use by ") +
                (holder ? holderText(*holder) : QStringLiteral("another program"));
     }
-    const auto it =
-        std::find_if(kOpenProblems.begin(), kOpenProblems.end(),
-                     [&e](const ErrnoText& p) { return p.error == e.systemError(); });
+    const auto it = std::find_if(kOpenProblems.begin(), kOpenProblems.end(),
+                                 [&e](const ErrnoText& p) { return p.error == e.systemError(); });
     if (e.code() != EComPort::OpenFailed || it == kOpenProblems.end())
         return e.message();
     const QString group = QFileInfo(device).group();
@@ -89,8 +88,8 @@ PortProbe probe(const QString& device, std::stop_token stop) {
         channel.OpenPort();
         const AtReply reply = channel.SendAndWait("AT");
         if (!reply.isOk()) {
-            result.problem = QStringLiteral("answered \"%1\" to AT")
-                                 .arg(QString::fromLatin1(reply.resultLine));
+            result.problem =
+                QStringLiteral("answered \"%1\" to AT").arg(QString::fromLatin1(reply.resultLine));
             return result;
         }
     } catch (const Cancelled&) {
@@ -122,7 +121,8 @@ Outcome outcomeOfProbe(const PortProbeResult& result) {
                 {}};
     }
     if (result.ports.isEmpty())
-        return Outcome::failed(QStringLiteral("No serial port to look on: is the phone plugged in?"));
+        return Outcome::failed(
+            QStringLiteral("No serial port to look on: is the phone plugged in?"));
     const QString where = result.ports.size() == 1
                               ? QStringLiteral("on %1").arg(result.ports.first().device)
                               : QStringLiteral("on any of the %1 ports").arg(result.ports.size());
@@ -134,16 +134,15 @@ Outcome outcomeOfProbe(const PortProbeResult& result) {
 }  // namespace
 
 const PortProbe* PortProbeResult::firstPhone() const {
-    const auto it = std::find_if(ports.begin(), ports.end(),
-                                 [](const PortProbe& p) { return p.answered; });
+    const auto it =
+        std::find_if(ports.begin(), ports.end(), [](const PortProbe& p) { return p.answered; });
     return it == ports.end() ? nullptr : &*it;
 }
 
 QStringList probeOrder(const QStringList& devices) {
     QStringList ordered = devices;
-    std::stable_sort(ordered.begin(), ordered.end(), [](const QString& a, const QString& b) {
-        return kindRank(a) < kindRank(b);
-    });
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const QString& a, const QString& b) { return kindRank(a) < kindRank(b); });
     return ordered;
 }
 
@@ -155,8 +154,9 @@ PortProbeResult ProbePorts(const QStringList& devices, const Progress& progress,
         for (qsizetype i = 0; i < ordered.size(); ++i) {
             if (stop.stop_requested())
                 throw Cancelled();
-            reportProgress(progress, QStringLiteral("Looking for the phone on %1...").arg(ordered[i]),
-                           int(i), int(ordered.size()));
+            reportProgress(progress,
+                           QStringLiteral("Looking for the phone on %1...").arg(ordered[i]), int(i),
+                           int(ordered.size()));
             result.ports.append(probe(ordered[i], stop));
         }
     } catch (const Cancelled&) {

@@ -77,9 +77,9 @@ TEST(PortsCliTest, ProbeFindsTheHandsetAndSaysWhyTheOthersAreNotPhones) {
     const FarEnd silent(false);
     const FarEnd echo(true);
     ASSERT_FALSE(sim.device().isEmpty());
-    const test::CliResult r = test::runCli({QStringLiteral("ports"), QStringLiteral("--probe"),
-                                            QStringLiteral("/dev/null"), silent.device(),
-                                            echo.device(), sim.device()});
+    const test::CliResult r =
+        test::runCli({QStringLiteral("ports"), QStringLiteral("--probe"),
+                      QStringLiteral("/dev/null"), silent.device(), echo.device(), sim.device()});
     EXPECT_EQ(r.exitCode, 0) << r.err.constData();
     EXPECT_EQ(QString::fromUtf8(r.out),
               QStringLiteral("/dev/null\t\tnot a serial port\n%1\t\tno answer\n"
@@ -135,7 +135,8 @@ TEST_P(PortErrorTest, SaysCauseAndRemedy) {
             .toUtf8();
     };
     for (const char* part : c.outHolds) {
-        EXPECT_TRUE(r.out.contains(filled(part))) << filled(part).constData() << "\n" << r.out.constData();
+        EXPECT_TRUE(r.out.contains(filled(part))) << filled(part).constData() << "\n"
+                                                  << r.out.constData();
     }
     EXPECT_TRUE(r.err.contains(filled(c.errHolds))) << r.err.constData();
 }

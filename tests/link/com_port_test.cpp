@@ -142,8 +142,8 @@ TEST(ComPortTest, PortHeldElsewhereSaysSo) {
                 .arg(EBUSY)
                 .arg(pty.slave())))
             << e.message().toStdString();
-        EXPECT_TRUE(e.message().contains(
-            QStringLiteral("(pid %1); close that program").arg(QCoreApplication::applicationPid())));
+        EXPECT_TRUE(e.message().contains(QStringLiteral("(pid %1); close that program")
+                                             .arg(QCoreApplication::applicationPid())));
     }
     EXPECT_FALSE(port.isOpen());
 }

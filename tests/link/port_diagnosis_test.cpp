@@ -53,7 +53,8 @@ TEST_P(InUseAdviceTest, NamesTheHolderAndTheRemedy) {
     }
     const QString advice = inUseAdvice(kDevice, roots);
     for (const char* part : c.adviceHolds) {
-        EXPECT_TRUE(advice.contains(QLatin1StringView(part))) << part << "\n" << advice.toStdString();
+        EXPECT_TRUE(advice.contains(QLatin1StringView(part))) << part << "\n"
+                                                              << advice.toStdString();
     }
 }
 
@@ -82,7 +83,8 @@ class AdviceTest : public testing::TestWithParam<AdviceCase> {};
 TEST_P(AdviceTest, SaysCauseAndRemedy) {
     const QString advice = GetParam().advice();
     for (const char* part : GetParam().holds) {
-        EXPECT_TRUE(advice.contains(QLatin1StringView(part))) << part << "\n" << advice.toStdString();
+        EXPECT_TRUE(advice.contains(QLatin1StringView(part))) << part << "\n"
+                                                              << advice.toStdString();
     }
 }
 

@@ -147,8 +147,9 @@ QString inUseAdvice(const QString& device, const SystemRoots& roots) {
                          "try again.")
                          .arg(device);
     if (const std::optional<qint64> pid = runningPid(kModemManager, roots)) {
-        advice += QStringLiteral(" ModemManager (pid %1) is running and may be the one. ").arg(*pid) +
-                  leaveAloneText(device);
+        advice +=
+            QStringLiteral(" ModemManager (pid %1) is running and may be the one. ").arg(*pid) +
+            leaveAloneText(device);
     }
     return advice;
 }
