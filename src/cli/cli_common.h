@@ -85,6 +85,7 @@ int runPhonebookCommand(const QStringList& args);
 int runRingtoneCommand(const QStringList& args);
 int runSmartCommand(const QStringList& args);
 int runOperatorsCommand(const QStringList& args);
+int runPortsCommand(const QStringList& args);
 // Commands on a handset: `pelmar-cli --port DEV <command> ...`.
 int runHandsetCommand(const QString& port, const QStringList& args);
 

@@ -376,7 +376,9 @@ std::optional<std::chrono::milliseconds> takeTimeout(QStringList& args, int& exi
 }  // namespace
 
 HandsetSession::HandsetSession(const QString& port, std::chrono::milliseconds lineTimeout)
-    : m_connection(port, lineTimeout) {}
+    : m_connection(port, lineTimeout) {
+    channel().setWaitingNotice([](const QString& text) { printErr(text); });
+}
 
 Progress HandsetSession::progress() const {
     return [](const ProgressStep& step) { printErr(step.text); };

@@ -20,6 +20,7 @@ constexpr CommandGroup kGroups[] = {
     {"ringtone", "encode RTTTL ringtones", runRingtoneCommand},
     {"smart", "build smart-message PDUs (ringtone, picture, logo)", runSmartCommand},
     {"operators", "list the built-in network operators", runOperatorsCommand},
+    {"ports", "list the serial ports; --probe finds the phone", runPortsCommand},
 };
 
 int usage() {

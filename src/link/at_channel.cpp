@@ -28,9 +28,14 @@ QString unquoted(QString text) {
 
 }  // namespace
 
-ReadTimeout::ReadTimeout(const QString& portName)
+ReadTimeout::ReadTimeout(const QString& portName, bool serialDevice)
     : Error(QStringLiteral("Read timeout. Possibly %1 is not a valid port for Dovrel.")
-                .arg(portName)) {}
+                .arg(portName) +
+            (serialDevice
+                 ? QStringLiteral(" The phone may be switched off, not in modem mode, or on "
+                                  "another port: \"Find phone\" in the window or pelmar-cli ports "
+                                  "--probe looks for it on every port.")
+                 : QString())) {}
 
 ReplyTooLong::ReplyTooLong(const QString& portName, qsizetype cap)
     : Error(QStringLiteral(
@@ -132,6 +137,8 @@ AtReply AtChannel::WaitReply(const LineObserver& onLine, int expectedEntries) {
         (listing ? entries * m_allowance.perEntry + m_allowance.margin : milliseconds::zero());
     const qsizetype cap = kMaxReplySize + qsizetype(entries) * kEntryBytes;
     Clock::time_point idleEnd = start + m_lineTimeout;
+    bool heard = false;
+    bool noticed = false;
     for (;;) {
         const quint64 progressBefore = m_parser.progressLines();
         if (std::optional<AtReply> reply = m_parser.takeReply(onLine)) {
@@ -153,7 +160,13 @@ AtReply AtChannel::WaitReply(const LineObserver& onLine, int expectedEntries) {
         if (left <= milliseconds::zero()) {
             throwNoReply();
         }
-        m_parser.feed(m_transport.read(std::min(left, kCancelSlice)));
+        if (!heard && !noticed && m_waitingNotice && Clock::now() - start >= kWaitingNoticeAfter) {
+            noticed = true;
+            m_waitingNotice(QStringLiteral("Waiting for the phone on %1…").arg(PortName()));
+        }
+        const QByteArray bytes = m_transport.read(std::min(left, kCancelSlice));
+        heard = heard || !bytes.isEmpty();
+        m_parser.feed(bytes);
     }
 }
 
@@ -161,7 +174,7 @@ void AtChannel::throwNoReply() const {
     if (!m_parser.strayLine().isEmpty()) {
         throw ReplyMismatch(PortName(), m_command, m_parser.strayLine());
     }
-    throw ReadTimeout(PortName());
+    throw ReadTimeout(PortName(), m_transport.isSerialDevice());
 }
 
 void AtChannel::throwIfStopped() const {

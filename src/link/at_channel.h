@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <chrono>
+#include <functional>
 #include <stop_token>
 
 #include "base/error.h"
@@ -13,10 +14,11 @@
 
 namespace pelmar {
 
-// No complete line came from the handset within the line time-out.
+// No complete line came from the handset within the line time-out. On a serial device the text
+// adds what the user can check: the phone switched off, not in modem mode, or on another port.
 class ReadTimeout : public Error {
   public:
-    explicit ReadTimeout(const QString& portName);
+    explicit ReadTimeout(const QString& portName, bool serialDevice = false);
 };
 
 // The handset sent more than the reply cap (AtChannel::kMaxReplySize, more for a listing)
@@ -62,6 +64,8 @@ class Cancelled : public Error {
 class AtChannel {
   public:
     static constexpr std::chrono::milliseconds kDefaultLineTimeout{30000};
+    // A wait that heard nothing for this long says so (setWaitingNotice).
+    static constexpr std::chrono::milliseconds kWaitingNoticeAfter{3000};
     // The reply cap; a listing of n entries may have n * kEntryBytes more.
     static constexpr qsizetype kMaxReplySize = 1024 * 1024;
     // An entry of a listing: "+CMGL: ..." with a PDU of at most 188 octets as hex (about 450
@@ -145,6 +149,13 @@ class AtChannel {
     void setStopToken(std::stop_token stop) { m_stop = std::move(stop); }
     const std::stop_token& stopToken() const { return m_stop; }
 
+    // Told "Waiting for the phone on PORT…" once in a wait where no byte came for
+    // kWaitingNoticeAfter, on the thread that waits; the runner and the command line show it as
+    // progress, so that a long silence does not look like a hang.
+    void setWaitingNotice(std::function<void(const QString&)> notice) {
+        m_waitingNotice = std::move(notice);
+    }
+
     void setLineTimeout(std::chrono::milliseconds timeout) { m_lineTimeout = timeout; }
     std::chrono::milliseconds lineTimeout() const { return m_lineTimeout; }
     void setListingAllowance(ListingAllowance allowance) { m_allowance = allowance; }
@@ -170,6 +181,7 @@ class AtChannel {
     bool m_waitedSinceWrite = true;
     AtReply m_lastReply;
     std::stop_token m_stop;
+    std::function<void(const QString&)> m_waitingNotice;
 };
 
 // The text of an identification reply: its first information line, without a "+CGMI:" /

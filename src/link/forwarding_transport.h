@@ -20,6 +20,7 @@ class ForwardingTransport : public Transport {
     QByteArray read(std::chrono::milliseconds timeout) override;
     QString deviceName() const override { return m_inner.deviceName(); }
     void setDeviceName(const QString& name) override { m_inner.setDeviceName(name); }
+    bool isSerialDevice() const override { return m_inner.isSerialDevice(); }
 
   protected:
     // One write's bytes, before the inner line takes them: a write that then fails was still

@@ -28,6 +28,9 @@ class Transport {
     // The name the user chose ("/dev/ttyUSB0", "COM3", "simulated handset"), for messages.
     virtual QString deviceName() const = 0;
     virtual void setDeviceName(const QString& name) = 0;
+    // A device the user chose (a serial port), where a silent handset may be switched off or on
+    // another port; not a simulated one.
+    virtual bool isSerialDevice() const { return false; }
 };
 
 }  // namespace pelmar

@@ -90,21 +90,22 @@ bool OperationRunner::start(Job job, Deliver deliver) {
 }
 
 void OperationRunner::work(const Job& job, std::stop_token stop, const Deliver& deliver) {
+    const Progress progress = [this](const ProgressStep& s) {
+        QMetaObject::invokeMethod(
+            this, [this, s] { takeStep(s); }, Qt::QueuedConnection);
+    };
     Outcome outcome;
     try {
-        if (!m_line->connection)
+        if (!m_line->connection) {
             m_line->connection = m_line->factory(m_line->portName, m_line->lineTimeout);
+            m_line->connection->channel().setWaitingNotice(
+                [progress](const QString& text) { reportProgress(progress, text); });
+        }
         // A stop requested before the job starts is not lost: the job does not run.
         if (stop.stop_requested()) {
             outcome = Outcome::cancelled();
         } else {
-            outcome = job(
-                m_line->connection->channel(),
-                [this](const ProgressStep& s) {
-                    QMetaObject::invokeMethod(
-                        this, [this, s] { takeStep(s); }, Qt::QueuedConnection);
-                },
-                stop);
+            outcome = job(m_line->connection->channel(), progress, stop);
         }
     } catch (const Error& e) {
         outcome = Outcome::failed(e.message());

@@ -184,9 +184,12 @@ TEST_F(PtyOperationsTest, SilentHandsetTimesOutOnce) {
     const PhoneBookReadResult read = ReadPhoneBook(*m_channel, PhoneBookKind::SM);
     EXPECT_GE(Clock::now() - start, 400ms);
     EXPECT_EQ(read.outcome.kind, Outcome::Kind::Failed);
-    EXPECT_EQ(read.outcome.text, QStringLiteral("Read timeout. Possibly %1 is not a valid port "
-                                                "for Dovrel.")
-                                     .arg(m_server->devicePath()));
+    EXPECT_EQ(read.outcome.text,
+              QStringLiteral("Read timeout. Possibly %1 is not a valid port for Dovrel. The phone "
+                             "may be switched off, not in modem mode, or on another port: \"Find "
+                             "phone\" in the window or pelmar-cli ports --probe looks for it on "
+                             "every port.")
+                  .arg(m_server->devicePath()));
     EXPECT_FALSE(read.store.has_value());
     // The unanswered command was the last one, sent once: nothing waited a second time.
     QList<QByteArray> commands = m_sim->log();

@@ -33,8 +33,9 @@ QString EComPort::textOf(int code) {
     return it == kCodeTexts.end() ? QString() : QString(it->text);
 }
 
-EComPort::EComPort(int code, int systemError)
-    : Error(QStringLiteral("%1 (win error code: %2)").arg(textOf(code)).arg(systemError)),
+EComPort::EComPort(int code, int systemError, const QString& advice)
+    : Error(QStringLiteral("%1 (win error code: %2)").arg(textOf(code)).arg(systemError) +
+            (advice.isEmpty() ? QString() : QLatin1Char(' ') + advice)),
       m_code(code),
       m_systemError(systemError) {}
 

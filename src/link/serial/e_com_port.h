@@ -8,7 +8,8 @@ namespace pelmar {
 
 // A failure of the serial port. The message is the text of the code followed by
 // " (win error code: N)" with the system's error number (errno here), which the user can look
-// up or quote.
+// up or quote, and then, when one is known, the cause and what to do about it
+// (port_diagnosis.h).
 class EComPort : public Error {
   public:
     enum Code {
@@ -23,7 +24,7 @@ class EComPort : public Error {
         PortInUse = 11,         // "The port is in use by another program"
     };
 
-    EComPort(int code, int systemError);
+    EComPort(int code, int systemError, const QString& advice = {});
 
     int code() const { return m_code; }
     int systemError() const { return m_systemError; }

@@ -14,6 +14,7 @@
 #endif
 
 #include "link/serial/e_com_port.h"
+#include "link/serial/port_diagnosis.h"
 #include "link/serial/serial_ports.h"
 
 namespace pelmar {
@@ -90,6 +91,11 @@ std::optional<int> heldElsewhere(const QSerialPort& port) {
 #endif
 }
 
+// The open failed: the error says why, and what to do when that is known.
+[[noreturn]] void failOpen(const QString& device, int code, int systemError) {
+    throw EComPort(code, systemError, openFailureAdvice(device, code, systemError));
+}
+
 bool lineIsGone(const QSerialPort& port) {
     const QSerialPort::SerialPortError error = port.error();
     return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
@@ -115,17 +121,27 @@ void TComPort::open() {
     }
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(m_name);
+#ifdef Q_OS_WIN
+    const QString path = m_name;
+#else
+    const QString path = devicePath(*port);
+#endif
+    if (m_name.isEmpty())
+        throw EComPort(EComPort::OpenFailed, ENOENT);
 #ifndef Q_OS_WIN
     // Qt does not say why a device failed to open; a missing one is the common case.
-    if (m_name.isEmpty() || !QFileInfo::exists(devicePath(*port))) {
-        throw EComPort(EComPort::OpenFailed, ENOENT);
-    }
+    if (!QFileInfo::exists(path))
+        failOpen(path, EComPort::OpenFailed, ENOENT);
+    // Qt takes the lock file of another serial program (the pid alone) for a stale one and
+    // removes it.
+    if (lockFileHolder(path))
+        failOpen(path, EComPort::PortInUse, EBUSY);
 #endif
     clearSystemError();
     if (!port->open(QIODevice::ReadWrite)) {
         if (const std::optional<int> error = heldElsewhere(*port))
-            throw EComPort(EComPort::PortInUse, *error);
-        throw EComPort(EComPort::OpenFailed, systemErrorOf(*port));
+            failOpen(path, EComPort::PortInUse, *error);
+        failOpen(path, EComPort::OpenFailed, systemErrorOf(*port));
     }
     clearSystemError();
     if (!applyLineSettings(*port)) {

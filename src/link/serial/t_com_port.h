@@ -29,9 +29,11 @@ class TComPort : public Transport {
     TComPort(const TComPort&) = delete;
     TComPort& operator=(const TComPort&) = delete;
 
-    // Opens the port if it is closed: EComPort code 11 when another program holds the device,
-    // code 1 when it cannot be opened otherwise, code 7 when it refuses the line settings. A device
-    // without modem-control lines (a pseudo-terminal) is not an error.
+    // Opens the port if it is closed: EComPort code 11 when another program holds the device (a
+    // lock file naming a running program, or exclusive use), code 1 when
+    // it cannot be opened otherwise, code 7 when it refuses the line settings; the error says
+    // why and what to do (port_diagnosis.h). A device without modem-control lines (a
+    // pseudo-terminal) is not an error.
     void open() override;
     void close() override;
     bool isOpen() const override;
@@ -44,6 +46,7 @@ class TComPort : public Transport {
     QString deviceName() const override { return m_name; }
     // Normalises the name (normalizePortName); a changed name on an open port reopens it.
     void setDeviceName(const QString& name) override;
+    bool isSerialDevice() const override { return true; }
 
   private:
     QString m_name;
