@@ -55,7 +55,7 @@ void TPelmarMainForm::composePages() {
         QStyle::StandardPixmap icon;
         const char* caption;
     };
-    m_settings = new SettingsPage;
+    m_settings = new SettingsPage(m_workspace);
     auto* sendEms = new SendEmsPage(m_workspace);
     auto* sendLogo = new SendLogoPage(m_workspace);
     auto* sendSms = m_sendSms = new SendSmsPage(m_workspace);
@@ -187,6 +187,7 @@ void TPelmarMainForm::FormCreate() {
     }
     SetPortName(selector->portName());
     connect(selector, &PortSelector::portChosen, this, &TPelmarMainForm::ComPortSelectorChange);
+    connect(m_settings, &SettingsPage::portFound, this, &TPelmarMainForm::ComPortSelectorChange);
     connect(m_settings->olderHandsetCheck(), &QCheckBox::toggled, this, [this](bool older) {
         m_workspace.dialect = older ? HandsetDialect::Older : HandsetDialect::Standard;
     });

@@ -75,7 +75,9 @@ void SingleInstance::acceptConnection() {
                     qCDebug(lcInstance) << "a later start asks for the window";
                     emit activationRequested();
                 } else if (line.startsWith(kPort) && line.endsWith('\n')) {
-                    emit portRequested(QString::fromUtf8(line.mid(kPort.size()).chopped(1)));
+                    const QString port = QString::fromUtf8(line.mid(kPort.size()).chopped(1));
+                    qCDebug(lcInstance) << "a later start asks for port" << port;
+                    emit portRequested(port);
                 }
             }
         });

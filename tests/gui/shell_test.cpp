@@ -9,12 +9,14 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -36,6 +38,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/table.h"
 #include "support/widgets_application.h"
+#include "support/window_fixture.h"
 
 namespace pelmar {
 namespace {
@@ -166,14 +169,15 @@ TEST_F(ShellTest, ControlsCarryTheirLabelsAsNamesAndTabGoesInReadingOrder) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     child(*form, "ComPortSelector")->setFocus();
     QStringList order;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* focused = QApplication::focusWidget();
         if (qobject_cast<QComboBox*>(focused->parentWidget()))
             focused = focused->parentWidget();
         order << focused->objectName();
     }
-    EXPECT_EQ(order.join(u' ').toStdString(), "OlderHandsetCheck Label15 Label16");
+    EXPECT_EQ(order.join(u' ').toStdString(),
+              "FindPhoneBtn TestPortBtn OlderHandsetCheck Label15 Label16");
 }
 
 struct PortCase {
@@ -214,6 +218,8 @@ INSTANTIATE_TEST_SUITE_P(
         PortCase{"AbsentStoredDeviceRestoredByName", {}, "", "/dev/ttyUSB7", "/dev/ttyUSB7"},
         PortCase{"PortOptionForThisRunOnly", startWith(u"/dev/pts/9"_qs), "", "/dev/pts/9", "/dev/ttyUSB7"},
         PortCase{"DemoOptionForThisRunOnly", startWith({}, {}, true), "", "Demo handset", "/dev/ttyUSB7"},
+        PortCase{"DemoRunStoresNoChoice", startWith({}, {}, true), "/dev/ttyACM0", "/dev/ttyACM0", "/dev/ttyUSB7"},
+        PortCase{"DemoHandsetChosenForThisRunOnly", {}, "Demo handset", "Demo handset", "/dev/ttyUSB7"},
         PortCase{"TypedPathAfterOverrideIsStored", startWith(u"/dev/pts/9"_qs), "/dev/ttyACM0", "/dev/ttyACM0", "/dev/ttyACM0"}),
     test::ByLabel());
 // clang-format on
@@ -335,6 +341,20 @@ TEST(OperationStatusTest, CountedStepsShowTheBarAndCancelOnlyWhileBusy) {
     EXPECT_EQ(status.text(), u"Done.");
 }
 
+// Test asks the phone on the chosen port for its maker and model, whatever was known before.
+class SettingsTest : public test::WindowFixture {};
+
+TEST_F(SettingsTest, TestNamesThePhoneOnThePort) {
+    openWindow(0);
+    child<QPushButton>("TestPortBtn")->click();
+    ASSERT_TRUE(finishes());
+    const simulator::Identity& phone = state.identity;
+    EXPECT_EQ(form->operationStatus()->text(),
+              QStringLiteral("The phone on test handset is %1 %2.")
+                  .arg(QString::fromLatin1(phone.manufacturer), QString::fromLatin1(phone.model)));
+    EXPECT_EQ(test::commandsSent(sim, "at+cg"), (QList<QByteArray>{"at+cgmi", "at+cgmm"}));
+}
+
 // The window and the command-line tool keep the phonebooks in one folder.
 TEST_F(ShellTest, WindowAndCliShareTheDataFolder) {
     const QString userFolder =
@@ -389,8 +409,10 @@ TEST(SingleInstanceTest, SecondStartRaisesTheFirstAndEnds) {
         p.start(QStringLiteral(PELMAR_APP_PATH), {});
         return p.waitForStarted(20000);
     };
-    const auto waitForLog = [](QProcess& p, QByteArrayView line) {
-        QByteArray seen;
+    // What each process wrote to stderr so far, kept across waits.
+    QHash<QProcess*, QByteArray> logs;
+    const auto waitForLog = [&logs](QProcess& p, QByteArrayView line) {
+        QByteArray& seen = logs[&p];
         QDeadlineTimer deadline(20000);
         while (!seen.contains(line) && !deadline.hasExpired() && p.state() == QProcess::Running) {
             p.waitForReadyRead(200);
@@ -403,10 +425,13 @@ TEST(SingleInstanceTest, SecondStartRaisesTheFirstAndEnds) {
     ASSERT_TRUE(start(first));
     ASSERT_TRUE(waitForLog(first, "listening on"));
     QProcess second;
-    ASSERT_TRUE(start(second));
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(PELMAR_APP_PATH), {u"--port"_qs, u"/dev/pts/77"_qs});
+    ASSERT_TRUE(second.waitForStarted(20000));
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(waitForLog(first, "a later start asks for port \"/dev/pts/77\""));
     EXPECT_TRUE(waitForLog(first, "a later start asks for the window"));
     EXPECT_EQ(first.state(), QProcess::Running);
 

@@ -69,7 +69,24 @@ void PortSelector::showPopup() {
 }
 
 void PortSelector::addPort(const QString& name, const QString& description) {
-    addItem(portItemText(name, description), name);
+    const QString found = m_found.value(name);
+    addItem(
+        portItemText(name, found.isEmpty()         ? description
+                           : description.isEmpty() ? found
+                                                   : description + QStringLiteral(" — ") + found),
+        name);
+}
+
+QStringList PortSelector::systemPorts() const {
+    QStringList names;
+    for (const SerialPortInfo& port : m_lister())
+        names.append(port.name);
+    return names;
+}
+
+void PortSelector::showFound(const QString& name, const QString& identity) {
+    m_found.insert(name, identity);
+    refreshPorts();
 }
 
 void PortSelector::emitChoice() {

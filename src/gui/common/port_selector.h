@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QHash>
 #include <functional>
 
 #include "link/serial/serial_ports.h"
@@ -31,6 +32,13 @@ class PortSelector : public QComboBox {
 
     void showPopup() override;
 
+    // The serial ports the system lists now, by name.
+    QStringList systemPorts() const;
+
+    // What a search for the phone found: its maker and model beside each port that answered
+    // ("ttyUSB0 — USB-Serial Controller — TESTCO T-100"), kept while the program runs.
+    void showFound(const QString& name, const QString& identity);
+
   signals:
     // The user chose a port from the list or finished typing one.
     void portChosen(const QString& name);
@@ -40,6 +48,7 @@ class PortSelector : public QComboBox {
     void emitChoice();
 
     PortLister m_lister;
+    QHash<QString, QString> m_found;  // port name -> the phone that answered there
 };
 
 }  // namespace pelmar
