@@ -90,7 +90,7 @@ void TPelmarMainForm::composeStatusBar() {
     m_phoneIdentity = new LiveText;
     m_phoneIdentity->setObjectName(QStringLiteral("PhoneIdentity"));
     m_phoneIdentity->setRole(QStringLiteral("Handset"));
-    m_phoneIdentity->setToolTip(QStringLiteral("The handset's maker and model"));
+    m_phoneIdentity->setElided(true);  // the whole of it in the tool tip
     // Panel 0 takes the room of about 350 of the original 517 pixels, panel 1 the rest.
     m_phoneIdentity->setMinimumWidth(m_phoneIdentity->fontMetrics().averageCharWidth() * 22);
     ui->MainStatusBar->addWidget(m_status, 2);

@@ -21,6 +21,24 @@ QList<MessageStatus> exportOrder(MessageFolder folder) {
     return {};
 }
 
+// The indexes of the items in `folder`, in their order.
+template <class Item, class Status>
+QList<qsizetype> rowsIn(const QList<Item>& items, MessageFolder folder,
+                        const Status& statusOfItem) {
+    QList<qsizetype> rows;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (folderOf(statusOfItem(items[i])) == folder)
+            rows.append(i);
+    }
+    return rows;
+}
+
+// The item in `row` of a folder's rows; nullptr when the folder has no such row.
+template <class Item>
+const Item* itemAt(const QList<Item>& items, const QList<qsizetype>& rows, qsizetype row) {
+    return row >= 0 && row < rows.size() ? &items[rows[row]] : nullptr;
+}
+
 }  // namespace
 
 MessageStatus messageStatusOf(int value) {
@@ -76,35 +94,19 @@ void MessageTable::showArriving(QList<DecodedMessage> messages) {
 }
 
 QList<qsizetype> MessageTable::joinedRows(MessageFolder folder) const {
-    QList<qsizetype> rows;
-    for (qsizetype i = 0; i < m_joined.size(); ++i) {
-        if (folderOf(m_joined[i].message.Status) == folder)
-            rows.append(i);
-    }
-    return rows;
+    return rowsIn(m_joined, folder, [](const JoinedMessage& m) { return m.message.Status; });
 }
 
 const JoinedMessage* MessageTable::joinedMessage(MessageFolder folder, qsizetype row) const {
-    const QList<qsizetype> folderRows = joinedRows(folder);
-    if (row < 0 || row >= folderRows.size())
-        return nullptr;
-    return &m_joined[folderRows[row]];
+    return itemAt(m_joined, joinedRows(folder), row);
 }
 
 QList<qsizetype> MessageTable::rows(MessageFolder folder) const {
-    QList<qsizetype> rows;
-    for (qsizetype i = 0; i < m_messages.size(); ++i) {
-        if (folderOf(statusOf(m_messages[i])) == folder)
-            rows.append(i);
-    }
-    return rows;
+    return rowsIn(m_messages, folder, statusOf);
 }
 
 const DecodedMessage* MessageTable::message(MessageFolder folder, qsizetype row) const {
-    const QList<qsizetype> folderRows = rows(folder);
-    if (row < 0 || row >= folderRows.size())
-        return nullptr;
-    return &m_messages[folderRows[row]];
+    return itemAt(m_messages, rows(folder), row);
 }
 
 void MessageTable::markDeleted(const QList<quint32>& storageIndexes) {
