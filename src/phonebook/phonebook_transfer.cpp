@@ -184,9 +184,9 @@ QString holdingsText(const PhoneBookWriteResult& r) {
         return QStringLiteral("The handset's phonebook was not changed.");
     QStringList held;
     if (!r.localSlots.isEmpty()) {
-        held << slotsText(r.localSlots) +
-                    (slotsIn(r.localSlots) == 1 ? QStringLiteral(" holds the local copy")
-                                                : QStringLiteral(" hold the local copy"));
+        held << slotsText(r.localSlots) + (slotsIn(r.localSlots) == 1
+                                               ? QStringLiteral(" holds the local copy")
+                                               : QStringLiteral(" hold the local copy"));
     }
     if (!r.oldSlots.isEmpty()) {
         held << slotsText(r.oldSlots) +
@@ -198,10 +198,11 @@ QString holdingsText(const PhoneBookWriteResult& r) {
         held << QStringLiteral("slot %1 may hold either, as its write was not answered")
                     .arg(r.unansweredSlot);
     }
-    const QString wrote = r.differing == r.slotCount
-                              ? QStringLiteral("Wrote %1 of %2 slots")
-                              : QStringLiteral("Wrote %1 of the %2 slots that differed from the "
-                                               "local copy");
+    // Slots skipped as already equal are no part of the count.
+    const QString wrote =
+        r.differing == r.slotCount
+            ? QStringLiteral("Wrote %1 of %2 slots")
+            : QStringLiteral("Wrote %1 of the %2 slots that differed from the local copy");
     return wrote.arg(r.changed).arg(r.differing) +
            QStringLiteral(": %1. Write again to finish the job.")
                .arg(held.join(QStringLiteral("; ")));
@@ -236,8 +237,8 @@ const PhoneBookEntry* wantedIn(const PhoneBookStore& store, int slot) {
 }
 
 bool holdsEntry(const PhoneBookLine& line, const PhoneBookEntry& entry) {
-    return line.number == entry.Number() &&
-           line.type == QByteArray::number(entry.NumberType()) && line.name == entry.Name();
+    return line.number == entry.Number() && line.type == QByteArray::number(entry.NumberType()) &&
+           line.name == entry.Name();
 }
 
 // The slots 1 .. slotCount, in order, whose content on the handset (the lines of its answer to
@@ -260,9 +261,9 @@ QList<int> differingSlots(const QList<PhoneBookLine>& lines, const PhoneBookStor
     QList<int> differing;
     for (int k = 1; k <= slotCount; ++k) {
         const PhoneBookEntry* wanted = wantedIn(store, k);
-        const bool same = !unsure[k] && (held[k] != nullptr
-                                             ? wanted != nullptr && holdsEntry(*held[k], *wanted)
-                                             : wanted == nullptr && !slotUntold);
+        const bool same =
+            !unsure[k] && (held[k] != nullptr ? wanted != nullptr && holdsEntry(*held[k], *wanted)
+                                              : wanted == nullptr && !slotUntold);
         if (!same)
             differing.append(k);
     }
