@@ -170,10 +170,10 @@ TEST_P(WriteTest, EveryAnswerChecked) {
     EXPECT_TRUE(r.notEmptied.isEmpty());
     ASSERT_EQ(line.steps.size(), 1 + c.differing);
     for (int i = 1; i <= c.differing; ++i)
-        EXPECT_EQ(line.steps[i], (ProgressStep{QStringLiteral("Writing phonebook (%1 from %2)")
-                                                   .arg(i)
-                                                   .arg(c.differing),
-                                               i, c.differing}));
+        EXPECT_EQ(
+            line.steps[i],
+            (ProgressStep{QStringLiteral("Writing phonebook (%1 from %2)").arg(i).arg(c.differing),
+                          i, c.differing}));
     EXPECT_FALSE(line.channel.isOpen());
 
     // Slot k holds entry k - 1 unless the handset refused it; no other slot holds anything.
@@ -429,11 +429,12 @@ TEST_P(DifferingSlotsTest, OnlyThoseWrittenAndEverySlotAsTold) {
         if (++steps == c.stopAtStep)
             stop.request_stop();
     };
-    const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, local,
-                                                  c.dialect, progress, stop.get_token());
+    const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, local, c.dialect,
+                                                  progress, stop.get_token());
     EXPECT_EQ(r.outcome.kind, c.outcome) << r.outcome.text.toStdString();
 
-    QList<QByteArray> expected{"at+cpbs=\"SM\"", "at+cpbs?", "at+cpbr=1," + QByteArray::number(c.slotCount)};
+    QList<QByteArray> expected{"at+cpbs=\"SM\"", "at+cpbs?",
+                               "at+cpbr=1," + QByteArray::number(c.slotCount)};
     for (const int k : c.written) {
         QByteArray command = "at+cpbw=" + QByteArray::number(k);
         command += c.dialect == HandsetDialect::Older ? ",1" : "";
@@ -454,7 +455,9 @@ TEST_P(DifferingSlotsTest, OnlyThoseWrittenAndEverySlotAsTold) {
             EXPECT_EQ(after.entries.value(k), handset.entries.value(k)) << k;
         } else if (k <= local.count()) {
             const PhoneBookEntry& e = local.at(k - 1);
-            EXPECT_EQ(after.entries.value(k), (simulator::Contact{e.Number(), e.NumberType(), e.Name()})) << k;
+            EXPECT_EQ(after.entries.value(k),
+                      (simulator::Contact{e.Number(), e.NumberType(), e.Name()}))
+                << k;
         } else {
             EXPECT_FALSE(after.entries.contains(k)) << k;
         }
