@@ -2,12 +2,14 @@
 // 9600 baud with a fixed think time per command, each compared with the line's own limit: the
 // time the bytes that crossed it take at 10 bits each, plus the handset's think time for every
 // command it answered. A ratio near 1 means the program adds nothing of its own. Then the
-// program's own work per operation on a line that answers at once, and the longest stall of the
-// event loop of the thread that owns the operation runner while it lists.
+// program's own work per operation on a line that answers at once, the longest stall of the
+// event loop of the thread that owns the operation runner while it lists, and the phonebook
+// write against a write of every slot.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSet>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,16 +20,15 @@
 
 #include "base/error.h"
 #include "counting_transport.h"
+#include "handset_line.h"
 #include "link/at_channel.h"
 #include "link/operation_frame.h"
-#include "link/serial/t_com_port.h"
 #include "own_work.h"
 #include "phonebook/phonebook_transfer.h"
 #include "sim/handset_sim.h"
-#include "sim/pty_server.h"
-#include "sim/sim_transport.h"
 #include "smart/smart_send.h"
 #include "sms/message_operations.h"
+#include "write_bench.h"
 
 namespace pelmar {
 namespace {
@@ -42,13 +43,23 @@ using bench::lineTime;
 // Runs of each operation for the median of the program's own work.
 constexpr int kOwnWorkRuns = 21;
 
+// The parts of the bench, as --only names them.
+const QStringList kParts = {QStringLiteral("line"), QStringLiteral("own"), QStringLiteral("stall"),
+                            QStringLiteral("write")};
+
 struct Settings {
     bool quick = false;  // no pacing, no think time: only proves that every step works
     bool pty = false;    // through a pseudo-terminal and the serial port code
     int baud = 9600;
     milliseconds think{20};
     QString dataDir = QStringLiteral(PELMAR_BENCH_DATA);
+    QSet<QString> parts{kParts.begin(), kParts.end()};  // what to run
+    int writeRuns = 3;                                  // for the medians of the write rows
 };
+
+bench::LineSetup lineSetup(const Settings& s) {
+    return {s.pty, !s.quick, s.baud};
+}
 
 // One measured operation. `run` returns what went wrong, or an empty text.
 struct BenchStep {
@@ -191,30 +202,12 @@ QList<Measured> measure(AtChannel& channel, CountingTransport& counting,
     return rows;
 }
 
-// The serial port wants a thread that Qt knows: this one, with the application object.
-QList<Measured> measureOverPty(simulator::HandsetSim& sim, const Settings& s) {
-    simulator::PtyServer server(sim);
-    std::thread serving([&server] { server.run(); });
-    struct StopServer {
-        simulator::PtyServer& server;
-        std::thread& thread;
-        ~StopServer() {
-            server.stop();
-            thread.join();
-        }
-    } stopServer{server, serving};
-    TComPort port(server.devicePath());
-    CountingTransport counting(port, s.quick ? 0 : s.baud);
-    AtChannel channel(counting);
-    return measure(channel, counting, sim);
-}
-
-QList<Measured> measureInMemory(simulator::HandsetSim& sim, const Settings& s) {
-    simulator::SimTransport line(sim, s.quick ? simulator::SimTransport::Timing::Fast
-                                              : simulator::SimTransport::Timing::Real);
-    CountingTransport counting(line, 0);
-    AtChannel channel(counting);
-    return measure(channel, counting, sim);
+QList<Measured> measureOnLine(simulator::HandsetSim& sim, const Settings& s) {
+    QList<Measured> rows;
+    bench::withHandsetLine(sim, lineSetup(s), [&](AtChannel& channel, CountingTransport& counting) {
+        rows = measure(channel, counting, sim);
+    });
+    return rows;
 }
 
 Settings parseSettings(const QCoreApplication& app) {
@@ -236,7 +229,17 @@ Settings parseSettings(const QCoreApplication& app) {
     const QCommandLineOption data(QStringLiteral("data"),
                                   QStringLiteral("Folder of the simulator's state files."),
                                   QStringLiteral("dir"), QStringLiteral(PELMAR_BENCH_DATA));
-    parser.addOptions({quick, pty, think, baud, data});
+    const QCommandLineOption only(
+        QStringLiteral("only"),
+        QStringLiteral("Run only these parts (comma-separated, or the option repeated): line "
+                       "(operations against the line's limit), own (the program's own work), "
+                       "stall (the runner's event loop), write (the phonebook write against a "
+                       "write of every slot)."),
+        QStringLiteral("parts"));
+    const QCommandLineOption runs(QStringLiteral("runs"),
+                                  QStringLiteral("Runs of each phonebook write for its median."),
+                                  QStringLiteral("n"), QStringLiteral("3"));
+    parser.addOptions({quick, pty, think, baud, data, only, runs});
     parser.process(app);
 
     Settings s;
@@ -245,8 +248,23 @@ Settings parseSettings(const QCoreApplication& app) {
     s.think = milliseconds(parser.value(think).toInt());
     s.baud = parser.value(baud).toInt();
     s.dataDir = parser.value(data);
-    if (s.baud <= 0 || s.think.count() < 0)
-        throw Error(QStringLiteral("--baud takes a positive number, --think-ms zero or more."));
+    s.writeRuns = parser.value(runs).toInt();
+    if (s.baud <= 0 || s.think.count() < 0 || s.writeRuns <= 0) {
+        throw Error(
+            QStringLiteral("--baud and --runs take a positive number, --think-ms zero or more."));
+    }
+    if (parser.isSet(only)) {
+        s.parts.clear();
+        for (const QString& value : parser.values(only)) {
+            for (const QString& part : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+                if (!kParts.contains(part)) {
+                    throw Error(QStringLiteral("--only takes %1, not \"%2\".")
+                                    .arg(kParts.join(QStringLiteral(", ")), part));
+                }
+                s.parts.insert(part);
+            }
+        }
+    }
     return s;
 }
 
@@ -257,14 +275,23 @@ int run(const QCoreApplication& app) {
         options.baud = s.baud;
         options.think = s.think;
     }
-    simulator::HandsetSim sim(benchState(s), options);
-    const QList<Measured> rows = s.pty ? measureOverPty(sim, s) : measureInMemory(sim, s);
-    printTable(rows, s);
-    bool failed = rows.isEmpty() || std::any_of(rows.begin(), rows.end(), [](const Measured& m) {
-                      return !m.problem.isEmpty();
-                  });
-    failed = !bench::printOwnWork(benchState(s), s.quick ? 3 : kOwnWorkRuns) || failed;
-    failed = !bench::printRunnerStall(benchState(s), !s.quick, s.think) || failed;
+    bool failed = false;
+    if (s.parts.contains(QStringLiteral("line"))) {
+        simulator::HandsetSim sim(benchState(s), options);
+        const QList<Measured> rows = measureOnLine(sim, s);
+        printTable(rows, s);
+        failed = rows.isEmpty() || std::any_of(rows.begin(), rows.end(), [](const Measured& m) {
+                     return !m.problem.isEmpty();
+                 });
+    }
+    if (s.parts.contains(QStringLiteral("own")))
+        failed = !bench::printOwnWork(benchState(s), s.quick ? 3 : kOwnWorkRuns) || failed;
+    if (s.parts.contains(QStringLiteral("stall")))
+        failed = !bench::printRunnerStall(benchState(s), !s.quick, s.think) || failed;
+    if (s.parts.contains(QStringLiteral("write"))) {
+        failed = !bench::printWriteComparison(lineSetup(s), s.think, s.quick ? 1 : s.writeRuns) ||
+                 failed;
+    }
     return failed ? 1 : 0;
 }
 

@@ -11,6 +11,9 @@ constexpr QByteArrayView kSelectionExpression = "\\+CPBS:[\\s]*\"[^\"]*\"\\,[\\d
 // "+CPBR: index,\"number\",type,\"": the entry up to the opening quote of its name.
 constexpr QByteArrayView kEntryExpression = "\\+CPBR:[\\s]*([\\d]*),\"([^\"]*)\"\\,([\\d]*)\\,\"";
 
+// "+CPBR: index,": the slot an entry line is about, when the rest of it cannot be read.
+constexpr QByteArrayView kSlotExpression = "\\+CPBR:[\\s]*([\\d]+)\\,";
+
 // The non-empty lines of a reply, whichever of CR and LF ends them.
 QByteArrayList linesOf(QByteArrayView reply) {
     QByteArrayList lines;
@@ -93,26 +96,45 @@ std::optional<int> ParsePhoneBookSlotCount(QByteArrayView reply) {
     return std::nullopt;
 }
 
-PhoneBookEntries ParsePhoneBookEntries(QByteArrayView reply) {
-    PhoneBookEntries result;
-    TRegExpr re(kEntryExpression);
-    for (const QByteArray& line : linesOf(reply)) {
+QList<PhoneBookLine> ParsePhoneBookLines(QByteArrayView reply) {
+    QList<PhoneBookLine> result;
+    TRegExpr entry(kEntryExpression);
+    TRegExpr slot(kSlotExpression);
+    for (const QByteArray& text : linesOf(reply)) {
+        PhoneBookLine& line = result.emplace_back();
+        line.text = text;
         const std::optional<QByteArrayView> name =
-            re.Exec(line)
-                ? nameField(QByteArrayView(line).sliced(re.MatchPos(0) - 1 + re.MatchLen(0)))
+            entry.Exec(text)
+                ? nameField(QByteArrayView(text).sliced(entry.MatchPos(0) - 1 + entry.MatchLen(0)))
                 : std::nullopt;
         if (!name) {
-            result.unreadable.append(line);
+            if (slot.Exec(text))
+                line.slot = slot.Match(1).toInt();
             continue;
         }
-        const QByteArray number = re.Match(2);
+        line.slot = entry.Match(1).toInt();
+        line.readable = true;
+        line.number = entry.Match(2);
+        line.type = entry.Match(3);
+        line.name = name->toByteArray();
+    }
+    return result;
+}
+
+PhoneBookEntries ParsePhoneBookEntries(QByteArrayView reply) {
+    PhoneBookEntries result;
+    for (const PhoneBookLine& line : ParsePhoneBookLines(reply)) {
+        if (!line.readable) {
+            result.unreadable.append(line.text);
+            continue;
+        }
         bool typed = false;
-        int type = re.Match(3).toInt(&typed);
+        int type = line.type.toInt(&typed);
         if (!typed)
-            type = PhoneBookEntry::numberTypeFor(QString::fromLatin1(number));
-        if (!PhoneBookEntry::fitsRecord(number, *name))
+            type = PhoneBookEntry::numberTypeFor(QString::fromLatin1(line.number));
+        if (!PhoneBookEntry::fitsRecord(line.number, line.name))
             result.cut.append(result.store.count());
-        result.store.append(PhoneBookEntry::fromHandset(number, type, *name));
+        result.store.append(PhoneBookEntry::fromHandset(line.number, type, line.name));
     }
     return result;
 }

@@ -16,6 +16,22 @@ namespace pelmar {
 // the third field); nothing when no line tells it.
 std::optional<int> ParsePhoneBookSlotCount(QByteArrayView reply);
 
+// One non-empty line of the answer to "at+cpbr=1,n", its fields as the handset sent them.
+struct PhoneBookLine {
+    QByteArray text;  // the whole line
+    // The handset's slot (from 1) the line is about; 0 when it does not say. An unreadable line
+    // says it when it begins like an entry line ("+CPBR: 7,").
+    int slot = 0;
+    bool readable = false;  // a "+CPBR:" entry line; the fields below are set only then
+    QByteArray number;      // not cut to the record's room
+    QByteArray type;        // the type field's text; may be empty
+    QByteArray name;
+};
+
+// Every non-empty line of the answer to "at+cpbr=1,n", in reply order; see
+// ParsePhoneBookEntries for what a readable line is.
+QList<PhoneBookLine> ParsePhoneBookLines(QByteArrayView reply);
+
 struct PhoneBookEntries {
     PhoneBookStore store;       // the entries read, in reply order, packed from index 0
     QByteArrayList unreadable;  // lines that are not a "+CPBR:" entry, as they came

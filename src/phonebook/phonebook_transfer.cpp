@@ -1,6 +1,7 @@
 #include "phonebook/phonebook_transfer.h"
 
 #include <algorithm>
+#include <numeric>
 #include <variant>
 
 #include "link/command_text.h"
@@ -12,6 +13,9 @@ namespace {
 
 // "+CME ERROR: 22" (not found): some handsets answer a read of an empty range so.
 constexpr int kNotFound = 22;
+// More slots than any handset's phonebook has: a write does not trust such a count, nor keep
+// lists that long.
+constexpr int kMostSlots = 65535;
 
 QByteArray selectCommand(PhoneBookKind kind) {
     return QByteArrayLiteral("at+cpbs=\"") + phoneBookKindInfo(kind).storage.latin1() + '"';
@@ -35,6 +39,21 @@ std::variant<int, Outcome> selectPhoneBook(AtChannel& channel, PhoneBookKind kin
     return Outcome::handsetError(
         QStringLiteral("The handset did not tell the size of its %1 phonebook.")
             .arg(kindName(kind)));
+}
+
+// "at+cpbr=1,n": the text of the handset's answer (empty for a phonebook it calls empty), or
+// the outcome of its refusal.
+std::variant<QByteArray, Outcome> readEverySlot(AtChannel& channel, int slotCount) {
+    if (slotCount <= 0)
+        return QByteArray();
+    const AtReply reply = channel.SendAndWait(
+        QByteArrayLiteral("at+cpbr=1,") + QByteArray::number(slotCount), {}, slotCount);
+    // Some handsets answer the read of an empty phonebook with "not found".
+    if (reply.result == AtResult::CmeError && reply.errorCode() == kNotFound)
+        return QByteArray();
+    if (!reply.isOk())
+        return judgeReply(reply);
+    return reply.text();
 }
 
 // The verdict of a read that got the whole reply: lines skipped make it no success; entries
@@ -161,21 +180,32 @@ QString slotsText(const QList<SlotRange>& ranges) {
 }  // namespace
 
 QString holdingsText(const PhoneBookWriteResult& r) {
-    if (r.localSlots.isEmpty() && r.unansweredSlot == 0)
+    if (r.changed == 0 && r.unansweredSlot == 0)
         return QStringLiteral("The handset's phonebook was not changed.");
     QStringList held;
-    if (!r.localSlots.isEmpty())
-        held << slotsText(r.localSlots) + QStringLiteral(" hold the local copy");
-    if (!r.oldSlots.isEmpty())
-        held << slotsText(r.oldSlots) + QStringLiteral(" still hold the handset's old entries");
+    if (!r.localSlots.isEmpty()) {
+        held << slotsText(r.localSlots) + (slotsIn(r.localSlots) == 1
+                                               ? QStringLiteral(" holds the local copy")
+                                               : QStringLiteral(" hold the local copy"));
+    }
+    if (!r.oldSlots.isEmpty()) {
+        held << slotsText(r.oldSlots) +
+                    (slotsIn(r.oldSlots) == 1
+                         ? QStringLiteral(" still holds the handset's old entry")
+                         : QStringLiteral(" still hold the handset's old entries"));
+    }
     if (r.unansweredSlot > 0) {
         held << QStringLiteral("slot %1 may hold either, as its write was not answered")
                     .arg(r.unansweredSlot);
     }
-    return QStringLiteral("Wrote %1 of %2 slots: %3. Write again to finish the job.")
-        .arg(slotsIn(r.localSlots))
-        .arg(r.slotCount)
-        .arg(held.join(QStringLiteral("; ")));
+    // Slots skipped as already equal are no part of the count.
+    const QString wrote =
+        r.differing == r.slotCount
+            ? QStringLiteral("Wrote %1 of %2 slots")
+            : QStringLiteral("Wrote %1 of the %2 slots that differed from the local copy");
+    return wrote.arg(r.changed).arg(r.differing) +
+           QStringLiteral(": %1. Write again to finish the job.")
+               .arg(held.join(QStringLiteral("; ")));
 }
 
 PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind, const Progress& progress,
@@ -187,27 +217,98 @@ PhoneBookReadResult ReadPhoneBook(AtChannel& channel, PhoneBookKind kind, const 
         if (const Outcome* ended = std::get_if<Outcome>(&selected))
             return *ended;
         result.slotCount = std::get<int>(selected);
-        PhoneBookEntries read;
-        if (result.slotCount > 0) {
-            const AtReply reply = channel.SendAndWait(
-                QByteArrayLiteral("at+cpbr=1,") + QByteArray::number(result.slotCount), {},
-                result.slotCount);
-            // Some handsets answer the read of an empty phonebook with "not found".
-            const bool empty = reply.result == AtResult::CmeError && reply.errorCode() == kNotFound;
-            if (!reply.isOk() && !empty)
-                return judgeReply(reply);
-            if (!empty)
-                read = ParsePhoneBookEntries(reply.text());
-        }
-        return takeEntries(result, std::move(read));
+        const auto read = readEverySlot(channel, result.slotCount);
+        if (const Outcome* refused = std::get_if<Outcome>(&read))
+            return *refused;
+        return takeEntries(result, ParsePhoneBookEntries(std::get<QByteArray>(read)));
     };
     result.outcome = RunOperation(channel, exchange, std::move(stop));
     return result;
 }
 
-PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
+namespace {
+
+// Which slots a write goes through: those that differ from the local copy, or every one.
+enum class WriteScope { DifferingSlots, EverySlot };
+
+// What the local copy puts into slot k (from 1): its entry k - 1, or nothing beyond its entries.
+const PhoneBookEntry* wantedIn(const PhoneBookStore& store, int slot) {
+    return slot <= store.count() ? &store.at(slot - 1) : nullptr;
+}
+
+bool holdsEntry(const PhoneBookLine& line, const PhoneBookEntry& entry) {
+    return line.number == entry.Number() && line.type == QByteArray::number(entry.NumberType()) &&
+           line.name == entry.Name();
+}
+
+// The slots 1 .. slotCount, in order, whose content on the handset (the lines of its answer to
+// "at+cpbr=1,n") differs from what the local copy puts there. A slot differs when its line could
+// not be read or came twice; a line that does not say its slot may be about any slot that looks
+// empty, so each of those differs too.
+QList<int> differingSlots(const QList<PhoneBookLine>& lines, const PhoneBookStore& store,
+                          int slotCount) {
+    QList<const PhoneBookLine*> held(slotCount + 1, nullptr);
+    QList<bool> unsure(slotCount + 1, false);
+    bool slotUntold = false;
+    for (const PhoneBookLine& line : lines) {
+        if (line.slot < 1) {
+            slotUntold = true;
+        } else if (line.slot <= slotCount) {
+            unsure[line.slot] = unsure[line.slot] || !line.readable || held[line.slot] != nullptr;
+            held[line.slot] = &line;
+        }
+    }
+    QList<int> differing;
+    for (int k = 1; k <= slotCount; ++k) {
+        const PhoneBookEntry* wanted = wantedIn(store, k);
+        const bool same =
+            !unsure[k] && (held[k] != nullptr ? wanted != nullptr && holdsEntry(*held[k], *wanted)
+                                              : wanted == nullptr && !slotUntold);
+        if (!same)
+            differing.append(k);
+    }
+    return differing;
+}
+
+// The slots to write: those that differ from the local copy, as the handset's read shows them;
+// every slot when the handset would not read them.
+QList<int> slotsToWrite(AtChannel& channel, WriteScope scope, const PhoneBookStore& store,
+                        int slotCount) {
+    if (scope == WriteScope::DifferingSlots) {
+        const auto read = readEverySlot(channel, slotCount);
+        if (const QByteArray* text = std::get_if<QByteArray>(&read))
+            return differingSlots(ParsePhoneBookLines(*text), store, slotCount);
+    }
+    QList<int> every(slotCount);
+    std::iota(every.begin(), every.end(), 1);
+    return every;
+}
+
+// Fills in what each slot holds after the write went through `toWrite` (known only when
+// `compared`) as far as it got: a slot that was not to be written, or that the handset took,
+// holds the local copy; one refused or not reached still holds the old entry.
+void settleSlots(PhoneBookWriteResult& r, const PhoneBookStore& store, const QList<int>& toWrite,
+                 bool compared) {
+    QList<bool> keptOld(r.slotCount + 1, !compared);
+    for (qsizetype i = 0; compared && i < toWrite.size(); ++i)
+        keptOld[toWrite[i]] = toWrite[i] > r.answered;
+    for (const qsizetype index : r.refused)
+        keptOld[index + 1] = true;
+    for (const int slot : r.notEmptied)
+        keptOld[slot] = true;
+    r.written = 0;
+    for (int k = 1; k <= r.slotCount; ++k) {
+        if (k == r.unansweredSlot)
+            continue;
+        addSlots(keptOld[k] ? r.oldSlots : r.localSlots, k, k);
+        r.written += !keptOld[k] && k <= store.count() ? 1 : 0;
+    }
+}
+
+PhoneBookWriteResult writePhoneBook(AtChannel& channel, PhoneBookKind kind,
                                     const PhoneBookStore& store, HandsetDialect dialect,
-                                    const Progress& progress, std::stop_token stop) {
+                                    const Progress& progress, std::stop_token stop,
+                                    WriteScope scope) {
     PhoneBookWriteResult result;
     if (kind == PhoneBookKind::LD) {
         result.outcome = Outcome::inputRefused(
@@ -226,30 +327,47 @@ PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
     }
 
     reportProgress(progress, QStringLiteral("Writing phonebook..."));
+    QList<int> toWrite;
+    bool compared = false;
     bool reachedTheEnd = false;
     const auto exchange = [&]() -> std::optional<Outcome> {
         const auto selected = selectPhoneBook(channel, kind);
         if (const Outcome* ended = std::get_if<Outcome>(&selected))
             return *ended;
-        const int slotCount = result.slotCount = std::get<int>(selected);
-        for (int k = 1; k <= slotCount; ++k) {
+        const int slotCount = std::get<int>(selected);
+        if (slotCount > kMostSlots) {
+            return Outcome::handsetError(
+                QStringLiteral("The handset told %1 slots for its %2 phonebook, more than a "
+                               "phonebook has.")
+                    .arg(slotCount)
+                    .arg(kindName(kind)));
+        }
+        result.slotCount = slotCount;
+        toWrite = slotsToWrite(channel, scope, store, slotCount);
+        compared = true;
+        const int count = result.differing = int(toWrite.size());
+        // Up to the next slot to write, every slot already holds the local copy.
+        const auto settledBefore = [&](qsizetype i) {
+            return i < count ? toWrite[i] - 1 : slotCount;
+        };
+        result.answered = settledBefore(0);
+        for (qsizetype i = 0; i < count; ++i) {
+            const int k = toWrite[i];
             reportProgress(progress,
-                           QStringLiteral("Writing phonebook (%1 from %2)").arg(k).arg(slotCount),
-                           k, slotCount);
-            const bool withEntry = k <= store.count();
-            channel.SendCommand(writeCommand(k, withEntry ? &store.at(k - 1) : nullptr, dialect));
+                           QStringLiteral("Writing phonebook (%1 from %2)").arg(i + 1).arg(count),
+                           int(i + 1), count);
+            const PhoneBookEntry* wanted = wantedIn(store, k);
+            channel.SendCommand(writeCommand(k, wanted, dialect));
             // From here until its answer the slot may or may not have been written.
             result.unansweredSlot = k;
             const AtReply reply = channel.WaitReply();
             result.unansweredSlot = 0;
-            result.answered = k;
+            result.answered = settledBefore(i + 1);
             if (reply.isOk()) {
-                result.written += withEntry ? 1 : 0;
-                addSlots(result.localSlots, k, k);
+                ++result.changed;
                 continue;
             }
-            addSlots(result.oldSlots, k, k);
-            if (withEntry) {
+            if (wanted != nullptr) {
                 result.refused.append(k - 1);
                 result.refusedAnswers.append(reply.resultLine);
             } else {
@@ -266,12 +384,26 @@ PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
         return writeVerdict(result, store);
     };
     result.outcome = RunOperation(channel, exchange, std::move(stop));
-    if (!reachedTheEnd) {
-        const int unreached = result.answered + (result.unansweredSlot > 0 ? 2 : 1);
-        addSlots(result.oldSlots, unreached, result.slotCount);
+    settleSlots(result, store, toWrite, compared);
+    if (!reachedTheEnd)
         result.outcome.text += QLatin1Char(' ') + holdingsText(result);
-    }
     return result;
+}
+
+}  // namespace
+
+PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
+                                    const PhoneBookStore& store, HandsetDialect dialect,
+                                    const Progress& progress, std::stop_token stop) {
+    return writePhoneBook(channel, kind, store, dialect, progress, std::move(stop),
+                          WriteScope::DifferingSlots);
+}
+
+PhoneBookWriteResult OverwritePhoneBook(AtChannel& channel, PhoneBookKind kind,
+                                        const PhoneBookStore& store, HandsetDialect dialect,
+                                        const Progress& progress, std::stop_token stop) {
+    return writePhoneBook(channel, kind, store, dialect, progress, std::move(stop),
+                          WriteScope::EverySlot);
 }
 
 }  // namespace pelmar

@@ -50,14 +50,21 @@ struct SlotRange {
 };
 
 struct PhoneBookWriteResult {
-    // Done only when every entry was written and every other slot emptied. When the write ended
-    // before its last slot (a cancel, an error, the phone part failing), the text goes on, after
-    // its first sentence, to say what the handset now holds (holdingsText) and that writing again
-    // finishes the job.
+    // Done only when every slot holds the local copy: its entry, or nothing beyond its entries.
+    // When the write ended before its last slot (a cancel, an error, the phone part failing), the
+    // text goes on, after its first sentence, to say what the handset now holds (holdingsText)
+    // and that writing again finishes the job.
     Outcome outcome;
     int slotCount = 0;  // the handset's slot count
-    int written = 0;    // entries the handset took
-    int answered = 0;   // slots 1 .. answered got the handset's answer
+    // Entries of the local copy the handset holds afterwards: written now, or already in their
+    // slot.
+    int written = 0;
+    // Slots that differed from the local copy and so were to be written or emptied (every slot
+    // for OverwritePhoneBook), and of them the slots the handset took.
+    int differing = 0;
+    int changed = 0;
+    // Slots 1 .. answered are settled: they hold the local copy, or the handset refused them.
+    int answered = 0;
     // Store indexes of the entries the handset refused, with its answer to each.
     QList<qsizetype> refused;
     QList<QByteArray> refusedAnswers;
@@ -66,8 +73,8 @@ struct PhoneBookWriteResult {
     // Slots (from 1) the handset would not empty.
     QList<int> notEmptied;
     // What the handset's phonebook holds afterwards, in slot order: the slots that hold the local
-    // copy (its entry, or nothing beyond its entries) and those that still hold the handset's old
-    // entries (refused, or not reached).
+    // copy (its entry, or nothing beyond its entries; written now, or already holding it) and
+    // those that still hold the handset's old entries (refused, or not reached).
     QList<SlotRange> localSlots;
     QList<SlotRange> oldSlots;
     // The slot whose command went out but whose answer never came: it may hold either. 0: none.
@@ -77,20 +84,32 @@ struct PhoneBookWriteResult {
     bool reachedTheEnd() const { return slotCount > 0 && answered == slotCount; }
 };
 
-// "Wrote 43 of 250 slots: slots 1–43 hold the local copy; slots 44–250 still hold the handset's
-// old entries. Write again to finish the job." for a write that ended early, or "The handset's
-// phonebook was not changed." when it ended before changing anything.
+// "Wrote 2 of the 3 slots that differed from the local copy: slots 1–2 and 4–250 hold the local
+// copy; slot 3 still holds the handset's old entry. Write again to finish the job." for a write
+// that ended early ("Wrote 43 of 250 slots: ..." when every slot was to be written), or "The
+// handset's phonebook was not changed." when it ended before changing anything.
 QString holdingsText(const PhoneBookWriteResult& result);
 
-// Overwrites every slot of the handset's SM or ME phonebook: "at+cpbs=...", "at+cpbs?", then for
-// k = 1 .. slots "at+cpbw=k,\"number\",type,\"name\"" with entry k, or "at+cpbw=k" to empty a
-// slot beyond the store; an older handset gets ",1" after k in both. Each answer is checked.
-// Refused before the port is opened: LD (not writable), and a name or number holding a double
-// quote, CR, LF, Ctrl-Z or ESC, which would end the command early. Progress: "Writing
-// phonebook...", then "Writing phonebook (k from n)" (k of n).
+// Makes the handset's SM or ME phonebook equal to the local copy, slot by slot: entry k in slot
+// k, every slot beyond the store empty. "at+cpbs=...", "at+cpbs?", "at+cpbr=1,n" to see what the
+// slots hold, then only for the slots that differ (number, type or name, byte for byte; a slot
+// whose line could not be read, or every slot when the handset refused the read)
+// "at+cpbw=k,\"number\",type,\"name\"" with entry k, or "at+cpbw=k" to empty it; an older
+// handset gets ",1" after k in both. Each answer is checked. Refused before the port is opened:
+// LD (not writable), and a name or number holding a double quote, CR, LF, Ctrl-Z or ESC, which
+// would end the command early. Progress: "Writing phonebook...", then "Writing phonebook (i
+// from m)" for the i-th of the m slots written.
 PhoneBookWriteResult WritePhoneBook(AtChannel& channel, PhoneBookKind kind,
                                     const PhoneBookStore& store,
                                     HandsetDialect dialect = HandsetDialect::Standard,
                                     const Progress& progress = {}, std::stop_token stop = {});
+
+// The same without reading the handset's phonebook first: every slot is written or emptied.
+// Slower unless nearly every slot differs; for a handset whose read cannot be trusted, and the
+// measure of what the read saves.
+PhoneBookWriteResult OverwritePhoneBook(AtChannel& channel, PhoneBookKind kind,
+                                        const PhoneBookStore& store,
+                                        HandsetDialect dialect = HandsetDialect::Standard,
+                                        const Progress& progress = {}, std::stop_token stop = {});
 
 }  // namespace pelmar

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "link/scripted_transport.h"
 #include "support/sim_line.h"
 #include "support/table.h"
@@ -150,6 +152,7 @@ struct WriteCase {
     int written;
     QList<qsizetype> refused;
     QList<qsizetype> notFitting;
+    int differing;  // slots that differ from the store: the ones written
 };
 
 class WriteTest : public testing::TestWithParam<WriteCase> {};
@@ -165,10 +168,12 @@ TEST_P(WriteTest, EveryAnswerChecked) {
     EXPECT_EQ(r.refused, c.refused);
     EXPECT_EQ(r.notFitting, c.notFitting);
     EXPECT_TRUE(r.notEmptied.isEmpty());
-    ASSERT_EQ(line.steps.size(), 11);
-    for (int k = 1; k <= 10; ++k)
-        EXPECT_EQ(line.steps[k],
-                  (ProgressStep{QStringLiteral("Writing phonebook (%1 from 10)").arg(k), k, 10}));
+    ASSERT_EQ(line.steps.size(), 1 + c.differing);
+    for (int i = 1; i <= c.differing; ++i)
+        EXPECT_EQ(
+            line.steps[i],
+            (ProgressStep{QStringLiteral("Writing phonebook (%1 from %2)").arg(i).arg(c.differing),
+                          i, c.differing}));
     EXPECT_FALSE(line.channel.isOpen());
 
     // Slot k holds entry k - 1 unless the handset refused it; no other slot holds anything.
@@ -193,14 +198,14 @@ PhoneBookStore withLongName() {
 INSTANTIATE_TEST_SUITE_P(
     Stores, WriteTest,
     testing::Values(
-        WriteCase{"ThreeIntoTenSlots", storeOf(3), Kind::Done, 3, {}, {}},
-        WriteCase{"EmptyStoreEmptiesEverySlot", PhoneBookStore(), Kind::Done, 0, {}, {}},
-        WriteCase{"NameTooLongIsReported", withLongName(), Kind::HandsetError, 2, {1}, {}},
-        WriteCase{"TwelveIntoTenSlots", storeOf(12), Kind::HandsetError, 10, {}, {10, 11}}),
+        WriteCase{"ThreeIntoTenSlots", storeOf(3), Kind::Done, 3, {}, {}, 4},
+        WriteCase{"EmptyStoreEmptiesEverySlot", PhoneBookStore(), Kind::Done, 0, {}, {}, 2},
+        WriteCase{"NameTooLongIsReported", withLongName(), Kind::HandsetError, 2, {1}, {}, 4},
+        WriteCase{"TwelveIntoTenSlots", storeOf(12), Kind::HandsetError, 10, {}, {10, 11}, 10}),
     test::ByLabel());
 
-// A store of `entries` written to a handset of `slots` slots: what goes on the line and what the
-// handset then holds, for each dialect of the handset and of the write.
+// A store of `entries` written over every slot of a handset of `slots` slots: what goes on the
+// line and what the handset then holds, for each dialect of the handset and of the write.
 struct DialectCase {
     const char* label;
     const char* stateFile;
@@ -221,7 +226,8 @@ TEST_P(DialectTest, CommandFormAndWhatTheHandsetKeeps) {
     options.dialect = c.handset;
     test::SimLine line(stateFrom(c.stateFile), options);
     const PhoneBookStore store = storeOf(c.entries);
-    const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, store, c.write);
+    const PhoneBookWriteResult r =
+        OverwritePhoneBook(line.channel, PhoneBookKind::SM, store, c.write);
     EXPECT_EQ(r.outcome.kind, c.outcome) << r.outcome.text.toStdString();
     EXPECT_EQ(r.refused.size(), c.refused);
     EXPECT_EQ(r.written, c.entries - c.refused);
@@ -350,15 +356,130 @@ TEST_P(CutShortWriteTest, OutcomeSaysWhatTheHandsetHolds) {
     }
 }
 
-// Step 1 is "Writing phonebook...", step k + 1 announces slot k.
+// Slots 1-4 differ from the store (the SIM holds entries in 1 and 4), 5-10 already hold it. Step 1
+// is "Writing phonebook...", step k + 1 announces slot k.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Writes, CutShortWriteTest,
     testing::Values(
-        CutShortCase{"CancelledAtTheFirstSlot", false, 2, false, u"Cancelled. The handset's phonebook was not changed.", {}, {{1, 10}}},
-        CutShortCase{"CancelledMidWrite", false, 6, false, u"Cancelled. Wrote 4 of 10 slots: slots 1–4 hold the local copy; slots 5–10 still hold the handset's old entries. Write again to finish the job.", {{1, 4}}, {{5, 10}}},
-        CutShortCase{"CancelledAfterARefusal", true, 5, false, u"Cancelled. Wrote 2 of 10 slots: slots 1 and 3 hold the local copy; slots 2 and 4–10 still hold the handset's old entries. Write again to finish the job.", {{1, 1}, {3, 3}}, {{2, 2}, {4, 10}}},
-        CutShortCase{"FirstAnswerNeverCame", false, 0, true, u"Read timeout. Possibly simulated handset is not a valid port for Dovrel. Wrote 0 of 10 slots: slots 2–10 still hold the handset's old entries; slot 1 may hold either, as its write was not answered. Write again to finish the job.", {}, {{2, 10}}}),
+        CutShortCase{"CancelledAtTheFirstSlot", false, 2, false, u"Cancelled. The handset's phonebook was not changed.", {{5, 10}}, {{1, 4}}},
+        CutShortCase{"CancelledMidWrite", false, 4, false, u"Cancelled. Wrote 2 of the 4 slots that differed from the local copy: slots 1–2 and 5–10 hold the local copy; slots 3–4 still hold the handset's old entries. Write again to finish the job.", {{1, 2}, {5, 10}}, {{3, 4}}},
+        CutShortCase{"CancelledAfterARefusal", true, 5, false, u"Cancelled. Wrote 2 of the 4 slots that differed from the local copy: slots 1, 3 and 5–10 hold the local copy; slots 2 and 4 still hold the handset's old entries. Write again to finish the job.", {{1, 1}, {3, 3}, {5, 10}}, {{2, 2}, {4, 4}}},
+        CutShortCase{"FirstAnswerNeverCame", false, 0, true, u"Read timeout. Possibly simulated handset is not a valid port for Dovrel. Wrote 0 of the 4 slots that differed from the local copy: slots 5–10 hold the local copy; slots 2–4 still hold the handset's old entries; slot 1 may hold either, as its write was not answered. Write again to finish the job.", {{5, 10}}, {{2, 4}}}),
+    test::ByLabel());
+// clang-format on
+
+// A handset of `slotCount` slots holding contact i in slot i for i = 1 .. `onHandset`, and a local
+// copy made from those entries; `setUp` then changes either, or the handset's line.
+struct DifferingCase {
+    const char* label;
+    int slotCount;
+    int onHandset;
+    void (*setUp)(PhoneBookStore& local, simulator::ContactList& handset, simulator::SimOptions&);
+    HandsetDialect dialect;
+    int stopAtStep;  // the stop is requested as this step (from 1) is reported; 0: never
+    Kind outcome;
+    QList<int> written;  // the slots written, in order
+};
+
+simulator::Contact contact(int i) {
+    return {"+1202556" + QByteArray::number(i).rightJustified(4, '0'), 145,
+            "Contact " + QByteArray::number(i).rightJustified(3, '0')};
+}
+
+void rename(PhoneBookStore& local, qsizetype from, qsizetype to) {
+    for (qsizetype i = from; i < to; ++i) {
+        const PhoneBookEntry& e = local.at(i);
+        local.replace(i, PhoneBookEntry(e.Number(), e.NumberType(), "New " + e.Name()));
+    }
+}
+
+QList<int> slotsFrom(int first, int last) {
+    QList<int> range;
+    for (int k = first; k <= last; ++k)
+        range.append(k);
+    return range;
+}
+
+bool inRanges(const QList<SlotRange>& ranges, int slot) {
+    return std::any_of(ranges.begin(), ranges.end(),
+                       [slot](const SlotRange& r) { return r.first <= slot && slot <= r.last; });
+}
+
+class DifferingSlotsTest : public testing::TestWithParam<DifferingCase> {};
+
+TEST_P(DifferingSlotsTest, OnlyThoseWrittenAndEverySlotAsTold) {
+    const DifferingCase& c = GetParam();
+    simulator::HandsetState state;
+    simulator::ContactList& handset = state.phonebooks["SM"];
+    handset.capacity = c.slotCount;
+    PhoneBookStore local;
+    for (int i = 1; i <= c.onHandset; ++i) {
+        handset.entries.insert(i, contact(i));
+        local.append(PhoneBookEntry(contact(i).number, 145, contact(i).name));
+    }
+    simulator::SimOptions options;
+    options.dialect = c.dialect;
+    if (c.setUp)
+        c.setUp(local, handset, options);
+    test::SimLine line(state, options);
+    std::stop_source stop;
+    int steps = 0;
+    const Progress progress = [&](const ProgressStep&) {
+        if (++steps == c.stopAtStep)
+            stop.request_stop();
+    };
+    const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, local, c.dialect,
+                                                  progress, stop.get_token());
+    EXPECT_EQ(r.outcome.kind, c.outcome) << r.outcome.text.toStdString();
+
+    QList<QByteArray> expected{"at+cpbs=\"SM\"", "at+cpbs?",
+                               "at+cpbr=1," + QByteArray::number(c.slotCount)};
+    for (const int k : c.written) {
+        QByteArray command = "at+cpbw=" + QByteArray::number(k);
+        command += c.dialect == HandsetDialect::Older ? ",1" : "";
+        if (k <= local.count()) {
+            const PhoneBookEntry& e = local.at(k - 1);
+            command += ",\"" + e.Number() + "\"," + QByteArray::number(e.NumberType()) + ",\"" +
+                       e.Name() + '"';
+        }
+        expected.append(command);
+    }
+    EXPECT_EQ(line.commands(), expected);
+
+    // Each slot holds the local copy, but those the outcome names as old hold what they held.
+    const simulator::ContactList after = line.sim.state().phonebooks.value("SM");
+    for (int k = 1; k <= c.slotCount; ++k) {
+        EXPECT_NE(inRanges(r.localSlots, k), inRanges(r.oldSlots, k)) << k;
+        if (inRanges(r.oldSlots, k)) {
+            EXPECT_EQ(after.entries.value(k), handset.entries.value(k)) << k;
+        } else if (k <= local.count()) {
+            const PhoneBookEntry& e = local.at(k - 1);
+            EXPECT_EQ(after.entries.value(k),
+                      (simulator::Contact{e.Number(), e.NumberType(), e.Name()}))
+                << k;
+        } else {
+            EXPECT_FALSE(after.entries.contains(k)) << k;
+        }
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DifferingSlotsTest,
+    testing::Values(
+        DifferingCase{"OneChanged", 250, 10, [](PhoneBookStore& l, simulator::ContactList&, simulator::SimOptions&) { rename(l, 4, 5); }, HandsetDialect::Standard, 0, Kind::Done, {5}},
+        DifferingCase{"AllChanged", 250, 10, [](PhoneBookStore& l, simulator::ContactList&, simulator::SimOptions&) { rename(l, 0, 10); }, HandsetDialect::Standard, 0, Kind::Done, slotsFrom(1, 10)},
+        DifferingCase{"FullUnchanged", 250, 250, nullptr, HandsetDialect::Standard, 0, Kind::Done, {}},
+        DifferingCase{"FullAllChanged", 250, 250, [](PhoneBookStore& l, simulator::ContactList&, simulator::SimOptions&) { rename(l, 0, 250); }, HandsetDialect::Standard, 0, Kind::Done, slotsFrom(1, 250)},
+        DifferingCase{"TypeOnlyChanged", 20, 5, [](PhoneBookStore& l, simulator::ContactList&, simulator::SimOptions&) { l.replace(2, PhoneBookEntry(l.at(2).Number(), 161, l.at(2).Name())); }, HandsetDialect::Standard, 0, Kind::Done, {3}},
+        DifferingCase{"LastTwoDroppedAreEmptied", 20, 5, [](PhoneBookStore& l, simulator::ContactList&, simulator::SimOptions&) { l.removeAt(4); l.removeAt(3); }, HandsetDialect::Standard, 0, Kind::Done, {4, 5}},
+        /* slot 3's line cannot be read: it may hold anything, so it is emptied */ DifferingCase{"UnreadableLineIsEmptied", 20, 2, [](PhoneBookStore&, simulator::ContactList& h, simulator::SimOptions&) { h.entries.insert(3, {"5550103", 129, "A \"B\",0,\"C"}); }, HandsetDialect::Standard, 0, Kind::Done, {3}},
+        /* a name over a line end: its second line names no slot, so no empty-looking slot can be trusted */ DifferingCase{"LineWithoutSlotEmptiesEveryEmptySlot", 20, 2, [](PhoneBookStore&, simulator::ContactList& h, simulator::SimOptions&) { h.entries.insert(3, {"5550103", 129, "A\r\nB"}); }, HandsetDialect::Standard, 0, Kind::Done, slotsFrom(3, 20)},
+        DifferingCase{"ReadRefusedWritesEverySlot", 20, 5, [](PhoneBookStore& l, simulator::ContactList&, simulator::SimOptions& o) { rename(l, 1, 2); simulator::addReplyOverride(o, "CPBR=ERROR"); }, HandsetDialect::Standard, 0, Kind::Done, slotsFrom(1, 20)},
+        DifferingCase{"RefusedEntryKeepsItsSlot", 20, 5, [](PhoneBookStore& l, simulator::ContactList&, simulator::SimOptions&) { rename(l, 1, 3); l.replace(1, PhoneBookEntry("5550102", 129, QByteArray(19, 'x'))); }, HandsetDialect::Standard, 0, Kind::HandsetError, {2, 3}},
+        /* step 4 announces the third slot: slots 1 and 2 were written */ DifferingCase{"CancelledMidWay", 250, 10, [](PhoneBookStore& l, simulator::ContactList&, simulator::SimOptions&) { rename(l, 0, 10); }, HandsetDialect::Standard, 4, Kind::Cancelled, {1, 2}},
+        DifferingCase{"OlderHandsetOneChanged", 250, 10, [](PhoneBookStore& l, simulator::ContactList&, simulator::SimOptions&) { rename(l, 6, 7); }, HandsetDialect::Older, 0, Kind::Done, {7}}),
     test::ByLabel());
 // clang-format on
 
@@ -369,7 +490,7 @@ TEST(WriteTest, PhoneFailureStopsTheWrite) {
     const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, storeOf(3));
     EXPECT_EQ(r.outcome.kind, Kind::PhoneRefused);
     EXPECT_EQ(r.refused, QList<qsizetype>{0});
-    EXPECT_EQ(line.commands().size(), 3);
+    EXPECT_EQ(line.commands().size(), 4);
 }
 
 TEST(WriteTest, LastDialledIsNotWritable) {

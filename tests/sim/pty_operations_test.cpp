@@ -98,7 +98,15 @@ TEST_F(PtyOperationsTest, PhonebookReadAndWrittenBackUnchanged) {
     ASSERT_EQ(read.store->count(), 200);
     EXPECT_EQ(read.slotCount, 250);
 
-    const PhoneBookWriteResult written = WritePhoneBook(*m_channel, PhoneBookKind::SM, *read.store);
+    // Every slot already holds what the store puts there: nothing to write.
+    const PhoneBookWriteResult unchanged =
+        WritePhoneBook(*m_channel, PhoneBookKind::SM, *read.store);
+    EXPECT_TRUE(unchanged.outcome.isDone()) << unchanged.outcome.text.toStdString();
+    EXPECT_EQ(unchanged.written, 200);
+    EXPECT_FALSE(m_sim->log().join('\n').contains("CMD at+cpbw"));
+
+    const PhoneBookWriteResult written =
+        OverwritePhoneBook(*m_channel, PhoneBookKind::SM, *read.store);
     EXPECT_TRUE(written.outcome.isDone()) << written.outcome.text.toStdString();
     EXPECT_EQ(written.written, 200);
     // The entries were packed from slot 1 on, in the order read: where they were is where
