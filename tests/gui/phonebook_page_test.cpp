@@ -293,7 +293,7 @@ INSTANTIATE_TEST_SUITE_P(
         TransferCase{"ReadDeclined", Op::Read, false, 250, 3, {}, kLocal, u"Done."_qs, {}, 0, 0},
         TransferCase{"FailedReadKeepsTheStore", Op::Read, true, 250, 3, [](simulator::SimOptions& o) { o.replies.insert("CPBR", "ERROR"); }, kLocal, u"The PC phonebook was kept"_qs, {}, 0, 0},
         TransferCase{"WriteDeclined", Op::Write, false, 250, 0, {}, kLocal, {}, {}, 0, 0},
-        TransferCase{"WriteRefusedEntryIsNamed", Op::Write, true, 250, 0, {}, kLocal, u"The handset refused 1"_qs, u"\"A name too long here\" (7)"_qs, 250, 3},
+        TransferCase{"WriteRefusedEntryIsNamed", Op::Write, true, 250, 0, {}, kLocal, u"The handset refused 1"_qs, u"\"A name too long here\" (7)"_qs, 3, 3},
         TransferCase{"WriteBeyondTheSlotsIsNamed", Op::Write, true, 2, 0, {}, kLocal, u"The handset refused 1"_qs, u"\"Zoe\" (+9)"_qs, 2, 2}),
     test::ByLabel());
 // clang-format on
