@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -33,6 +34,9 @@ struct DecodedMessage {
     quint32 Index = 0;  // storage index on the listing line
     MessageStatus Status = MessageStatus::None;
     QString Date;  // "dd.mm.yy hh:mm" of the service-centre time stamp; empty for SUBMIT
+    // The same time stamp to the second with its offset from UTC, as the service centre gave
+    // it; invalid for SUBMIT and for a stamp that holds no date.
+    QDateTime Timestamp;
     QString Number = QStringLiteral("Unknown");  // originator, destination or recipient
     QString Text;                                // the message, or a status report's outcome
     // Where the message stands in a long one, from its user-data header; nothing for a message
