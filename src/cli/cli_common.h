@@ -124,6 +124,8 @@ int runPhonebookCommand(const QStringList& args);
 int runRingtoneCommand(const QStringList& args);
 int runSmartCommand(const QStringList& args);
 int runOperatorsCommand(const QStringList& args);
+// The handset commands, their exit codes and how they report, for --help.
+QString handsetCommandsHelp();
 // Commands on a handset: `pelmar-cli --port DEV <command> ...`; `args` starts with the name
 // "pelmar-cli --port DEV".
 int runHandsetCommand(const GlobalOptions& options, const QStringList& args);

@@ -371,15 +371,27 @@ constexpr Command kCommands[] = {
 
 int usage(int exitCode) {
     printOut(QStringLiteral(
-        "Usage: pelmar-cli --port DEV [--json] [--log FILE] [--pin -] [--timeout SECONDS]\n"
-        "                  <command> [options]\n\n"
-        "DEV is a serial device (/dev/ttyUSB0, /dev/rfcomm0, COM3), or sim for a simulated\n"
-        "handset in this process (sim:STATE.json to start it from a state file).\n"
-        "--timeout: how long to wait for a line of the handset's reply (default 30).\n"
-        "--log FILE: append every byte of the session both ways to FILE.\n"
-        "--pin -: when the SIM asks for its PIN, read it from the first line of standard input.\n"
-        "--json: stdout holds only JSON lines, the last {\"exit\":N,\"outcome\":TEXT}.\n\n"
-        "Commands:\n"
+                 "Usage: pelmar-cli --port DEV [--json] [--log FILE] [--pin -] [--timeout "
+                 "SECONDS]\n"
+                 "                  <command> [options]\n\n"
+                 "DEV is a serial device (/dev/ttyUSB0, /dev/rfcomm0, COM3), or sim for a "
+                 "simulated\nhandset in this process (sim:STATE.json to start it from a state "
+                 "file).\n"
+                 "--timeout: how long to wait for a line of the handset's reply (default 30).\n"
+                 "--log FILE: append every byte of the session both ways to FILE.\n"
+                 "--pin -: when the SIM asks for its PIN, read it from the first line of standard "
+                 "input.\n"
+                 "--json: stdout holds only JSON lines, the last {\"exit\":N,\"outcome\":TEXT}."
+                 "\n\n") +
+             handsetCommandsHelp());
+    return exitCode;
+}
+
+}  // namespace
+
+QString handsetCommandsHelp() {
+    return QStringLiteral(
+        "Handset commands (after --port DEV):\n"
         "  identify                                        maker and model\n"
         "  sms send|store --number NUM [--coding standard|ucs2] [--flash] [--older-handset]\n"
         "                 [--long [--reference N]] TEXT\n"
@@ -393,12 +405,14 @@ int usage(int exitCode) {
         "  smart ringtone|picture|logo ... --send          send a smart message\n\n"
         "--older-handset (or --no-smsc): a handset that takes PDUs without the SMSC field and\n"
         "\",1\" after the slot in phonebook writes.\n"
+        "Every command but identify first asks whether the SIM card wants its PIN (--pin -).\n"
         "Progress goes to stderr; the outcome (\"Done.\", or what went wrong) is the last line\n"
         "on stdout. Exit codes: 0 done, 1 refused by the handset, 2 bad input, 3 link failure,\n"
         "4 cancelled. Ctrl-C (or SIGTERM) cancels the command, which then says what it did;\n"
-        "a second Ctrl-C ends it at once."));
-    return exitCode;
+        "a second Ctrl-C ends it at once.");
 }
+
+namespace {
 
 // Takes "--timeout SECONDS" (or "--timeout=SECONDS") out of the arguments, up to a "--"; an
 // older place for it than before the command.

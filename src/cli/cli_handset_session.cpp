@@ -105,7 +105,7 @@ HandsetSession::HandsetSession(const GlobalOptions& options, std::chrono::millis
     if (options.logFile.isEmpty())
         return;
     m_wireLog.setFileName(options.logFile);
-    if (!m_wireLog.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    if (!m_wireLog.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         throw Error(QStringLiteral("cannot write the wire log \"%1\": %2")
                         .arg(options.logFile, m_wireLog.errorString()));
     }

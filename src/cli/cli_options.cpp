@@ -95,16 +95,16 @@ int takeGlobalOptions(QStringList& args, GlobalOptions& options) {
 QString globalOptionsHelp() {
     return QStringLiteral(
         "Options for every command, given before it:\n"
-        "  --port DEV       the handset: a serial device, or sim for a simulated one\n"
-        "  --json           stdout holds only JSON lines, the last one the outcome\n"
-        "                   ({\"exit\":0,\"outcome\":\"Done.\"}); every other text goes to stderr\n"
-        "  --log FILE       append the wire log of the handset session to FILE (every byte\n"
-        "                   both ways, with the time and direction; the SIM PIN hidden)\n"
-        "  --pin -          the SIM PIN, when the SIM asks for it, is the first line of\n"
-        "                   standard input (never an argument)\n"
-        "  --timeout SECONDS  how long to wait for a line of the handset's reply (default 30)\n"
-        "  --data-dir DIR   the folder of the phonebook files\n"
-        "  --version        print the version");
+        "  --port DEV          the handset: a serial device, or sim for a simulated one\n"
+        "  --json              only JSON lines on stdout, the last one the outcome\n"
+        "                      ({\"exit\":0,\"outcome\":\"Done.\"}); other texts go to stderr\n"
+        "  --log FILE          append the wire log of the handset session to FILE (every\n"
+        "                      byte both ways, with time and direction; the SIM PIN hidden)\n"
+        "  --pin -             the SIM PIN, when the SIM asks for it, is the first line of\n"
+        "                      standard input (never an argument)\n"
+        "  --timeout SECONDS   how long to wait for a line of the handset's reply (30)\n"
+        "  --data-dir DIR      the folder of the phonebook files\n"
+        "  --version           print the version");
 }
 
 }  // namespace pelmar::cli

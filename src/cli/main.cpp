@@ -24,9 +24,9 @@ constexpr CommandGroup kGroups[] = {
 
 int usage() {
     printOut(QStringLiteral("Usage: pelmar-cli [--json] <command> [options]\n"
-                            "       pelmar-cli --port DEV [--json] [--log FILE] [--pin -] <handset "
+                            "  or:  pelmar-cli --port DEV [--json] [--log FILE] [--pin -] <handset "
                             "command> [options]\n"
-                            "       pelmar-cli [--data-dir DIR] data-dir\n\n") +
+                            "  or:  pelmar-cli [--data-dir DIR] data-dir\n\n") +
              globalOptionsHelp() + QStringLiteral("\n\nCommands:"));
     for (const CommandGroup& g : kGroups) {
         printOut(QStringLiteral("  %1  %2")
@@ -36,7 +36,7 @@ int usage() {
     printOut(
         QStringLiteral("  data-dir    print the folder of the phonebook files (sm.dat, me.dat, "
                        "ld.dat) that the window uses too"));
-    printOut(QStringLiteral("\nHandset commands (with --port): see pelmar-cli --port DEV --help"));
+    printOut(QLatin1Char('\n') + handsetCommandsHelp());
     return kExitDone;
 }
 

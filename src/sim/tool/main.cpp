@@ -184,7 +184,11 @@ int main(int argc, char* argv[]) {
         if (!options.parser.parse(QCoreApplication::arguments()))
             throw Error(options.parser.errorText());
         if (options.parser.isSet(options.help)) {
-            std::fputs(qPrintable(options.parser.helpText()), stdout);
+            // Qt names the program by the path it was started with; its name reads better.
+            QString text = options.parser.helpText();
+            text.replace(QCoreApplication::arguments().constFirst(),
+                         QStringLiteral("pelmar-handset-sim"));
+            std::fputs(qPrintable(text), stdout);
             return 0;
         }
         if (options.parser.isSet(options.version)) {
