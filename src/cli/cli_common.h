@@ -27,8 +27,8 @@ constexpr int kExitCancelled = 4;    // the operation was cancelled before it en
 struct GlobalOptions {
     QString port;  // the handset; empty for the commands that need none
     bool portGiven = false;
-    QString dataDir;  // --data-dir: the phonebook folder instead of the usual one
-    QString logFile;  // --log: the wire log of the handset session is appended here
+    QString dataDir;            // --data-dir: the phonebook folder instead of the usual one
+    QString logFile;            // --log: the wire log of the handset session is appended here
     bool pinFromStdin = false;  // --pin -: the SIM's PIN is the first line of standard input
     bool json = false;          // --json: standard output holds only JSON lines
     std::optional<std::chrono::milliseconds> timeout;  // --timeout: the line time-out

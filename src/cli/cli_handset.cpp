@@ -294,7 +294,8 @@ int readBook(const QStringList& args, HandsetSession& handset) {
         }
         printResult(
             QStringLiteral("Read %1 entries of %2 slots.").arg(read->count()).arg(result.slotCount),
-            {{QStringLiteral("entries"), read->count()}, {QStringLiteral("slots"), result.slotCount}});
+            {{QStringLiteral("entries"), read->count()},
+             {QStringLiteral("slots"), result.slotCount}});
     }
     return handset.finish(result.outcome);
 }

@@ -112,8 +112,8 @@ HandsetSession::HandsetSession(const GlobalOptions& options, std::chrono::millis
     // Sessions follow one another in the file; the lines of each carry only the time of day.
     m_wireLog.write(QStringLiteral("# pelmar-cli %1, %2, %3\n")
                         .arg(programVersion(), options.port,
-                             QDateTime::currentDateTime().toOffsetFromUtc(
-                                 QDateTime::currentDateTime().offsetFromUtc())
+                             QDateTime::currentDateTime()
+                                 .toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
                                  .toString(Qt::ISODate))
                         .toUtf8());
     m_connection.setWireLog(&m_wireLog);

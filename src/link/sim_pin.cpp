@@ -30,10 +30,8 @@ struct SimCode {
 // The codes of "+CPIN: <code>" this program acts on; any other is a lock of the handset's own.
 // PIN2 and PUK2 guard only a few features (fixed dialling), not messages or phonebooks.
 constexpr SimCode kSimCodes[] = {
-    {"READY", SimPinState::Ready},
-    {"SIM PIN", SimPinState::PinRequired},
-    {"SIM PUK", SimPinState::PukRequired},
-    {"SIM PIN2", SimPinState::Ready},
+    {"READY", SimPinState::Ready},         {"SIM PIN", SimPinState::PinRequired},
+    {"SIM PUK", SimPinState::PukRequired}, {"SIM PIN2", SimPinState::Ready},
     {"SIM PUK2", SimPinState::Ready},
 };
 
@@ -180,7 +178,8 @@ std::optional<QString> pinProblem(const QString& pin) {
         digits = digits && c >= u'0' && c <= u'9';
     if (digits)
         return std::nullopt;
-    return QStringLiteral("A SIM PIN is %1 to %2 digits, and the PIN given is not; it was not sent.")
+    return QStringLiteral(
+               "A SIM PIN is %1 to %2 digits, and the PIN given is not; it was not sent.")
         .arg(kShortestPin)
         .arg(kLongestPin);
 }
@@ -201,7 +200,8 @@ std::optional<int> QueryPinAttempts(AtChannel& channel) {
 Outcome UnlockSim(AtChannel& channel, std::stop_token stop) {
     if (channel.simReady())
         return Outcome::done();
-    return RunOperation(channel, [&channel] { return unlock(channel); }, std::move(stop));
+    return RunOperation(
+        channel, [&channel] { return unlock(channel); }, std::move(stop));
 }
 
 }  // namespace pelmar

@@ -63,14 +63,14 @@ QString choosePhoneBookDirectory(const QString& overrideDir, const QString& prog
 QString phoneBookDirectory(const QString& overrideDir) {
     if (!overrideDir.isEmpty())
         return overrideDir;
-    return choosePhoneBookDirectory(
-        {}, QCoreApplication::applicationDirPath(), userDataDirectory());
+    return choosePhoneBookDirectory({}, QCoreApplication::applicationDirPath(),
+                                    userDataDirectory());
 }
 
 QString moveDataFolder(const QString& oldDir, const QString& newDir) {
     const QDir from(oldDir);
-    if (!from.exists() || QFileInfo(oldDir).canonicalFilePath() ==
-                              QFileInfo(newDir).canonicalFilePath())
+    if (!from.exists() ||
+        QFileInfo(oldDir).canonicalFilePath() == QFileInfo(newDir).canonicalFilePath())
         return {};
     const QStringList names =
         from.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);

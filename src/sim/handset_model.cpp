@@ -12,8 +12,8 @@ using namespace answers;
 HandsetModel::HandsetModel(HandsetState state, HandsetDialect dialect, SimCard card)
     : m_state(std::move(state)),
       m_dialect(dialect),
-      m_simLock(card.absent          ? SimLock::Absent
-                : card.puk           ? SimLock::Puk
+      m_simLock(card.absent           ? SimLock::Absent
+                : card.puk            ? SimLock::Puk
                 : !card.pin.isEmpty() ? SimLock::Pin
                                       : SimLock::None),
       m_pin(std::move(card.pin)),

@@ -51,9 +51,8 @@ Answer HandsetModel::cpin(const AtCommand& c) {
     if (m_simLock == SimLock::Absent)
         return cmeError(10);
     if (c.form == Form::Read) {
-        static const QHash<SimLock, QByteArray> codes = {{SimLock::None, "READY"},
-                                                         {SimLock::Pin, "SIM PIN"},
-                                                         {SimLock::Puk, "SIM PUK"}};
+        static const QHash<SimLock, QByteArray> codes = {
+            {SimLock::None, "READY"}, {SimLock::Pin, "SIM PIN"}, {SimLock::Puk, "SIM PUK"}};
         return ok({QByteArrayLiteral("+CPIN: ") + codes.value(m_simLock)});
     }
     const auto args = splitAtArguments(c.parameter);

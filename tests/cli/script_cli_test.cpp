@@ -122,7 +122,8 @@ TEST_P(SimPinCliTest, UnlocksOrSaysWhy) {
     QFile file(wireLog);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray log = file.readAll();
-    const QRegularExpression logLine(u"^(# pelmar-cli .*|\\d\\d:\\d\\d:\\d\\d\\.\\d{3} [<>] .+)$"_s);
+    const QRegularExpression logLine(
+        u"^(# pelmar-cli .*|\\d\\d:\\d\\d:\\d\\d\\.\\d{3} [<>] .+)$"_s);
     for (const QByteArray& line : log.trimmed().split('\n'))
         EXPECT_TRUE(logLine.match(QString::fromLatin1(line)).hasMatch()) << line.constData();
     EXPECT_TRUE(log.contains("> at+cpin?\\r\n")) << log.constData();
@@ -149,8 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
 // clang-format on
 
 TEST(ScriptCliTest, PinIsNeverAnArgument) {
-    const test::CliResult r = test::runCli({u"--port"_s, u"sim"_s, u"--pin"_s,
-                                            QLatin1StringView(kPin), u"sms"_s, u"list"_s});
+    const test::CliResult r = test::runCli(
+        {u"--port"_s, u"sim"_s, u"--pin"_s, QLatin1StringView(kPin), u"sms"_s, u"list"_s});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("standard input")) << r.err.constData();
     EXPECT_FALSE(r.err.contains(kPin));

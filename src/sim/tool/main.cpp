@@ -47,9 +47,9 @@ qint64 number(const QString& option, const QString& value, qint64 low) {
 
 // A SIM takes 4 to 8 digits as its PIN.
 QByteArray simPin(const QString& value) {
-    const bool digits = value.size() >= 4 && value.size() <= 8 &&
-                        std::all_of(value.begin(), value.end(),
-                                    [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const bool digits =
+        value.size() >= 4 && value.size() <= 8 &&
+        std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     if (!digits)
         throw Error(QStringLiteral("--pin takes 4 to 8 digits, not \"%1\".").arg(value));
     return value.toLatin1();
@@ -122,14 +122,17 @@ const QList<Switch>& switches() {
         {{QStringLiteral("older-handset"), QStringLiteral("no-smsc")},
          "PDUs without the SMSC field, \",1\" after the slot in +CPBW.",
          [](Settings& s) { s.options.dialect = pelmar::HandsetDialect::Older; }},
-        {{QStringLiteral("ringing-call")}, "RING, RING, NO CARRIER inside every answer.",
+        {{QStringLiteral("ringing-call")},
+         "RING, RING, NO CARRIER inside every answer.",
          [](Settings& s) { s.options.ringingCall = true; }},
         {{QStringLiteral("vendor-status")},
          "Vendor status lines (^HCSQ, *EMRDY, +CIEV...) inside every answer.",
          [](Settings& s) { s.options.vendorStatus = true; }},
-        {{QStringLiteral("puk")}, "The SIM is blocked and asks for its PUK.",
+        {{QStringLiteral("puk")},
+         "The SIM is blocked and asks for its PUK.",
          [](Settings& s) { s.options.card.puk = true; }},
-        {{QStringLiteral("no-sim")}, "No SIM card in the handset.",
+        {{QStringLiteral("no-sim")},
+         "No SIM card in the handset.",
          [](Settings& s) { s.options.card.absent = true; }},
     };
     return options;
