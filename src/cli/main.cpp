@@ -45,7 +45,10 @@ int run(QStringList args) {
     GlobalOptions options;
     if (const int done = takeGlobalOptions(args, options); done >= 0)
         return done;
-    if (const QString moved = pelmar::moveOldUserDataFolder(); !moved.isEmpty())
+    // Asking for help changes nothing: help2man asks at build time.
+    const bool help = args.isEmpty() || args.contains(QStringLiteral("--help")) ||
+                      args.contains(QStringLiteral("-h"));
+    if (const QString moved = help ? QString() : pelmar::moveOldUserDataFolder(); !moved.isEmpty())
         printErr(QStringLiteral("pelmar-cli: ") + moved);
     if (args.value(0) == QStringLiteral("data-dir")) {
         const QString dir = pelmar::phoneBookDirectory(options.dataDir);

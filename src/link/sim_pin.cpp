@@ -115,6 +115,9 @@ std::optional<Outcome> unlock(AtChannel& channel) {
     const std::optional<int> attempts = QueryPinAttempts(channel);
     const std::optional<QString> pin =
         channel.pinProvider() ? channel.pinProvider()(attempts) : std::nullopt;
+    // A Cancel pressed while the PIN was asked for is the user's answer too.
+    if (!pin && channel.stopToken().stop_requested())
+        return Outcome::cancelled();
     if (!pin) {
         return Outcome::inputRefused(
             QStringLiteral("The SIM card asks for its PIN, and none was given; nothing was done."));
