@@ -59,10 +59,13 @@ int run(QStringList args) {
         return runHandsetCommand(
             options, QStringList{QStringLiteral("pelmar-cli --port ") + options.port} + args);
     }
-    if (args.isEmpty() || args.first() == QStringLiteral("--help") ||
-        args.first() == QStringLiteral("-h")) {
-        return args.isEmpty() ? (usage(), kExitBadInput) : usage();
+    if (args.isEmpty()) {
+        usage();
+        noteOutcome(QStringLiteral("No command was given."));
+        return kExitBadInput;
     }
+    if (args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("-h"))
+        return usage();
     for (const CommandGroup& g : kGroups) {
         if (args.first() == QLatin1StringView(g.name)) {
             return g.run(QStringList{QStringLiteral("pelmar-cli ") + args.first()} + args.mid(1));
