@@ -53,7 +53,6 @@ foreach(program IN LISTS programs)
   if(man)
     execute_process(COMMAND "${CMAKE_COMMAND}" -E env MANPAGER=cat MANWIDTH=80
       "${man}" -l "${page}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
-    string(REGEX REPLACE ".\b" "" out "${out}")  # overstrike of bold and underline
     if(NOT rc EQUAL 0 OR NOT out MATCHES "SYNOPSIS.*${program}")
       message(FATAL_ERROR "man -l ${page}: ${rc} ${err}\n${out}")
     endif()
