@@ -34,14 +34,15 @@ struct DecodedMessage {
     quint32 Index = 0;  // storage index on the listing line
     MessageStatus Status = MessageStatus::None;
     QString Date;  // "dd.mm.yy hh:mm" of the service-centre time stamp; empty for SUBMIT
-    // The same time stamp to the second with its offset from UTC, as the service centre gave
-    // it; invalid for SUBMIT and for a stamp that holds no date.
-    QDateTime Timestamp;
     QString Number = QStringLiteral("Unknown");  // originator, destination or recipient
     QString Text;                                // the message, or a status report's outcome
     // Where the message stands in a long one, from its user-data header; nothing for a message
     // that stands alone.
     std::optional<ConcatPart> Part;
+    // The service-centre time stamp to the second with its offset from UTC; invalid for SUBMIT
+    // and for a stamp that holds no date. Last, so that records written field by field still
+    // read as before.
+    QDateTime Timestamp = QDateTime();
 };
 
 }  // namespace pelmar
