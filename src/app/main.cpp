@@ -8,6 +8,7 @@
 #include "app/single_instance.h"
 #include "app/start_options.h"
 #include "gui/common/dialogs.h"
+#include "gui/common/operation_status.h"
 #include "gui/common/workspace.h"
 #include "phonebook/data_location.h"
 
@@ -33,6 +34,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    // Files of the folder earlier versions used move once to this one; the window says so.
+    const QString moved =
+        options.dataDir.isEmpty() && !options.demo ? pelmar::moveOldUserDataFolder() : QString();
+
     // The demo works on phonebooks of its own in a throw-away folder, never on the user's.
     QTemporaryDir demoData;
     if (options.demo && options.dataDir.isEmpty()) {
@@ -47,11 +52,17 @@ int main(int argc, char* argv[]) {
     // The workspace outlives the window: nothing a page shows goes away before the page.
     pelmar::WidgetDialogs dialogs;
     pelmar::Workspace workspace(dialogs, pelmar::phoneBookDirectory(options.dataDir));
+    QString logProblem;
+    if (!options.logFile.isEmpty() &&
+        !workspace.runner.log().alsoWriteTo(options.logFile, &logProblem))
+        std::fputs(qPrintable(logProblem + u'\n'), stderr);
     pelmar::TPelmarMainForm form(workspace, options);
     QObject::connect(&instance, &pelmar::SingleInstance::activationRequested, &form,
                      &pelmar::TPelmarMainForm::bringToFront);
     QObject::connect(&instance, &pelmar::SingleInstance::portRequested, &form,
                      &pelmar::TPelmarMainForm::takePortOfALaterStart);
     form.show();
+    if (!moved.isEmpty())
+        form.operationStatus()->showResult(moved);
     return QApplication::exec();
 }

@@ -98,6 +98,13 @@ void TPelmarMainForm::composeStatusBar() {
 }
 
 void TPelmarMainForm::connectRunner() {
+    // The SIM's PIN, when the handset asks for it: never kept, never logged.
+    m_workspace.runner.setPinAsker([this](std::optional<int> attemptsLeft) {
+        QString text = QStringLiteral("The SIM card asks for its PIN.");
+        if (attemptsLeft)
+            text += QStringLiteral(" Attempts left: %1.").arg(*attemptsLeft);
+        return m_workspace.dialogs.askPin(this, text);
+    });
     // One operation at a time: the pages wait while one runs; Cancel in the status bar stays.
     connect(&m_workspace.runner, &OperationRunner::busyChanged, this, [this](bool busy) {
         ui->PageControl1->setEnabled(!busy);

@@ -1,6 +1,16 @@
 #include "app/settings_page.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "base/file_write.h"
+#include "gui/common/dialogs.h"
 
 #include "gui/common/link_label.h"
 #include "gui/common/port_selector.h"
@@ -45,6 +55,7 @@ SettingsPage::SettingsPage(Workspace& workspace, QWidget* parent)
     m_seam.setFields(ui->ComPortSelector);
     connect(ui->FindPhoneBtn, &QPushButton::clicked, this, &SettingsPage::FindPhoneBtnClick);
     connect(ui->TestPortBtn, &QPushButton::clicked, this, &SettingsPage::TestPortBtnClick);
+    connect(ui->ShowLogBtn, &QPushButton::clicked, this, &SettingsPage::ShowLogBtnClick);
     ui->Label15->setLink(contactUrl().path(), QStringLiteral("Write to us"));
     ui->Label16->setLink(webUrl().host() + webUrl().path(), QStringLiteral("Open our web site"));
     connect(ui->Label15, &QLabel::linkActivated, this, &SettingsPage::Label15Click);
@@ -93,6 +104,42 @@ void SettingsPage::FindPhoneBtnClick() {
             return ProbePorts(ports, progress, std::move(stop));
         },
         devices);
+}
+
+// This run's exchange with the phone, as the wire log holds it: to read, copy or save.
+void SettingsPage::ShowLogBtnClick() {
+    QDialog box(window());
+    box.setObjectName(QStringLiteral("WireLogDlg"));
+    box.setWindowTitle(QStringLiteral("Log of this run"));
+    auto* text = new QPlainTextEdit(QString::fromUtf8(m_workspace.runner.log().text()), &box);
+    text->setObjectName(QStringLiteral("WireLogText"));
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text->setAccessibleName(QStringLiteral("Log of this run"));
+    text->setMinimumSize(text->fontMetrics().averageCharWidth() * 90,
+                         text->fontMetrics().height() * 25);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &box);
+    QPushButton* copy = buttons->addButton(QStringLiteral("&Copy"), QDialogButtonBox::ActionRole);
+    QPushButton* save =
+        buttons->addButton(QStringLiteral("&Save..."), QDialogButtonBox::ActionRole);
+    connect(copy, &QPushButton::clicked, text,
+            [text] { QGuiApplication::clipboard()->setText(text->toPlainText()); });
+    connect(save, &QPushButton::clicked, &box, [this, &box, text] {
+        const QString path = m_workspace.dialogs.saveFileName(
+            &box, QStringLiteral("Log files (*.log *.txt)"), QStringLiteral("log"));
+        if (path.isEmpty())
+            return;
+        try {
+            writeWholeFile(path, text->toPlainText().toUtf8());
+        } catch (const Error& e) {
+            m_workspace.dialogs.showError(&box, e.message());
+        }
+    });
+    connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&box);
+    layout->addWidget(text);
+    layout->addWidget(buttons);
+    box.exec();
 }
 
 // The chosen port tried: panel 0 names the phone's maker and model, or the error box says why

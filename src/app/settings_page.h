@@ -40,6 +40,7 @@ class SettingsPage : public QWidget {
     void Label16Click();
     void FindPhoneBtnClick();
     void TestPortBtnClick();
+    void ShowLogBtnClick();
 
     Ui::SettingsPage* ui;
     Workspace& m_workspace;

@@ -1,6 +1,7 @@
 #include "app/start_options.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include "session/handset_connection.h"
 
@@ -19,6 +20,7 @@ bool parseStartOptions(const QStringList& arguments, StartOptions& options, QStr
         QStringLiteral("Sends and reads text messages, phonebooks and smart messages of a GSM "
                        "handset on a serial port."));
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Use DEV for this run (the saved choice stays)."),
                                   QStringLiteral("DEV"));
@@ -27,7 +29,11 @@ bool parseStartOptions(const QStringList& arguments, StartOptions& options, QStr
                                      QStringLiteral("DIR"));
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("Work with the demo handset."));
-    parser.addOptions({port, dataDir, demo});
+    const QCommandLineOption log(
+        QStringLiteral("log"),
+        QStringLiteral("Append every byte exchanged with the phone to FILE (the PIN never)."),
+        QStringLiteral("FILE"));
+    parser.addOptions({port, dataDir, demo, log});
 
     if (!parser.parse(arguments)) {
         message = parser.errorText() + QStringLiteral("\n\n") + parser.helpText();
@@ -39,6 +45,11 @@ bool parseStartOptions(const QStringList& arguments, StartOptions& options, QStr
         exitCode = 0;
         return false;
     }
+    if (parser.isSet(version)) {
+        message = QStringLiteral("pelmar ") + QCoreApplication::applicationVersion();
+        exitCode = 0;
+        return false;
+    }
     if (!parser.positionalArguments().isEmpty()) {
         message = QStringLiteral("Unexpected argument \"%1\".\n\n%2")
                       .arg(parser.positionalArguments().constFirst(), parser.helpText());
@@ -47,6 +58,7 @@ bool parseStartOptions(const QStringList& arguments, StartOptions& options, QStr
     }
     options.port = parser.value(port).trimmed();
     options.dataDir = parser.value(dataDir);
+    options.logFile = parser.value(log);
     options.demo = parser.isSet(demo);
     return true;
 }

@@ -9,6 +9,7 @@ namespace pelmar {
 struct StartOptions {
     QString port;       // --port DEV: this run's port; the stored choice stays
     QString dataDir;    // --data-dir DIR: the folder of the phonebook files
+    QString logFile;    // --log FILE: the wire log goes to FILE too
     bool demo = false;  // --demo: the demo handset on this run
 
     // The port this run starts with, before the stored choice: --port, else the demo handset

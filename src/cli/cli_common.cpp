@@ -1,6 +1,8 @@
 #include "cli/cli_common.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QStringDecoder>
 #include <cerrno>
 #include <cstdio>
@@ -12,22 +14,77 @@ namespace {
 
 // Why standard output first refused a write (errno); 0 while every write went through.
 int g_outputError = 0;
+bool g_json = false;
+bool g_outputIsData = false;
+std::optional<QString> g_outcome;
 
 void noteOutputError() {
     if (g_outputError == 0)
         g_outputError = errno != 0 ? errno : EIO;
 }
 
-}  // namespace
-
-void printOut(const QString& line) {
-    const QByteArray bytes = line.toUtf8() + '\n';
+void writeOut(const QByteArray& bytes) {
     errno = 0;
     if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
             static_cast<size_t>(bytes.size()) ||
         std::fflush(stdout) != 0) {
         noteOutputError();
     }
+}
+
+void writeErr(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+void printOut(const QString& line) {
+    if (g_json || g_outputIsData)
+        writeErr(line.toUtf8() + '\n');
+    else
+        writeOut(line.toUtf8() + '\n');
+}
+
+void setJsonOutput(bool json) {
+    g_json = json;
+}
+
+bool jsonOutput() {
+    return g_json;
+}
+
+void setOutputIsData() {
+    g_outputIsData = true;
+}
+
+void writeData(const QByteArray& bytes) {
+    writeOut(bytes);
+}
+
+void printJson(const QJsonObject& object) {
+    writeOut(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+}
+
+void printResult(const QString& text, const QJsonObject& json) {
+    if (g_json)
+        printJson(json);
+    else
+        printOut(text);
+}
+
+void noteOutcome(const QString& text) {
+    g_outcome = text;
+}
+
+int printOutcome(int exitCode) {
+    if (g_json) {
+        const QString fallback =
+            exitCode == kExitDone ? QStringLiteral("Done.") : QStringLiteral("Failed.");
+        printJson({{QStringLiteral("outcome"), g_outcome.value_or(fallback)},
+                   {QStringLiteral("exit"), exitCode}});
+    }
+    return exitCode;
 }
 
 int checkOutput(int exitCode) {
@@ -42,9 +99,7 @@ int checkOutput(int exitCode) {
 }
 
 void printErr(const QString& line) {
-    const QByteArray bytes = escapedText(line).toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-    std::fflush(stderr);
+    writeErr(escapedText(line).toUtf8() + '\n');
 }
 
 std::optional<QString> argumentEncodingProblem(int argc, const char* const argv[]) {
@@ -68,6 +123,7 @@ std::optional<QString> argumentEncodingProblem(int argc, const char* const argv[
 
 int badInput(const QString& message) {
     printErr(QStringLiteral("pelmar-cli: ") + message);
+    noteOutcome(message);
     return kExitBadInput;
 }
 
@@ -117,47 +173,22 @@ std::optional<QByteArray> readInput(const QString& fileName) {
 
 int printWrittenPdus(const QList<WrittenPdu>& pdus) {
     for (const WrittenPdu& pdu : pdus) {
-        printOut(QString::number(pdu.length) + QLatin1Char(' ') + QString::fromLatin1(pdu.hex));
+        const QString hex = QString::fromLatin1(pdu.hex);
+        printResult(QString::number(pdu.length) + QLatin1Char(' ') + hex,
+                    {{QStringLiteral("length"), pdu.length}, {QStringLiteral("pdu"), hex}});
     }
     return kExitDone;
 }
 
-QString jsonEscape(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-            case '"':
-                out += QStringLiteral("\\\"");
-                break;
-            case '\\':
-                out += QStringLiteral("\\\\");
-                break;
-            case '\n':
-                out += QStringLiteral("\\n");
-                break;
-            case '\r':
-                out += QStringLiteral("\\r");
-                break;
-            case '\t':
-                out += QStringLiteral("\\t");
-                break;
-            default:
-                if (c.unicode() < 0x20) {
-                    out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out;
-}
-
-QString messageJson(const DecodedMessage& m) {
-    return QStringLiteral(R"({"index":%1,"status":%2,"date":"%3","number":"%4","text":"%5"})")
-        .arg(m.Index)
-        .arg(static_cast<int>(m.Status))
-        .arg(jsonEscape(m.Date), jsonEscape(m.Number), jsonEscape(m.Text));
+QJsonObject messageJson(const DecodedMessage& m) {
+    return {
+        {QStringLiteral("index"), static_cast<qint64>(m.Index)},
+        {QStringLiteral("status"), static_cast<int>(m.Status)},
+        {QStringLiteral("date"),
+         m.Timestamp.isValid() ? m.Timestamp.toString(Qt::ISODate) : QString()},
+        {QStringLiteral("number"), m.Number},
+        {QStringLiteral("text"), m.Text},
+    };
 }
 
 QString unreadableNote(int count) {

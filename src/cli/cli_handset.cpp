@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QJsonArray>
 
 #include "cli/cli_common.h"
 #include "phonebook/phonebook_transfer.h"
@@ -51,8 +52,10 @@ int identify(const QStringList& args, HandsetSession& handset) {
     if (!parser.positionalArguments().isEmpty())
         return badInput(QStringLiteral("identify takes no arguments"));
     const Outcome outcome = IdentifyHandset(handset.channel(), handset.stop());
-    if (outcome.isDone())
-        printOut(handset.channel().PhoneIdentity());
+    if (outcome.isDone()) {
+        const QString identity = handset.channel().PhoneIdentity();
+        printResult(identity, {{QStringLiteral("identity"), identity}});
+    }
     return handset.finish(outcome);
 }
 
@@ -76,19 +79,28 @@ int sendOrStore(const QStringList& args, HandsetSession& handset, SubmitAction a
     } catch (const EInput& e) {
         return handset.finish(Outcome::inputRefused(e.problem()));
     }
+    if (const int refused = handset.unlockSim(); refused >= 0)
+        return refused;
     const SubmitResult result = SubmitTextMessage(
         handset.channel(), pdus, action, message.reference, handset.progress(), handset.stop());
+    // Under --json both are a list: the message references, or the storage indexes.
+    const QString key = send ? QStringLiteral("references") : QStringLiteral("stored");
     if (result.partsTotal > 1 && result.partsDone > 0) {
         QStringList numbers;
-        for (const int number : result.partReferences)
+        QJsonArray values;
+        for (const int number : result.partReferences) {
             numbers << (number < 0 ? QStringLiteral("?") : QString::number(number));
-        printOut((send ? QStringLiteral("Message references: %1")
-                       : QStringLiteral("Stored as messages %1"))
-                     .arg(numbers.join(QStringLiteral(", "))));
+            values << (number < 0 ? QJsonValue() : QJsonValue(number));
+        }
+        printResult((send ? QStringLiteral("Message references: %1")
+                          : QStringLiteral("Stored as messages %1"))
+                        .arg(numbers.join(QStringLiteral(", "))),
+                    {{key, values}});
     } else if (result.outcome.isDone() && result.reference) {
-        printOut((send ? QStringLiteral("Message reference: %1")
-                       : QStringLiteral("Stored as message %1"))
-                     .arg(*result.reference));
+        printResult((send ? QStringLiteral("Message reference: %1")
+                          : QStringLiteral("Stored as message %1"))
+                        .arg(*result.reference),
+                    {{key, QJsonArray{*result.reference}}});
     }
     return handset.finish(result.outcome);
 }
@@ -101,17 +113,23 @@ int store(const QStringList& args, HandsetSession& handset) {
     return sendOrStore(args, handset, SubmitAction::Store);
 }
 
-// A joined long message: the line of a listed message with the storage indexes of its parts.
-QString joinedJson(const JoinedMessage& joined) {
-    QString line = messageJson(joined.message);
+// A joined long message: a listed message with the storage indexes of its parts.
+QJsonObject joinedJson(const JoinedMessage& joined) {
+    QJsonObject object = messageJson(joined.message);
     if (joined.isLong()) {
-        QStringList parts;
+        QJsonArray parts;
         for (const quint32 index : joined.storageIndexes)
-            parts << QString::number(index);
-        line.insert(line.size() - 1,
-                    QStringLiteral(R"(,"parts":[%1])").arg(parts.join(QLatin1Char(','))));
+            parts << static_cast<qint64>(index);
+        object.insert(QStringLiteral("parts"), parts);
     }
-    return line;
+    return object;
+}
+
+QJsonArray jsonArrayOf(const QList<quint32>& indexes) {
+    QJsonArray array;
+    for (const quint32 index : indexes)
+        array << static_cast<qint64>(index);
+    return array;
 }
 
 int list(const QStringList& args, HandsetSession& handset) {
@@ -128,14 +146,16 @@ int list(const QStringList& args, HandsetSession& handset) {
         return done;
     if (!parser.positionalArguments().isEmpty())
         return badInput(QStringLiteral("list takes no arguments"));
+    if (const int refused = handset.unlockSim(); refused >= 0)
+        return refused;
     const MessageListing listing =
         ReadMessages(handset.channel(), handset.progress(), handset.stop());
     if (listing.messages && parser.isSet(parts)) {
         for (const DecodedMessage& m : *listing.messages)
-            printOut(messageJson(m));
+            printJson(messageJson(m));
     } else if (listing.messages) {
         for (const JoinedMessage& m : JoinMessageParts(*listing.messages))
-            printOut(joinedJson(m));
+            printJson(joinedJson(m));
     }
     // The outcome counts the unreadable entries.
     return handset.finish(listing.outcome);
@@ -161,11 +181,15 @@ int sendStored(const QStringList& args, HandsetSession& handset) {
         return kExitBadInput;
     if (parser.isSet(number) && parser.value(number).isEmpty())
         return badInput(QStringLiteral("--number is empty"));
+    if (const int refused = handset.unlockSim(); refused >= 0)
+        return refused;
     const SubmitResult result =
         SendStoredMessage(handset.channel(), index->first(), parser.value(number),
                           handset.progress(), handset.stop());
-    if (result.outcome.isDone() && result.reference)
-        printOut(QStringLiteral("Message reference: %1").arg(*result.reference));
+    if (result.outcome.isDone() && result.reference) {
+        printResult(QStringLiteral("Message reference: %1").arg(*result.reference),
+                    {{QStringLiteral("references"), QJsonArray{*result.reference}}});
+    }
     return handset.finish(result.outcome);
 }
 
@@ -184,6 +208,8 @@ int remove(const QStringList& args, HandsetSession& handset) {
     const auto indexes = indexesOf(parser.positionalArguments());
     if (!indexes)
         return kExitBadInput;
+    if (const int refused = handset.unlockSim(); refused >= 0)
+        return refused;
     const DeleteResult result =
         DeleteMessages(handset.channel(), *indexes, handset.progress(), handset.stop());
     // A run that was cancelled or broke off names what it deleted in its outcome.
@@ -193,6 +219,10 @@ int remove(const QStringList& args, HandsetSession& handset) {
         printErr(QStringLiteral("Deleted: %1").arg(joined(result.deleted)));
     if (!told && !result.failed.isEmpty())
         printErr(QStringLiteral("Not deleted: %1").arg(joined(result.failed)));
+    if (jsonOutput()) {
+        printJson({{QStringLiteral("deleted"), jsonArrayOf(result.deleted)},
+                   {QStringLiteral("notDeleted"), jsonArrayOf(result.failed)}});
+    }
     return handset.finish(result.outcome);
 }
 
@@ -214,8 +244,11 @@ int readBook(const QStringList& args, HandsetSession& handset) {
         "Reads a whole phonebook of the handset into a phonebook file. The file is replaced only "
         "when the read succeeded; when lines of the handset's reply could not be read they are "
         "printed and the file is kept, unless --keep-partial is given."));
-    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("The phonebook file."),
-                                 QStringLiteral("FILE.dat"));
+    const QCommandLineOption out(
+        QStringLiteral("out"),
+        QStringLiteral("The phonebook file; - writes it to standard output, and every text to "
+                       "standard error."),
+        QStringLiteral("FILE.dat"));
     const QCommandLineOption keepPartial(
         QStringLiteral("keep-partial"),
         QStringLiteral("Write the entries that could be read even when some lines could not."));
@@ -229,6 +262,16 @@ int readBook(const QStringList& args, HandsetSession& handset) {
         return kExitBadInput;
     if (parser.value(out).isEmpty())
         return badInput(QStringLiteral("read needs --out FILE.dat"));
+    const bool toStdout = parser.value(out) == QStringLiteral("-");
+    if (toStdout && jsonOutput()) {
+        return badInput(QStringLiteral(
+            "--out - writes the file to standard output, which --json keeps for JSON lines; give "
+            "a file"));
+    }
+    if (toStdout)
+        setOutputIsData();
+    if (const int refused = handset.unlockSim(); refused >= 0)
+        return refused;
     const PhoneBookReadResult result =
         ReadPhoneBook(handset.channel(), *kind, handset.progress(), handset.stop());
     for (const QString& line : result.unreadableLines)
@@ -242,13 +285,17 @@ int readBook(const QStringList& args, HandsetSession& handset) {
     const std::optional<PhoneBookStore>& read = keep ? result.partial : result.store;
     if (read) {
         try {
-            read->saveFile(parser.value(out));
+            if (toStdout)
+                writeData(read->toFileBytes());
+            else
+                read->saveFile(parser.value(out));
         } catch (const Error& e) {
             return badInput(e.message());
         }
-        printOut(QStringLiteral("Read %1 entries of %2 slots.")
-                     .arg(read->count())
-                     .arg(result.slotCount));
+        printResult(
+            QStringLiteral("Read %1 entries of %2 slots.").arg(read->count()).arg(result.slotCount),
+            {{QStringLiteral("entries"), read->count()},
+             {QStringLiteral("slots"), result.slotCount}});
     }
     return handset.finish(result.outcome);
 }
@@ -280,6 +327,8 @@ int writeBook(const QStringList& args, HandsetSession& handset) {
     } catch (const Error& e) {
         return badInput(e.message());
     }
+    if (const int refused = handset.unlockSim(); refused >= 0)
+        return refused;
     const PhoneBookWriteResult result =
         WritePhoneBook(handset.channel(), *kind, store, dialectOf(parser, olderHandset),
                        handset.progress(), handset.stop());
@@ -292,10 +341,13 @@ int writeBook(const QStringList& args, HandsetSession& handset) {
     }
     // A write that ended early says in its outcome which slots it wrote.
     if (result.reachedTheEnd()) {
-        printOut(QStringLiteral("Wrote %1 of %2 entries into %3 slots.")
-                     .arg(result.written)
-                     .arg(store.count())
-                     .arg(result.slotCount));
+        printResult(QStringLiteral("Wrote %1 of %2 entries into %3 slots.")
+                        .arg(result.written)
+                        .arg(store.count())
+                        .arg(result.slotCount),
+                    {{QStringLiteral("written"), result.written},
+                     {QStringLiteral("entries"), store.count()},
+                     {QStringLiteral("slots"), result.slotCount}});
     }
     return handset.finish(result.outcome);
 }
@@ -320,33 +372,53 @@ constexpr Command kCommands[] = {
 
 int usage(int exitCode) {
     printOut(QStringLiteral(
-        "Usage: pelmar-cli --port DEV [--timeout SECONDS] <command> [options]\n\n"
-        "DEV is a serial device (/dev/ttyUSB0, /dev/rfcomm0, COM3), or sim for a simulated\n"
-        "handset in this process (sim:STATE.json to start it from a state file).\n"
-        "--timeout: how long to wait for a line of the handset's reply (default 30).\n\n"
-        "Commands:\n"
+                 "Usage: pelmar-cli --port DEV [--json] [--log FILE] [--pin -] [--timeout "
+                 "SECONDS]\n"
+                 "                  <command> [options]\n\n"
+                 "DEV is a serial device (/dev/ttyUSB0, /dev/rfcomm0, COM3), or sim for a "
+                 "simulated\nhandset in this process (sim:STATE.json to start it from a state "
+                 "file).\n"
+                 "--timeout: how long to wait for a line of the handset's reply (default 30).\n"
+                 "--log FILE: append every byte of the session both ways to FILE.\n"
+                 "--pin -: when the SIM asks for its PIN, read it from the first line of standard "
+                 "input.\n"
+                 "--json: stdout holds only JSON lines, the last {\"exit\":N,\"outcome\":TEXT}."
+                 "\n\n") +
+             handsetCommandsHelp());
+    return exitCode;
+}
+
+}  // namespace
+
+QString handsetCommandsHelp() {
+    return QStringLiteral(
+        "Handset commands (after --port DEV):\n"
         "  identify                                        maker and model\n"
         "  sms send|store --number NUM [--coding standard|ucs2] [--flash] [--older-handset]\n"
         "                 [--long [--reference N]] TEXT\n"
         "  sms list [--parts]                              stored messages as JSON lines\n"
         "  sms send-stored INDEX [--number NUM]            send a stored message\n"
         "  sms delete INDEX...                             delete stored messages\n"
-        "  phonebook read SM|ME|LD --out FILE.dat [--keep-partial]\n"
+        "  phonebook read SM|ME|LD --out FILE.dat|- [--keep-partial]\n"
         "                                                  read a phonebook into a file\n"
         "  phonebook write SM|ME --in FILE.dat [--older-handset]\n"
         "                                                  overwrite a phonebook from a file\n"
         "  smart ringtone|picture|logo ... --send          send a smart message\n\n"
         "--older-handset (or --no-smsc): a handset that takes PDUs without the SMSC field and\n"
         "\",1\" after the slot in phonebook writes.\n"
+        "Every command but identify first asks whether the SIM card wants its PIN (--pin -).\n"
         "Progress goes to stderr; the outcome (\"Done.\", or what went wrong) is the last line\n"
         "on stdout. Exit codes: 0 done, 1 refused by the handset, 2 bad input, 3 link failure,\n"
         "4 cancelled. Ctrl-C (or SIGTERM) cancels the command, which then says what it did;\n"
-        "a second Ctrl-C ends it at once."));
-    return exitCode;
+        "a second Ctrl-C ends it at once.");
 }
 
-// Takes "--timeout SECONDS" (or "--timeout=SECONDS") out of the arguments, up to a "--".
-std::optional<std::chrono::milliseconds> takeTimeout(QStringList& args, int& exitCode) {
+namespace {
+
+// Takes "--timeout SECONDS" (or "--timeout=SECONDS") out of the arguments, up to a "--"; an
+// older place for it than before the command.
+std::optional<std::chrono::milliseconds> takeTimeout(QStringList& args,
+                                                     std::chrono::milliseconds given) {
     const QString name = QStringLiteral("--timeout");
     for (qsizetype i = 1; i < args.size() && args[i] != QStringLiteral("--"); ++i) {
         QString value;
@@ -359,67 +431,25 @@ std::optional<std::chrono::milliseconds> takeTimeout(QStringList& args, int& exi
         } else {
             continue;
         }
-        bool good = false;
-        const double seconds = value.toDouble(&good);
-        // Written so that nan fails too; 0 is refused, as every wait would fail at once.
-        if (!good || !(seconds >= 0.001 && seconds <= 3600)) {
-            exitCode = badInput(
-                QStringLiteral("--timeout takes seconds (at least 0.001, at most 3600), not \"%1\"")
-                    .arg(value));
-            return std::nullopt;
-        }
-        return std::chrono::milliseconds(static_cast<qint64>(seconds * 1000 + 0.5));
+        return lineTimeoutOf(value);
     }
-    return AtChannel::kDefaultLineTimeout;
+    return given;
 }
 
 }  // namespace
 
-HandsetSession::HandsetSession(const QString& port, std::chrono::milliseconds lineTimeout)
-    : m_connection(port, lineTimeout) {
-    channel().setWaitingNotice([](const QString& text) { printErr(text); });
-}
-
-Progress HandsetSession::progress() const {
-    return [](const ProgressStep& step) { printErr(step.text); };
-}
-
-int exitCodeFor(const Outcome& outcome) {
-    switch (outcome.kind) {
-        case Outcome::Kind::Done:
-            return kExitDone;
-        case Outcome::Kind::PhoneRefused:
-        case Outcome::Kind::HandsetError:
-            return kExitRefused;
-        case Outcome::Kind::InputRefused:
-            return kExitBadInput;
-        case Outcome::Kind::Failed:
-            return kExitLinkFailure;
-        case Outcome::Kind::Cancelled:
-            return kExitCancelled;
-    }
-    return kExitLinkFailure;
-}
-
-int HandsetSession::finish(const Outcome& outcome) const {
-    if (outcome.kind == Outcome::Kind::InputRefused)
-        return badInput(outcome.text);
-    printOut(outcome.text);
-    return exitCodeFor(outcome);
-}
-
-int runHandsetCommand(const QString& port, const QStringList& arguments) {
+int runHandsetCommand(const GlobalOptions& options, const QStringList& arguments) {
     QStringList args = arguments;
-    int exitCode = kExitBadInput;
-    const auto timeout = takeTimeout(args, exitCode);
+    const auto timeout =
+        takeTimeout(args, options.timeout.value_or(AtChannel::kDefaultLineTimeout));
     if (!timeout)
-        return exitCode;
+        return kExitBadInput;
     const QString group = args.value(1);
     if (group.isEmpty())
         return usage(kExitBadInput);
     if (group == QStringLiteral("--help") || group == QStringLiteral("-h"))
         return usage(kExitDone);
-    if (port.isEmpty())
+    if (options.port.isEmpty())
         return badInput(QStringLiteral("--port needs a device name"));
 
     for (const Command& c : kCommands) {
@@ -433,7 +463,7 @@ int runHandsetCommand(const QString& port, const QStringList& arguments) {
                              (hasName ? QLatin1Char(' ') + args.at(2) : QString());
         const QStringList rest = QStringList{name} + args.mid(taken);
         try {
-            HandsetSession handset(port, *timeout);
+            HandsetSession handset(options, *timeout);
             return c.run(rest, handset);
         } catch (const Error& e) {
             return badInput(e.message());

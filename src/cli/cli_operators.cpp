@@ -53,7 +53,9 @@ int runOperatorsCommand(const QStringList& args) {
     const OperatorTables tables = FillOperatorTables(sortLocale);
     for (const OperatorRecord& network : tables.Operators) {
         const QString item = OperatorItemText(network, tables.Countries);
-        printOut(parser.isSet(codes) ? networkCodeText(network) + QLatin1Char('\t') + item : item);
+        const QString code = networkCodeText(network);
+        printResult(parser.isSet(codes) ? code + QLatin1Char('\t') + item : item,
+                    {{QStringLiteral("network"), code}, {QStringLiteral("name"), item}});
     }
     return kExitDone;
 }

@@ -37,9 +37,9 @@ int dump(const QStringList& args) {
     if (!bytes)
         return badInput(QStringLiteral("cannot read the phonebook file \"%1\"").arg(*file));
     for (const PhoneBookEntry& entry : PhoneBookStore::fromFileBytes(*bytes)) {
-        printOut(QStringLiteral("{\"name\":\"%1\",\"number\":\"%2\",\"type\":%3}")
-                     .arg(jsonEscape(entry.nameText()), jsonEscape(entry.numberText()))
-                     .arg(entry.NumberType()));
+        printJson({{QStringLiteral("name"), entry.nameText()},
+                   {QStringLiteral("number"), entry.numberText()},
+                   {QStringLiteral("type"), int(entry.NumberType())}});
     }
     return kExitDone;
 }

@@ -26,7 +26,8 @@ int encode(const QStringList& args) {
         rtttl = QString::fromUtf8(*input).trimmed();
     }
     try {
-        printOut(QString::fromLatin1(EncodeRingtone(rtttl)));
+        const QString hex = QString::fromLatin1(EncodeRingtone(rtttl));
+        printResult(hex, {{QStringLiteral("ringtone"), hex}});
     } catch (const Error& e) {
         return badInput(e.message());
     }

@@ -62,6 +62,8 @@ int ringtone(const QStringList& args, HandsetSession* handset) {
     }
     const QString rtttl = parser.positionalArguments().first();
     if (HandsetSession* h = common.sendingThrough(parser, handset)) {
+        if (const int refused = h->unlockSim(); refused >= 0)
+            return refused;
         return h->finish(SendRingtone(h->channel(), parser.value(common.number), rtttl,
                                       common.smsc(parser), h->progress(), h->stop())
                              .outcome);
@@ -107,6 +109,8 @@ int picture(const QStringList& args, HandsetSession* handset) {
                                  ? LoadPictureBitmap(parser.value(common.bitmap))
                                  : BuiltInPicture();
     if (HandsetSession* h = common.sendingThrough(parser, handset)) {
+        if (const int refused = h->unlockSim(); refused >= 0)
+            return refused;
         return h->finish(SendPictureMessage(h->channel(), parser.value(common.number),
                                             parser.value(text), pictureCoding, image, concat,
                                             common.smsc(parser), h->progress(), h->stop())
@@ -136,6 +140,8 @@ int logo(const QStringList& args, HandsetSession* handset) {
     const MonoBitmap image =
         parser.isSet(common.bitmap) ? LoadLogoBitmap(parser.value(common.bitmap)) : BuiltInLogo();
     if (HandsetSession* h = common.sendingThrough(parser, handset)) {
+        if (const int refused = h->unlockSim(); refused >= 0)
+            return refused;
         return h->finish(SendOperatorLogo(h->channel(), parser.value(common.number), code, image,
                                           common.smsc(parser), h->progress(), h->stop())
                              .outcome);

@@ -57,7 +57,7 @@ int decode(const QStringList& args) {
     try {
         const DecodedListing listing = DecodeListing(*reply);
         for (const DecodedMessage& m : listing.messages)
-            printOut(messageJson(m));
+            printJson(messageJson(m));
         if (listing.unreadable > 0)
             printErr(unreadableNote(listing.unreadable));
     } catch (const Error& e) {

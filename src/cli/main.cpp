@@ -24,10 +24,11 @@ constexpr CommandGroup kGroups[] = {
 };
 
 int usage() {
-    printOut(
-        QStringLiteral("Usage: pelmar-cli <command> [options]\n"
-                       "       pelmar-cli --port DEVICE <handset command> [options]\n"
-                       "       pelmar-cli [--data-dir DIR] data-dir\n\nCommands:"));
+    printOut(QStringLiteral("Usage: pelmar-cli [--json] <command> [options]\n"
+                            "  or:  pelmar-cli --port DEV [--json] [--log FILE] [--pin -] <handset "
+                            "command> [options]\n"
+                            "  or:  pelmar-cli [--data-dir DIR] data-dir\n\n") +
+             globalOptionsHelp() + QStringLiteral("\n\nCommands:"));
     for (const CommandGroup& g : kGroups) {
         printOut(QStringLiteral("  %1  %2")
                      .arg(QLatin1StringView(g.name), -10)
@@ -36,35 +37,36 @@ int usage() {
     printOut(
         QStringLiteral("  data-dir    print the folder of the phonebook files (sm.dat, me.dat, "
                        "ld.dat) that the window uses too"));
-    printOut(QStringLiteral("\nHandset commands (with --port): see pelmar-cli --port DEV --help"));
+    printOut(QLatin1Char('\n') + handsetCommandsHelp());
     return kExitDone;
 }
 
 // Runs the command that the arguments (without the program's name) ask for; its exit code.
 int run(QStringList args) {
-    QString dataDir;
-    if (!args.isEmpty() && args.first() == QStringLiteral("--data-dir")) {
-        if (args.size() < 2)
-            return badInput(QStringLiteral("--data-dir needs a folder"));
-        dataDir = args.at(1);
-        args = args.mid(2);
-    }
+    GlobalOptions options;
+    if (const int done = takeGlobalOptions(args, options); done >= 0)
+        return done;
+    // Asking for help changes nothing: help2man asks at build time.
+    const bool help = args.isEmpty() || args.contains(QStringLiteral("--help")) ||
+                      args.contains(QStringLiteral("-h"));
+    if (const QString moved = help ? QString() : pelmar::moveOldUserDataFolder(); !moved.isEmpty())
+        printErr(QStringLiteral("pelmar-cli: ") + moved);
     if (args.value(0) == QStringLiteral("data-dir")) {
-        printOut(pelmar::phoneBookDirectory(dataDir));
+        const QString dir = pelmar::phoneBookDirectory(options.dataDir);
+        printResult(dir, {{QStringLiteral("dataDir"), dir}});
         return kExitDone;
     }
-
-    if (args.isEmpty() || args.first() == QStringLiteral("--help") ||
-        args.first() == QStringLiteral("-h")) {
-        return args.isEmpty() ? (usage(), kExitBadInput) : usage();
-    }
-    if (args.first() == QStringLiteral("--port")) {
-        if (args.size() < 2)
-            return badInput(QStringLiteral("--port needs a device name"));
-        const QString port = args.at(1);
+    if (options.portGiven) {
         return runHandsetCommand(
-            port, QStringList{QStringLiteral("pelmar-cli --port ") + port} + args.mid(2));
+            options, QStringList{QStringLiteral("pelmar-cli --port ") + options.port} + args);
     }
+    if (args.isEmpty()) {
+        usage();
+        noteOutcome(QStringLiteral("No command was given."));
+        return kExitBadInput;
+    }
+    if (args.first() == QStringLiteral("--help") || args.first() == QStringLiteral("-h"))
+        return usage();
     for (const CommandGroup& g : kGroups) {
         if (args.first() == QLatin1StringView(g.name)) {
             return g.run(QStringList{QStringLiteral("pelmar-cli ") + args.first()} + args.mid(1));
@@ -80,5 +82,5 @@ int main(int argc, char* argv[]) {
     pelmar::setApplicationIdentity();
     if (const auto problem = argumentEncodingProblem(argc, argv))
         return badInput(*problem);
-    return checkOutput(run(QCoreApplication::arguments().mid(1)));
+    return checkOutput(printOutcome(run(QCoreApplication::arguments().mid(1))));
 }

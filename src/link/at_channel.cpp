@@ -48,7 +48,8 @@ ReplyMismatch::ReplyMismatch(const QString& portName, const QByteArray& command,
     : Error(
           QStringLiteral("No answer to \"%1\" came from %2: the handset sent \"%3\", which answers "
                          "another command.")
-              .arg(QString::fromLatin1(command), portName, QString::fromLatin1(stray))) {}
+              .arg(QString::fromLatin1(maskedCommandLine(command)), portName,
+                   QString::fromLatin1(maskedCommandLine(stray)))) {}
 
 Cancelled::Cancelled() : Error(QStringLiteral("Cancelled.")) {}
 
@@ -98,7 +99,7 @@ void AtChannel::SendCommand(QByteArrayView text, bool appendCR) {
         dropUnanswered();
         bytes += '\r';
         m_parser.startCommand(m_typed);
-        m_command = m_typed;
+        m_command = maskedCommandLine(m_typed);
         m_typed.clear();
     }
     write(bytes);

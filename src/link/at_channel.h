@@ -5,6 +5,7 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <stop_token>
 
 #include "base/error.h"
@@ -41,6 +42,11 @@ class Cancelled : public Error {
   public:
     Cancelled();
 };
+
+// Gives the SIM's PIN when the SIM asks for it (UnlockSim, sim_pin.h): called on the thread that
+// runs the operation, with the attempts left when the handset tells them. Nothing: the user gave
+// none, and the operation stops. The PIN is used for the one command and kept nowhere.
+using PinProvider = std::function<std::optional<QString>(std::optional<int> attemptsLeft)>;
 
 // The AT command channel to the handset over a Transport (serial port or in-memory line).
 //
@@ -143,6 +149,13 @@ class AtChannel {
     // first reply that is not OK (lastReply() then holds it). Errors propagate.
     QString IdentifyPhone();
 
+    // Asked for the PIN when the SIM wants it; none: an operation on a locked SIM stops.
+    void setPinProvider(PinProvider provider) { m_pinProvider = std::move(provider); }
+    const PinProvider& pinProvider() const { return m_pinProvider; }
+    // True once UnlockSim found the SIM ready: later operations on this channel do not ask again.
+    bool simReady() const { return m_simReady; }
+    void setSimReady() { m_simReady = true; }
+
     // The running operation's cancel request: once stop is requested (from any thread), the
     // running or next wait and the next command line throw Cancelled. RunOperation sets it for
     // the duration of the exchange.
@@ -176,12 +189,14 @@ class AtChannel {
     QString m_phoneIdentity;
     AtReplyParser m_parser;
     QByteArray m_typed;    // bytes written since the last line end: the text the handset may echo
-    QByteArray m_command;  // the last command line written
+    QByteArray m_command;  // the last command line written, its secret hidden (for messages)
     Clock::time_point m_writtenAt{};
     bool m_waitedSinceWrite = true;
     AtReply m_lastReply;
     std::stop_token m_stop;
     std::function<void(const QString&)> m_waitingNotice;
+    PinProvider m_pinProvider;
+    bool m_simReady = false;
 };
 
 // The text of an identification reply: its first information line, without a "+CGMI:" /

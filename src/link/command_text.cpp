@@ -25,6 +25,10 @@ constexpr std::array kNamedBytes{
 
 constexpr QByteArrayView kDialCharacters = "0123456789+*#pPwW,";
 
+// The command that gives the SIM its secret, and what stands in for the secret.
+constexpr QByteArrayView kSecretCommand = "+CPIN=";
+constexpr QByteArrayView kHiddenSecret = "\"****\"";
+
 bool isControl(uchar b) {
     return b < 0x20 || b == kDel;
 }
@@ -120,9 +124,38 @@ std::optional<QString> dialStringProblem(const QString& fieldName, QByteArrayVie
 std::optional<QString> commandLineProblem(QByteArrayView line) {
     if (const auto problem = firstUnsafeByte(line, true)) {
         return QStringLiteral("The command \"%1\" %2; it was not sent.")
-            .arg(escapedBytes(line), *problem);
+            .arg(escapedBytes(maskedCommandLine(line)), *problem);
     }
     return std::nullopt;
+}
+
+QByteArray SecretMask::masked(QByteArrayView bytes) {
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const bool lineEnd = c == '\r' || c == '\n';
+        if (lineEnd) {
+            m_hiding = false;
+            m_lineEnd.clear();
+        }
+        if (m_hiding)
+            continue;
+        out += c;
+        if (lineEnd)
+            continue;
+        m_lineEnd += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        if (m_lineEnd.size() > kSecretCommand.size())
+            m_lineEnd.remove(0, m_lineEnd.size() - kSecretCommand.size());
+        if (m_lineEnd == kSecretCommand) {
+            out += kHiddenSecret;
+            m_hiding = true;
+        }
+    }
+    return out;
+}
+
+QByteArray maskedCommandLine(QByteArrayView line) {
+    return SecretMask().masked(line);
 }
 
 QString escapedBytes(QByteArrayView bytes) {

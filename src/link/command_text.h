@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <optional>
@@ -26,8 +27,25 @@ std::optional<QString> quotedFieldProblem(const QString& fieldName, QByteArrayVi
 // is a dial string.
 std::optional<QString> dialStringProblem(const QString& fieldName, QByteArrayView number);
 
-// Why `line` cannot be sent as one command line (CR is added after it); nothing when it can.
+// Why `line` cannot be sent as one command line (CR is added after it); nothing when it can. The
+// line is quoted with its secret hidden.
 std::optional<QString> commandLineProblem(QByteArrayView line);
+
+// Hides the secret of a command line that gives the SIM its PIN: whatever follows "+CPIN=" up to
+// the end of the line (the PIN, or a PUK and a new PIN) reads "\"****\"", whatever its length,
+// so that no log and no message ever shows it. Fed one direction of the line piece by piece (the
+// handset echoes what it was sent), it hides the secret across the pieces as well.
+class SecretMask {
+  public:
+    QByteArray masked(QByteArrayView bytes);
+
+  private:
+    QByteArray m_lineEnd;  // the last bytes of the current line, upper case
+    bool m_hiding = false;
+};
+
+// One whole command line with its secret hidden (SecretMask): "AT+CPIN=\"****\"".
+QByteArray maskedCommandLine(QByteArrayView line);
 
 // The bytes as printable text: ASCII as it is, a backslash doubled, every other byte as \xHH.
 QString escapedBytes(QByteArrayView bytes);

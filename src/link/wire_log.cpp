@@ -37,12 +37,15 @@ QByteArray WireLog::escaped(QByteArrayView bytes) {
 }
 
 void WireLog::sending(QByteArrayView bytes) {
-    logLine('>', bytes);
+    // The masks follow every byte, logged or not, so that a log switched on mid-line still
+    // hides what it must.
+    logLine('>', m_sentMask.masked(bytes));
 }
 
 void WireLog::received(QByteArrayView bytes, std::chrono::milliseconds) {
-    if (!bytes.isEmpty())
-        logLine('<', bytes);
+    const QByteArray shown = m_receivedMask.masked(bytes);
+    if (!shown.isEmpty())
+        logLine('<', shown);
 }
 
 void WireLog::logLine(char direction, QByteArrayView bytes) {

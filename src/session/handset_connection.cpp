@@ -39,7 +39,8 @@ HandsetConnection::HandsetConnection(const QString& portName,
     } else {
         m_transport = std::make_unique<TComPort>(portName);
     }
-    m_channel = std::make_unique<AtChannel>(*m_transport, lineTimeout);
+    m_wireLog = std::make_unique<WireLog>(*m_transport);
+    m_channel = std::make_unique<AtChannel>(*m_wireLog, lineTimeout);
 }
 
 HandsetConnection::HandsetConnection(std::unique_ptr<simulator::HandsetSim> sim,
@@ -47,7 +48,8 @@ HandsetConnection::HandsetConnection(std::unique_ptr<simulator::HandsetSim> sim,
                                      std::chrono::milliseconds lineTimeout)
     : m_sim(std::move(sim)),
       m_transport(std::make_unique<simulator::SimTransport>(*m_sim, timing)),
-      m_channel(std::make_unique<AtChannel>(*m_transport, lineTimeout)) {}
+      m_wireLog(std::make_unique<WireLog>(*m_transport)),
+      m_channel(std::make_unique<AtChannel>(*m_wireLog, lineTimeout)) {}
 
 HandsetConnection::~HandsetConnection() = default;
 

@@ -6,6 +6,7 @@
 
 #include "link/at_channel.h"
 #include "link/transport.h"
+#include "link/wire_log.h"
 #include "sim/handset_sim.h"
 #include "sim/sim_transport.h"
 
@@ -17,6 +18,8 @@ namespace pelmar {
 // - kDemoPort: the demo handset, a simulated one paced like a real line, for trying the
 //   program without a phone;
 // - any other name: the serial device of that name (TComPort).
+// Between the channel and the line sits the wire log (WireLog): silent unless a device is given
+// or the category "pelmar.at" is switched on.
 //
 // The transport and channel belong to the thread that creates the connection: the serial port
 // must be opened, used and closed there, and that thread must be one Qt knows (a QThread, or
@@ -44,13 +47,19 @@ class HandsetConnection {
     static bool isSimulatedPort(const QString& portName);
 
     AtChannel& channel() { return *m_channel; }
+    // Every byte of the line from now on goes to `device` (the SIM's PIN hidden); nullptr: to
+    // the category "pelmar.at" only. Written on the connection's thread; `device` must outlive
+    // the connection or be taken back first.
+    void setWireLog(QIODevice* device) { m_wireLog->setDevice(device); }
     // The simulated handset, or nullptr on a serial device.
     simulator::HandsetSim* sim() { return m_sim.get(); }
 
   private:
-    // Declared in the order of use: the channel goes first, then its transport, then the handset.
+    // Declared in the order of use: the channel goes first, then the wire log, then the
+    // transport, then the handset.
     std::unique_ptr<simulator::HandsetSim> m_sim;
     std::unique_ptr<Transport> m_transport;
+    std::unique_ptr<WireLog> m_wireLog;
     std::unique_ptr<AtChannel> m_channel;
 };
 

@@ -1,6 +1,7 @@
 #include "session/operation_runner.h"
 
 #include <exception>
+#include <future>
 
 namespace pelmar {
 
@@ -100,6 +101,11 @@ void OperationRunner::work(const Job& job, std::stop_token stop, const Deliver& 
             m_line->connection = m_line->factory(m_line->portName, m_line->lineTimeout);
             m_line->connection->channel().setWaitingNotice(
                 [progress](const QString& text) { reportProgress(progress, text); });
+            m_line->connection->setWireLog(&m_log);
+        }
+        if (m_pinAsker) {
+            m_line->connection->channel().setPinProvider(
+                [this, stop](std::optional<int> attempts) { return askPin(attempts, stop); });
         }
         // A stop requested before the job starts is not lost: the job does not run.
         if (stop.stop_requested()) {
@@ -117,6 +123,22 @@ void OperationRunner::work(const Job& job, std::stop_token stop, const Deliver& 
         noteIdentity(m_line->connection->channel().PhoneIdentity());
     QMetaObject::invokeMethod(
         this, [this, outcome, deliver] { jobDone(outcome, deliver); }, Qt::QueuedConnection);
+}
+
+std::optional<QString> OperationRunner::askPin(std::optional<int> attemptsLeft,
+                                               std::stop_token stop) {
+    // The dialog runs on this object's thread; the worker waits for it, and gives up when the
+    // job is cancelled or the runner goes away (then the posted question is dropped with it).
+    auto answer = std::make_shared<std::promise<std::optional<QString>>>();
+    std::future<std::optional<QString>> future = answer->get_future();
+    QMetaObject::invokeMethod(
+        this, [this, answer, attemptsLeft] { answer->set_value(m_pinAsker(attemptsLeft)); },
+        Qt::QueuedConnection);
+    while (future.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        if (stop.stop_requested())
+            return std::nullopt;
+    }
+    return future.get();
 }
 
 void OperationRunner::noteIdentity(const QString& identity) {

@@ -15,6 +15,7 @@
 #include "link/operation_frame.h"
 #include "link/progress_step.h"
 #include "session/handset_connection.h"
+#include "session/session_log.h"
 
 namespace pelmar {
 
@@ -62,6 +63,15 @@ class OperationRunner : public QObject {
     void cancel();
     // Take effect from the next job on; a new port name means a new connection.
     void SetPortName(const QString& portName);
+
+    // Asks the user for the SIM's PIN when the handset wants it (`attemptsLeft` when the handset
+    // tells): called on this object's thread while the job waits for the answer; nothing when
+    // the user gives none. A Cancel of the job ends the wait.
+    using PinAsker = std::function<std::optional<QString>(std::optional<int> attemptsLeft)>;
+    void setPinAsker(PinAsker asker) { m_pinAsker = std::move(asker); }
+
+    // The wire log of every connection the runner made (the PIN never in it).
+    SessionLog& log() { return m_log; }
     void setLineTimeout(std::chrono::milliseconds timeout);
 
   signals:
@@ -82,6 +92,10 @@ class OperationRunner : public QObject {
     void emitPendingStep();
     void jobDone(const Outcome& outcome, const Deliver& deliver);
 
+    std::optional<QString> askPin(std::optional<int> attemptsLeft, std::stop_token stop);
+
+    SessionLog m_log;
+    PinAsker m_pinAsker;
     std::unique_ptr<Line> m_line;  // touched on the worker thread only
     QThread m_thread;
     std::stop_source m_stop;

@@ -9,8 +9,15 @@ namespace pelmar::simulator {
 
 using namespace answers;
 
-HandsetModel::HandsetModel(HandsetState state, HandsetDialect dialect)
-    : m_state(std::move(state)), m_dialect(dialect) {}
+HandsetModel::HandsetModel(HandsetState state, HandsetDialect dialect, SimCard card)
+    : m_state(std::move(state)),
+      m_dialect(dialect),
+      m_simLock(card.absent           ? SimLock::Absent
+                : card.puk            ? SimLock::Puk
+                : !card.pin.isEmpty() ? SimLock::Pin
+                                      : SimLock::None),
+      m_pin(std::move(card.pin)),
+      m_pinAttempts(card.puk ? 0 : kPinAttempts) {}
 
 const QHash<QByteArray, HandsetModel::Handler>& HandsetModel::handlers() {
     static const QHash<QByteArray, Handler> table = {
@@ -52,6 +59,7 @@ const QHash<QByteArray, HandsetModel::Handler>& HandsetModel::handlers() {
         {QByteArrayLiteral("CSQ"), &HandsetModel::csq},
         {QByteArrayLiteral("CREG"), &HandsetModel::creg},
         {QByteArrayLiteral("CPIN"), &HandsetModel::cpin},
+        {QByteArrayLiteral("CPINR"), &HandsetModel::cpinr},
         {QByteArrayLiteral("CSCA"), &HandsetModel::csca},
         {QByteArrayLiteral("CNMI"), &HandsetModel::cnmi},
         {QByteArrayLiteral("CSMS"), &HandsetModel::csms},
@@ -64,6 +72,8 @@ Answer HandsetModel::execute(const AtCommand& command) {
     const Handler handler = handlers().value(command.key);
     if (handler == nullptr || m_pending.active)
         return error();
+    if (const std::optional<Answer> refusal = simRefusal(command.key))
+        return *refusal;
     return (this->*handler)(command);
 }
 
@@ -198,14 +208,6 @@ Answer HandsetModel::creg(const AtCommand& c) {
         return error();
     m_creg = *mode;
     return ok();
-}
-
-Answer HandsetModel::cpin(const AtCommand& c) {
-    if (c.form == Form::Test)
-        return ok();
-    if (c.form == Form::Read)
-        return ok({QByteArrayLiteral("+CPIN: READY")});
-    return cmeError(3);  // no PIN is asked for
 }
 
 Answer HandsetModel::csca(const AtCommand& c) {

@@ -4,9 +4,11 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QList>
+#include <optional>
 
 #include "link/handset_dialect.h"
 #include "sim/at_command_line.h"
+#include "sim/sim_options.h"
 #include "sim/sim_state.h"
 
 namespace pelmar::simulator {
@@ -22,15 +24,15 @@ struct Answer {
 };
 
 // The handset's command interpreter over its state: identification, the SIM message store in
-// PDU mode, the phonebooks, and the few status commands an AT client asks before it starts.
-// Replies follow 27.005/27.007 as real handsets give them. Not thread-safe.
+// PDU mode, the phonebooks, the SIM's PIN, and the few status commands an AT client asks before
+// it starts. Replies follow 27.005/27.007 as real handsets give them. Not thread-safe.
 class HandsetModel {
   public:
     // Standard: PDUs carry the service-centre field, both in listings and in what the client
     // sends, and +CPBW takes 27.007's index,number,type,text. Older: the handset lists and takes
     // bare TPDUs and skips a bare 1 after the index of +CPBW, as some old handsets do.
     explicit HandsetModel(HandsetState state = demoSimState(),
-                          HandsetDialect dialect = HandsetDialect::Standard);
+                          HandsetDialect dialect = HandsetDialect::Standard, SimCard card = {});
 
     Answer execute(const AtCommand& command);
 
@@ -70,12 +72,15 @@ class HandsetModel {
     Answer csq(const AtCommand& c);
     Answer creg(const AtCommand& c);
     Answer cpin(const AtCommand& c);
+    Answer cpinr(const AtCommand& c);
     Answer csca(const AtCommand& c);
     Answer cnmi(const AtCommand& c);
     Answer csms(const AtCommand& c);
     Answer cfun(const AtCommand& c);
 
     Answer cmeError(int code) const;
+    // The refusal of a command that needs the SIM while the SIM is locked or missing.
+    std::optional<Answer> simRefusal(const QByteArray& key) const;
     QByteArray listedPdu(const StoredMessage& m) const;
     QByteArray storageCounts() const;
     ContactList& currentBook();
@@ -100,6 +105,13 @@ class HandsetModel {
     QByteArray m_charset = QByteArrayLiteral("GSM");
     QByteArray m_phonebook = QByteArrayLiteral("SM");
     Pending m_pending;
+
+    enum class SimLock { None, Pin, Puk, Absent };
+    static constexpr int kPinAttempts = 3;
+    static constexpr int kPukAttempts = 10;
+    SimLock m_simLock = SimLock::None;
+    QByteArray m_pin;
+    int m_pinAttempts = kPinAttempts;
 };
 
 }  // namespace pelmar::simulator

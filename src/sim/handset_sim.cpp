@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "base/error.h"
+#include "link/command_text.h"
 
 namespace pelmar::simulator {
 namespace {
@@ -41,7 +42,7 @@ bool isPromptCommand(const QByteArray& key) {
 
 HandsetSim::HandsetSim(HandsetState state, SimOptions options)
     : m_options(std::move(options)),
-      m_model(std::move(state), m_options.dialect),
+      m_model(std::move(state), m_options.dialect, m_options.card),
       m_nextChatter(Clock::now() + m_options.chatterEvery),
       m_random(m_options.seed) {}
 
@@ -91,7 +92,8 @@ void HandsetSim::commandLine(const QByteArray& line, Clock::time_point now) {
             send(line + '\r', now);
         return;
     }
-    addLog(QByteArrayLiteral("CMD ") + line);
+    // The log is a file a tester may pass on: the SIM's PIN stays out of it.
+    addLog(QByteArrayLiteral("CMD ") + maskedCommandLine(line));
     QByteArray echo = m_model.echo() ? line : QByteArray();
     for (const AtCommand& cmd : parsed.commands) {
         if (m_options.silent.contains(cmd.key))

@@ -58,6 +58,7 @@ class HandsetSim {
     const SimOptions& options() const { return m_options; }
 
     // Every command line and PDU received, in order: "CMD at+cmgs=16", "PDU 0011...",
+    // "CMD at+cpin=\"****\"" (the PIN hidden),
     // "CANCEL" (ESC during a PDU), "DROP" (the line dropped during a PDU).
     QList<QByteArray> log() const;
     // Also append each log line to this file as it happens. Throws pelmar::Error.

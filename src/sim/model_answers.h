@@ -23,6 +23,10 @@ inline const QHash<int, QByteArray>& cmeTexts() {
     static const QHash<int, QByteArray> texts = {
         {3, QByteArrayLiteral("operation not allowed")},
         {4, QByteArrayLiteral("operation not supported")},
+        {10, QByteArrayLiteral("SIM not inserted")},
+        {11, QByteArrayLiteral("SIM PIN required")},
+        {12, QByteArrayLiteral("SIM PUK required")},
+        {16, QByteArrayLiteral("incorrect password")},
         {20, QByteArrayLiteral("memory full")},
         {21, QByteArrayLiteral("invalid index")},
         {22, QByteArrayLiteral("not found")},

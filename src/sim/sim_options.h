@@ -13,6 +13,14 @@
 // all name the same command.
 namespace pelmar::simulator {
 
+// The SIM card as the handset starts: ready, locked with a PIN (three attempts, then it asks for
+// its PUK), blocked (it asks for its PUK, which this handset takes from nobody), or missing.
+struct SimCard {
+    QByteArray pin;       // empty: the SIM asks for no PIN
+    bool puk = false;     // the SIM asks for its PUK
+    bool absent = false;  // no SIM card in the handset
+};
+
 struct SimOptions {
     std::chrono::milliseconds think{0};  // between a command and its answer
     int baud = 0;                        // pace output at 10 bits per byte; 0: no pacing
@@ -34,6 +42,7 @@ struct SimOptions {
     std::chrono::milliseconds chatterEvery{0};
     QMap<QByteArray, QByteArray> surplus;  // command key -> a line sent after its whole answer
     QMap<QByteArray, QByteArray> echoAs;   // command key -> echoed instead of the command line
+    SimCard card;
 
     bool chunked() const { return chunkSize > 0 || randomChunks; }
 };

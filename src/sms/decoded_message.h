@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -38,6 +39,10 @@ struct DecodedMessage {
     // Where the message stands in a long one, from its user-data header; nothing for a message
     // that stands alone.
     std::optional<ConcatPart> Part;
+    // The service-centre time stamp to the second with its offset from UTC; invalid for SUBMIT
+    // and for a stamp that holds no date. Last, so that records written field by field still
+    // read as before.
+    QDateTime Timestamp = QDateTime();
 };
 
 }  // namespace pelmar

@@ -1,5 +1,6 @@
 #include "sms/listing_decoder.h"
 
+#include <QTimeZone>
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -245,6 +246,30 @@ QString formatTimestamp(QByteArrayView stamp) {
     return QStringLiteral("%1.%2.%3 %4:%5").arg(field(2), field(1), field(0), field(3), field(4));
 }
 
+// The time stamp with its zone: quarters of an hour, the sign in bit 3 of the swapped tens digit
+// (23.040 9.2.3.11); invalid when a field is no date or time.
+QDateTime timestampOf(QByteArrayView stamp) {
+    const auto nibbles = [&](int i, quint8 tensMask) {
+        const auto octet = static_cast<quint8>(stamp[i]);
+        const int tens = octet & tensMask;
+        const int units = octet >> 4;
+        return tens > 9 || units > 9 ? -1 : tens * 10 + units;
+    };
+    const int year = nibbles(0, 0x0F), month = nibbles(1, 0x0F), day = nibbles(2, 0x0F);
+    const int hour = nibbles(3, 0x0F), minute = nibbles(4, 0x0F), second = nibbles(5, 0x0F);
+    const int quarters = nibbles(6, 0x07);
+    const QDate date(2000 + year, month, day);
+    const QTime time(hour, minute, second);
+    if (year < 0 || quarters < 0 || !date.isValid() || !time.isValid())
+        return {};
+    const int offset = ((static_cast<quint8>(stamp[6]) & 0x08) ? -1 : 1) * quarters * 15 * 60;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    return QDateTime(date, time, QTimeZone::fromSecondsAheadOfUtc(offset));
+#else
+    return QDateTime(date, time, Qt::OffsetFromUTC, offset);
+#endif
+}
+
 QString readAddress(PduReader& r) {
     const quint8 length = r.octet("address length");  // useful semi-octets
     const quint8 type = r.octet("type of address");
@@ -295,7 +320,9 @@ void readDeliver(PduReader& r, quint8 firstOctet, DecodedMessage& m) {
     m.Number = readAddress(r);
     r.take(1, "TP-PID");
     const quint8 dcs = r.octet("TP-DCS");
-    m.Date = formatTimestamp(r.take(7, "TP-SCTS"));
+    const QByteArrayView stamp = r.take(7, "TP-SCTS");
+    m.Date = formatTimestamp(stamp);
+    m.Timestamp = timestampOf(stamp);
     m.Text = readUserData(r, firstOctet, dcs, m);
 }
 
@@ -311,7 +338,9 @@ void readSubmit(PduReader& r, quint8 firstOctet, DecodedMessage& m) {
 void readStatusReport(PduReader& r, DecodedMessage& m) {
     r.take(1, "TP-MR");
     m.Number = readAddress(r);
-    m.Date = formatTimestamp(r.take(7, "TP-SCTS"));
+    const QByteArrayView stamp = r.take(7, "TP-SCTS");
+    m.Date = formatTimestamp(stamp);
+    m.Timestamp = timestampOf(stamp);
     const QString discharged = formatTimestamp(r.take(7, "TP-DT"));
     // 0x00-0x1F: the transaction completed; anything else is pending or failed.
     const bool delivered = r.octet("TP-ST") <= 0x1F;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonArray>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -11,6 +12,7 @@
 #include "sim/sim_state.h"
 #include "support/gammu_handset.h"
 #include "support/run_cli.h"
+#include "support/sim_process.h"
 #include "support/table.h"
 
 using namespace Qt::StringLiterals;
@@ -18,47 +20,11 @@ using namespace Qt::StringLiterals;
 namespace pelmar {
 namespace {
 
+using test::SimProcess;
+
 QString sample(const char* name) {
     return QStringLiteral(PELMAR_TEST_DATA "/") + QLatin1StringView(name);
 }
-
-// pelmar-handset-sim on a pseudo-terminal, stopped (and its state saved) when it goes.
-class SimProcess {
-  public:
-    explicit SimProcess(const QStringList& options) {
-        m_process.start(QStringLiteral(PELMAR_SIM_PATH),
-                        options + QStringList{QStringLiteral("--log"), logPath(),
-                                              QStringLiteral("--save-state"), statePath()});
-        if (m_process.waitForStarted() && m_process.waitForReadyRead(10000))
-            m_device = QString::fromLocal8Bit(m_process.readLine().trimmed());
-    }
-    ~SimProcess() { stop(); }
-
-    QString device() const { return m_device; }
-    QString logPath() const { return m_dir.filePath(QStringLiteral("sim.log")); }
-    QString statePath() const { return m_dir.filePath(QStringLiteral("state.json")); }
-
-    // Stops the handset; its log and final state are then complete.
-    void stop() {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(10000)) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-    QByteArray log() {
-        stop();
-        QFile file(logPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-  private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    QString m_device;
-};
 
 // The handset command's arguments, given as "sms|send|abc".
 QStringList cliArgs(const QString& device, const QString& args) {
@@ -160,9 +126,10 @@ TEST(HandsetCliTest, ThirtyMessagesByteByByteAllDecoded) {
     EXPECT_EQ(r.exitCode, 0) << r.err.constData();
     const QList<QByteArray> lines = r.out.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 31);
+    const auto messages = test::jsonLines(r.out);
     for (int i = 0; i < 30; ++i) {
-        EXPECT_TRUE(lines[i].startsWith("{\"index\":" + QByteArray::number(i + 1) + ','))
-            << lines[i].constData();
+        ASSERT_TRUE(messages[i]) << lines[i].constData();
+        EXPECT_EQ((*messages[i])[u"index"].toInt(), i + 1) << lines[i].constData();
     }
     EXPECT_EQ(lines.last(), "Done.");
     EXPECT_TRUE(r.err.contains("Reading message 30 from 30"));
@@ -193,8 +160,11 @@ TEST(HandsetCliTest, LongMessagesSentStoredListedAndDeleted) {
     r = cli(u"sms|store"_s + to + u"--long|--reference|9"_s, {standard});
     EXPECT_EQ(r.out, "Stored as messages 2, 4, 5\nDone.\n") << r.err.constData();
     r = cli(u"sms|list"_s);
-    EXPECT_TRUE(r.out.contains(R"(,"text":")" + standard.toUtf8() + R"(","parts":[2,4,5]})"))
-        << r.out.constData();
+    const auto listed = test::jsonLines(r.out);
+    const auto joined = std::find_if(listed.cbegin(), listed.cend(),
+                                     [&](const auto& m) { return m && (*m)[u"text"] == standard; });
+    ASSERT_NE(joined, listed.cend()) << r.out.constData();
+    EXPECT_EQ((**joined)[u"parts"], QJsonArray({2, 4, 5})) << r.out.constData();
     EXPECT_EQ(r.out.count('\n'), 3 + 1);
     EXPECT_EQ(cli(u"sms|list|--parts"_s).out.count('\n'), 5 + 1);
     EXPECT_EQ(lastLine(cli(u"sms|delete|2|4|5"_s).out), "Done.");

@@ -132,8 +132,8 @@ TEST(SmsDecodeCliTest, PrintsOneJsonLinePerMessage) {
                      "at+cmgl=4\r\r\n+CMGL: 1,0,,22\r\n040B912143658709F10000622160819403000361F118"
                      "\r\n\r\nOK\r\n");
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, QByteArray(R"({"index":1,"status":0,"date":"06.12.26 18:49",)"
-                                R"("number":"+12345678901","text":"abc"})"
+    EXPECT_EQ(r.out, QByteArray(R"({"date":"2026-12-06T18:49:30Z","index":1,)"
+                                R"("number":"+12345678901","status":0,"text":"abc"})"
                                 "\n"));
 }
 
@@ -142,11 +142,11 @@ TEST(SmsDecodeCliTest, SmscFieldListingDecodesTheSame) {
         test::runCli({QStringLiteral("sms"), QStringLiteral("decode"),
                       QStringLiteral(PELMAR_TEST_DATA "/listing-smsc-field.txt")});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, QByteArray(R"({"index":1,"status":0,"date":"06.12.26 18:49",)"
-                                R"("number":"+12345678901","text":"abc"})"
+    EXPECT_EQ(r.out, QByteArray(R"({"date":"2026-12-06T18:49:30Z","index":1,)"
+                                R"("number":"+12345678901","status":0,"text":"abc"})"
                                 "\n") +
-                         QStringLiteral(R"({"index":2,"status":1,"date":"06.12.26 18:49",)"
-                                        R"("number":"+12345678901","text":"Пр"})"
+                         QStringLiteral(R"({"date":"2026-12-06T18:49:30Z","index":2,)"
+                                        R"("number":"+12345678901","status":1,"text":"Пр"})"
                                         "\n")
                              .toUtf8());
 }
@@ -157,7 +157,7 @@ TEST(SmsDecodeCliTest, BrokenEntryIsPrintedAsUnreadableAndCounted) {
                       QStringLiteral(PELMAR_TEST_DATA "/broken-listing-truncated-entry.txt")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.count('\n'), 3);
-    EXPECT_TRUE(r.out.contains(R"({"index":2,"status":1,"date":"","number":"Unknown",)"
+    EXPECT_TRUE(r.out.contains(R"({"date":"","index":2,"number":"Unknown","status":1,)"
                                R"("text":"[unreadable message]"})"));
     EXPECT_TRUE(r.err.contains("1 listed message could not be read"));
 }

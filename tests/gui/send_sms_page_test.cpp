@@ -233,6 +233,26 @@ INSTANTIATE_TEST_SUITE_P(
     test::ByLabel());
 // clang-format on
 
+// A SIM that asks for its PIN: the window asks the user once, the send goes on, and the PIN is
+// in no log.
+TEST_F(SendSmsTest, AsksForTheSimPinAndKeepsItOutOfTheLog) {
+    simulator::SimOptions locked;
+    locked.card.pin = "4711";
+    open(locked);
+    dialogs.pinAnswers = {u"4711"_qs};
+    text()->insertPlainText(u"hello"_qs);
+    workspace->recipient.setNumber(u"+1234567890"_qs);
+    QTest::mouseClick(child<QPushButton>("SendSMSButton"), Qt::LeftButton);
+    ASSERT_TRUE(finishes());
+    EXPECT_EQ(panel(), u"Done.");
+    EXPECT_EQ(dialogs.texts(Kind::Pin),
+              QStringList{u"The SIM card asks for its PIN. Attempts left: 3."_qs});
+    EXPECT_EQ(sim->state().sent.size(), 1);
+    const QByteArray log = workspace->runner.log().text();
+    EXPECT_TRUE(log.contains("CPIN")) << log.constData();
+    EXPECT_FALSE(log.contains("4711"));
+}
+
 // A listing paced like a slow line: the window stays live (its event loop runs while the line
 // is read), shows counted progress, and a Cancel ends it truthfully. How long its longest
 // stall is, pelmar-bench measures.

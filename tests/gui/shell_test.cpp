@@ -169,7 +169,7 @@ TEST_F(ShellTest, ControlsCarryTheirLabelsAsNamesAndTabGoesInReadingOrder) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     child(*form, "ComPortSelector")->setFocus();
     QStringList order;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* focused = QApplication::focusWidget();
         if (qobject_cast<QComboBox*>(focused->parentWidget()))
@@ -177,7 +177,7 @@ TEST_F(ShellTest, ControlsCarryTheirLabelsAsNamesAndTabGoesInReadingOrder) {
         order << focused->objectName();
     }
     EXPECT_EQ(order.join(u' ').toStdString(),
-              "FindPhoneBtn TestPortBtn OlderHandsetCheck Label15 Label16");
+              "FindPhoneBtn TestPortBtn ShowLogBtn OlderHandsetCheck Label15 Label16");
 }
 
 struct PortCase {
@@ -358,7 +358,7 @@ TEST_F(SettingsTest, TestNamesThePhoneOnThePort) {
 // The window and the command-line tool keep the phonebooks in one folder.
 TEST_F(ShellTest, WindowAndCliShareTheDataFolder) {
     const QString userFolder =
-        test::WidgetsApplication::dataHome() + QStringLiteral("/Pelmar/Pelmar");
+        test::WidgetsApplication::dataHome() + QStringLiteral("/pelmar");
     EXPECT_EQ(phoneBookDirectory(QString()), userFolder);
     const test::CliResult plain = test::runCli({u"data-dir"_qs});
     EXPECT_EQ(plain.out.trimmed(), userFolder.toUtf8());

@@ -1,6 +1,7 @@
 # cmake -DBUILD_DIR=<build> -DPREFIX=<empty dir> -DGUI=ON|OFF -P install_test.cmake
-# The install holds exactly the programs and the menu entry with its icon; every program starts
-# from there, and the entry names a program and an icon that were installed with it.
+# The install holds exactly the programs, their man pages and bash completions, and the menu entry
+# with its icon; every program starts from there, its man page reads, its completion loads, and
+# the entry names a program and an icon that were installed with it.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
   RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
@@ -9,12 +10,16 @@ if(NOT rc EQUAL 0)
 endif()
 
 set(programs pelmar-cli pelmar-handset-sim)
-set(expected bin/pelmar-cli bin/pelmar-handset-sim)
-if(GUI)
+set(expected share/applications/pelmar.desktop share/icons/hicolor/scalable/apps/pelmar.svg)
+if(NOT GUI)
+  set(expected "")
+else()
   list(APPEND programs pelmar)
-  list(APPEND expected bin/pelmar share/applications/pelmar.desktop
-    share/icons/hicolor/scalable/apps/pelmar.svg)
 endif()
+foreach(program IN LISTS programs)
+  list(APPEND expected bin/${program} share/man/man1/${program}.1
+    share/bash-completion/completions/${program})
+endforeach()
 file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE "${PREFIX}" "${PREFIX}/*")
 list(SORT installed)
 list(SORT expected)
@@ -22,11 +27,44 @@ if(NOT installed STREQUAL expected)
   message(FATAL_ERROR "installed: ${installed}\nexpected: ${expected}")
 endif()
 
+find_program(man man)
+find_program(bash bash)
 foreach(program IN LISTS programs)
   execute_process(COMMAND "${PREFIX}/bin/${program}" --help RESULT_VARIABLE rc
     OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 30)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "installed ${program} --help: ${rc} ${err}")
+  endif()
+  execute_process(COMMAND "${PREFIX}/bin/${program}" --version RESULT_VARIABLE rc
+    OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
+  if(NOT rc EQUAL 0 OR NOT out MATCHES "^${program} [0-9]+\\.[0-9]+")
+    message(FATAL_ERROR "installed ${program} --version: ${rc} ${out}${err}")
+  endif()
+
+  # The page names its program in its head and has its synopsis.
+  set(page "${PREFIX}/share/man/man1/${program}.1")
+  file(READ "${page}" source)
+  string(TOUPPER "${program}" title)
+  if(NOT source MATCHES "\n\\.TH ${title} " OR NOT source MATCHES "\n\\.SH SYNOPSIS")
+    message(FATAL_ERROR "${page} is no man page of ${program}")
+  endif()
+  if(man)
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E env MANPAGER=cat MANWIDTH=80
+      "${man}" -l "${page}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
+    if(NOT rc EQUAL 0 OR NOT out MATCHES "SYNOPSIS.*${program}")
+      message(FATAL_ERROR "man -l ${page}: ${rc} ${err}\n${out}")
+    endif()
+  else()
+    message(STATUS "man not found: ${program}.1 not rendered")
+  endif()
+
+  set(completion "${PREFIX}/share/bash-completion/completions/${program}")
+  if(bash)
+    execute_process(COMMAND "${bash}" -c "source '${completion}' && complete -p ${program}"
+      RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 30)
+    if(NOT rc EQUAL 0 OR NOT out MATCHES "-F [_a-z]+ ${program}")
+      message(FATAL_ERROR "${completion} does not complete ${program}: ${rc} ${err}${out}")
+    endif()
   endif()
 endforeach()
 

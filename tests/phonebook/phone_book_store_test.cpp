@@ -14,6 +14,8 @@
 #include "phonebook/record_bytes.h"
 #include "support/table.h"
 
+using namespace Qt::StringLiterals;
+
 namespace pelmar {
 namespace {
 
@@ -236,6 +238,58 @@ TEST(DataLocationTest, OverrideThenWritableProgramFolderHoldingTheFilesThenUserF
     EXPECT_EQ(choosePhoneBookDirectory({}, program.path(), user), program.path());
     EXPECT_EQ(choosePhoneBookDirectory({}, path(program, "gone"), user), user);
 }
+
+struct MoveCase {
+    const char* label;
+    QStringList oldFiles;  // in <root>/Pelmar/Pelmar, each holding its own name
+    QStringList newFiles;  // already in <root>/pelmar, each holding "new"
+    QStringList left;      // what stays in the old folder; empty: it is gone with its parent
+    const char* report;    // a part of the report; empty: no report
+};
+
+class MoveDataFolderTest : public testing::TestWithParam<MoveCase> {};
+
+// The old per-user folder moves file by file; nothing in the new one is replaced.
+TEST_P(MoveDataFolderTest, MovesWhatItMayAndSaysSo) {
+    const MoveCase& c = GetParam();
+    QTemporaryDir root;
+    const QString oldDir = path(root, "Pelmar/Pelmar"), newDir = path(root, "pelmar");
+    const auto write = [](const QString& file, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(file).path());
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    };
+    for (const QString& name : c.oldFiles)
+        write(oldDir + u'/' + name, name.toUtf8());
+    for (const QString& name : c.newFiles)
+        write(newDir + u'/' + name, "new");
+    const QString report = moveDataFolder(oldDir, newDir);
+    EXPECT_EQ(report.isEmpty(), !*c.report) << report.toStdString();
+    EXPECT_TRUE(report.contains(QString::fromUtf8(c.report))) << report.toStdString();
+    for (const QString& name : c.oldFiles + c.newFiles) {
+        QFile moved(newDir + u'/' + name);
+        if (c.left.contains(name) && !c.newFiles.contains(name)) {
+            EXPECT_FALSE(moved.exists()) << name.toStdString();
+            continue;
+        }
+        ASSERT_TRUE(moved.open(QIODevice::ReadOnly)) << name.toStdString();
+        EXPECT_EQ(moved.readAll(), c.newFiles.contains(name) ? "new" : name.toUtf8());
+    }
+    const QStringList left = QDir(oldDir).entryList(QDir::Files);
+    EXPECT_EQ(left, c.left);
+    EXPECT_EQ(QFileInfo::exists(path(root, "Pelmar")), !c.left.isEmpty());
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Folders, MoveDataFolderTest,
+    testing::Values(
+        MoveCase{"AllFilesAndTheEmptyFolders", {u"ld.dat"_s, u"me.dat"_s, u"sm.dat"_s}, {}, {}, "Moved ld.dat, me.dat, sm.dat from "},
+        MoveCase{"NewFolderKeepsItsFiles", {u"ld.dat"_s, u"sm.dat"_s}, {u"sm.dat"_s}, {u"sm.dat"_s}, "Left sm.dat in "},
+        MoveCase{"NothingThere", {}, {}, {}, ""}),
+    test::ByLabel());
+// clang-format on
 
 }  // namespace
 }  // namespace pelmar

@@ -87,6 +87,49 @@ INSTANTIATE_TEST_SUITE_P(
     test::ByLabel());
 // clang-format on
 
+struct SimCardCase {
+    const char* label;
+    simulator::SimCard card;
+    QByteArrayList commands;  // the answer to the last one is checked
+    QByteArray reply;
+};
+
+class SimCardTest : public testing::TestWithParam<SimCardCase> {};
+
+TEST_P(SimCardTest, LocksAsASimDoes) {
+    simulator::SimOptions options;
+    options.card = GetParam().card;
+    auto quiet = quietSim(options);
+    QByteArray last;
+    for (const QByteArray& command : GetParam().commands)
+        last = talk(*quiet, command + '\r');
+    EXPECT_EQ(last, GetParam().reply);
+}
+
+const simulator::SimCard kPin{"1234", false, false};
+const simulator::SimCard kPuk{{}, true, false};
+const simulator::SimCard kNoSim{{}, false, true};
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Cards, SimCardTest,
+    testing::Values(
+        SimCardCase{"AsksForItsPin", kPin, {"at+cpin?"}, "\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n"},
+        SimCardCase{"LockedStoreRefused", kPin, {"at+cmgl=4"}, "\r\n+CMS ERROR: 311\r\n"},
+        SimCardCase{"LockedPhonebookRefused", kPin, {"at+cmee=1;+cpbr=1,10"}, "\r\n+CME ERROR: 11\r\n"},
+        SimCardCase{"IdentityWithoutPin", kPin, {"at+cgmi"}, "\r\nTESTCO\r\n\r\nOK\r\n"},
+        SimCardCase{"WrongPinCountsDown", kPin, {"at+cpin=\"4321\"", "at+cpinr=\"SIM PIN\""}, "\r\n+CPINR: SIM PIN,2,3\r\n\r\nOK\r\n"},
+        SimCardCase{"WrongPinRefused", kPin, {"at+cmee=2", "at+cpin=\"4321\""}, "\r\n+CME ERROR: incorrect password\r\n"},
+        SimCardCase{"ThirdWrongPinBlocks", kPin, {"at+cpin=\"1\"", "at+cpin=\"2\"", "at+cpin=\"3\"", "at+cpin=\"1234\"", "at+cpin?"}, "\r\n+CPIN: SIM PUK\r\n\r\nOK\r\n"},
+        SimCardCase{"RightPinUnlocks", kPin, {"at+cpin=\"1234\"", "at+cpms=\"SM\""}, "\r\n+CPMS: 2,5,2,5,2,5\r\n\r\nOK\r\n"},
+        SimCardCase{"EveryCounter", kPin, {"at+cpinr"}, "\r\n+CPINR: SIM PIN,3,3\r\n+CPINR: SIM PUK,10,10\r\n\r\nOK\r\n"},
+        SimCardCase{"BlockedAsksForPuk", kPuk, {"at+cpin?"}, "\r\n+CPIN: SIM PUK\r\n\r\nOK\r\n"},
+        SimCardCase{"NoSimPlainError", kNoSim, {"at+cpin?"}, "\r\nERROR\r\n"},
+        SimCardCase{"NoSimNumbered", kNoSim, {"at+cmee=1;+cpin?"}, "\r\n+CME ERROR: 10\r\n"},
+        SimCardCase{"NoSimNoStore", kNoSim, {"at+cpms=\"SM\""}, "\r\n+CMS ERROR: 310\r\n"}),
+    test::ByLabel());
+// clang-format on
+
 TEST(EchoTest, EchoesUntilTurnedOffAndAgainAfterReset) {
     simulator::HandsetSim sim(basicState());
     EXPECT_EQ(talk(sim, "AT\r"), QByteArray("AT\r\r\nOK\r\n"));

@@ -81,6 +81,34 @@ INSTANTIATE_TEST_SUITE_P(
     test::ByLabel());
 // clang-format on
 
+struct StampCase {
+    const char* label;
+    QByteArray pdu;
+    const char* iso;  // the time stamp with its offset; empty for none
+};
+
+class TimestampTest : public testing::TestWithParam<StampCase> {};
+
+// The zone of the service-centre time stamp is kept, in quarters of an hour either way of UTC.
+TEST_P(TimestampTest, KeepsTheOffset) {
+    const DecodedMessage m = DecodeListedMessage(entry(GetParam().pdu));
+    EXPECT_EQ(m.Timestamp.isValid() ? m.Timestamp.toString(Qt::ISODate) : QString(),
+              QLatin1StringView(GetParam().iso));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Zones, TimestampTest,
+    testing::Values(
+        StampCase{"Utc", kAbc, "2026-12-06T18:49:30Z"},
+        StampCase{"EastOfUtc", "040B912143658709F10000622160819403" "21" "0361F118", "2026-12-06T18:49:30+03:00"},
+        StampCase{"WestOfUtc", "040B912143658709F10000622160819403" "0A" "0361F118", "2026-12-06T18:49:30-05:00"},
+        StampCase{"QuarterHours", "040B912143658709F10000622160819403" "32" "0361F118", "2026-12-06T18:49:30+05:45"},
+        StampCase{"NoSuchMonth", "040B912143658709F10000623160819403000361F118", ""},
+        StampCase{"SubmitHasNone", "11000A9121436587090000A70361F118", ""}),
+    test::ByLabel());
+// clang-format on
+
 TEST(DecodeListedMessageTest, TextWithoutListingLineGivesEmptyRecord) {
     const DecodedMessage m = DecodeListedMessage("\r\nOK\r\n");
     EXPECT_EQ(m.Index, 0u);

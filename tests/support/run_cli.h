@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
+#include <optional>
 
 namespace pelmar::test {
 
@@ -32,6 +35,18 @@ inline CliResult runProgram(const QString& program, const QStringList& args,
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+// Each line of `out` as a JSON object; a line that is no JSON object gives nothing.
+inline QList<std::optional<QJsonObject>> jsonLines(const QByteArray& out) {
+    QList<std::optional<QJsonObject>> objects;
+    for (const QByteArray& line : out.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QJsonDocument document = QJsonDocument::fromJson(line);
+        objects << (document.isObject() ? std::optional(document.object()) : std::nullopt);
+    }
+    return objects;
 }
 
 #ifdef PELMAR_CLI_PATH

@@ -16,6 +16,18 @@ QString ScriptedDialogs::openFileName(QWidget*, const QString& filter) {
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
+std::optional<QString> ScriptedDialogs::askPin(QWidget*, const QString& text) {
+    asked.append({Kind::Pin, text});
+    if (pinAnswers.isEmpty())
+        return std::nullopt;
+    return pinAnswers.takeFirst();
+}
+
+QString ScriptedDialogs::saveFileName(QWidget* parent, const QString& filter,
+                                      const QString& defaultSuffix) {
+    return appendFileName(parent, filter, defaultSuffix);
+}
+
 QString ScriptedDialogs::appendFileName(QWidget*, const QString& filter, const QString&) {
     asked.append({Kind::Save, filter});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();

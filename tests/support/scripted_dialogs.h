@@ -12,7 +12,7 @@ namespace pelmar {
 // program.
 class ScriptedDialogs : public Dialogs {
   public:
-    enum class Kind { Error, Warning, Open, Save };
+    enum class Kind { Error, Warning, Open, Save, Pin };
     struct Asked {
         Kind kind;
         QString text;  // the message, or the file filter
@@ -21,10 +21,14 @@ class ScriptedDialogs : public Dialogs {
     QList<Asked> asked;
     QList<bool> warningAnswers;  // taken from the front; No when empty
     QStringList fileAnswers;     // taken from the front; cancelled when empty
+    QStringList pinAnswers;      // taken from the front; cancelled when empty
 
     void showError(QWidget* parent, const QString& text) override;
     bool confirmWarning(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& filter) override;
+    std::optional<QString> askPin(QWidget* parent, const QString& text) override;
+    QString saveFileName(QWidget* parent, const QString& filter,
+                         const QString& defaultSuffix) override;
     QString appendFileName(QWidget* parent, const QString& filter,
                            const QString& defaultSuffix) override;
 

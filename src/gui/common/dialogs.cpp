@@ -1,6 +1,8 @@
 #include "gui/common/dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStandardPaths>
 
@@ -18,6 +20,26 @@ bool WidgetDialogs::confirmWarning(QWidget* parent, const QString& text) {
 
 QString WidgetDialogs::openFileName(QWidget* parent, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, {}, {}, filter);
+}
+
+std::optional<QString> WidgetDialogs::askPin(QWidget* parent, const QString& text) {
+    bool ok = false;
+    const QString pin =
+        QInputDialog::getText(parent, QStringLiteral("SIM PIN"), text, QLineEdit::Password,
+                              QString(), &ok, Qt::WindowFlags(), Qt::ImhDigitsOnly);
+    if (!ok)
+        return std::nullopt;
+    return pin;
+}
+
+QString WidgetDialogs::saveFileName(QWidget* parent, const QString& filter,
+                                    const QString& defaultSuffix) {
+    QFileDialog dialog(parent, {}, {}, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString WidgetDialogs::appendFileName(QWidget* parent, const QString& filter,

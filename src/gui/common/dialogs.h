@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -19,6 +20,13 @@ class Dialogs {
     virtual bool confirmWarning(QWidget* parent, const QString& text) = 0;
     // A file to read (e.g. "Bitmaps (*.bmp)"); empty when the user cancels.
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
+    // The SIM's PIN, typed masked in a box "SIM PIN" that says `text`; nothing when the user
+    // cancels. The PIN is never kept.
+    virtual std::optional<QString> askPin(QWidget* parent, const QString& text) = 0;
+    // A file to write, replaced when it exists (the box asks first); `defaultSuffix` is added to
+    // a name without one. Empty when the user cancels.
+    virtual QString saveFileName(QWidget* parent, const QString& filter,
+                                 const QString& defaultSuffix) = 0;
     // A file the export is added to the end of (made when missing): the dialog opens in the
     // user's documents folder and says the export is added, and choosing an existing file asks
     // nothing; `defaultSuffix` is added to a name without one. Empty when the user cancels.
@@ -32,6 +40,9 @@ class WidgetDialogs : public Dialogs {
     void showError(QWidget* parent, const QString& text) override;
     bool confirmWarning(QWidget* parent, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& filter) override;
+    std::optional<QString> askPin(QWidget* parent, const QString& text) override;
+    QString saveFileName(QWidget* parent, const QString& filter,
+                         const QString& defaultSuffix) override;
     QString appendFileName(QWidget* parent, const QString& filter,
                            const QString& defaultSuffix) override;
 };

@@ -1,41 +1,32 @@
 // pelmar-handset-sim: a simulated handset on a pseudo-terminal. Prints the device path on its
 // first line, serves until SIGTERM or SIGINT, then writes the final state when asked to.
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <functional>
-#include <map>
-#include <optional>
 
 #include "base/error.h"
+#include "base/version.h"
 #include "sim/handset_sim.h"
 #include "sim/pty_server.h"
 
 namespace {
 
 using pelmar::Error;
-
-const char kUsage[] =
-    "usage: pelmar-handset-sim [--state FILE.json] [--baud N] [--think-ms N]\n"
-    "         [--chunk N|random|1] [--reply 'CMD=TEXT']... [--no-prompt CMD] [--silent CMD]\n"
-    "         [--urc TEXT] [--hangup-after BYTES] [--older-handset] [--save-state FILE.json]\n"
-    "         [--log FILE] [--chatter TEXT@MS] [--surplus 'CMD=TEXT']... [--echo-as "
-    "'CMD=TEXT']...\n"
-    "         [--ringing-call] [--vendor-status]\n"
-    "--ringing-call: RING, RING, NO CARRIER inside every reply\n"
-    "--vendor-status: vendor status lines (^HCSQ, *EMRDY, +CIEV...) inside every reply\n"
-    "--older-handset (or --no-smsc): PDUs without the SMSC field, \",1\" after the slot in +CPBW\n";
+namespace simulator = pelmar::simulator;
 
 struct Settings {
-    pelmar::simulator::SimOptions options;
+    simulator::SimOptions options;
     QString statePath;
     QString saveStatePath;
     QString logPath;
 };
 
-pelmar::simulator::PtyServer* g_server = nullptr;
+simulator::PtyServer* g_server = nullptr;
 
 void onSignal(int) {
     if (g_server != nullptr)
@@ -46,7 +37,7 @@ qint64 number(const QString& option, const QString& value, qint64 low) {
     bool good = false;
     const qint64 n = value.toLongLong(&good);
     if (!good || n < low) {
-        throw Error(QStringLiteral("%1 takes a whole number of at least %2, not \"%3\".")
+        throw Error(QStringLiteral("--%1 takes a whole number of at least %2, not \"%3\".")
                         .arg(option)
                         .arg(low)
                         .arg(value));
@@ -54,103 +45,173 @@ qint64 number(const QString& option, const QString& value, qint64 low) {
     return n;
 }
 
-Settings parseArguments(const QStringList& args) {
-    Settings s;
-    pelmar::simulator::SimOptions& o = s.options;
-    using Setter = std::function<void(const QString&)>;
-    const std::map<QString, Setter> withValue = {
-        {QStringLiteral("--state"), [&](const QString& v) { s.statePath = v; }},
-        {QStringLiteral("--save-state"), [&](const QString& v) { s.saveStatePath = v; }},
-        {QStringLiteral("--log"), [&](const QString& v) { s.logPath = v; }},
-        {QStringLiteral("--baud"),
-         [&](const QString& v) {
-             o.baud = static_cast<int>(number(QStringLiteral("--baud"), v, 1));
-         }},
-        {QStringLiteral("--think-ms"),
-         [&](const QString& v) {
-             o.think = std::chrono::milliseconds(number(QStringLiteral("--think-ms"), v, 0));
-         }},
-        {QStringLiteral("--chunk"),
-         [&](const QString& v) { pelmar::simulator::setChunking(o, v.toLocal8Bit()); }},
-        {QStringLiteral("--reply"),
-         [&](const QString& v) { pelmar::simulator::addReplyOverride(o, v.toLocal8Bit()); }},
-        {QStringLiteral("--no-prompt"),
-         [&](const QString& v) {
-             o.noPrompt.insert(pelmar::simulator::atCommandKey(v.toLocal8Bit()));
-         }},
-        {QStringLiteral("--silent"),
-         [&](const QString& v) {
-             o.silent.insert(pelmar::simulator::atCommandKey(v.toLocal8Bit()));
-         }},
-        {QStringLiteral("--urc"), [&](const QString& v) { o.urc = v.toLocal8Bit(); }},
-        {QStringLiteral("--chatter"),
-         [&](const QString& v) { pelmar::simulator::setChatter(o, v.toLocal8Bit()); }},
-        {QStringLiteral("--surplus"),
-         [&](const QString& v) { pelmar::simulator::addSurplusLine(o, v.toLocal8Bit()); }},
-        {QStringLiteral("--echo-as"),
-         [&](const QString& v) { pelmar::simulator::addEchoAs(o, v.toLocal8Bit()); }},
-        {QStringLiteral("--hangup-after"),
-         [&](const QString& v) { o.hangupAfter = number(QStringLiteral("--hangup-after"), v, 0); }},
-    };
-    const std::map<QString, bool*> switches = {
-        {QStringLiteral("--ringing-call"), &o.ringingCall},
-        {QStringLiteral("--vendor-status"), &o.vendorStatus},
-    };
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        QString name = args[i];
-        std::optional<QString> value;
-        if (const qsizetype eq = name.indexOf(u'=');
-            name.startsWith(QStringLiteral("--")) && eq > 0) {
-            value = name.mid(eq + 1);
-            name = name.left(eq);
-        }
-        if ((name == QStringLiteral("--older-handset") || name == QStringLiteral("--no-smsc")) &&
-            !value) {
-            o.dialect = pelmar::HandsetDialect::Older;
-            continue;
-        }
-        if (const auto flag = switches.find(name); flag != switches.end() && !value) {
-            *flag->second = true;
-            continue;
-        }
-        const auto it = withValue.find(name);
-        if (it == withValue.end())
-            throw Error(QStringLiteral("unknown option \"%1\"").arg(name));
-        if (!value) {
-            if (i + 1 >= args.size())
-                throw Error(QStringLiteral("%1 needs a value").arg(name));
-            value = args[++i];
-        }
-        it->second(*value);
-    }
-    return s;
+// A SIM takes 4 to 8 digits as its PIN.
+QByteArray simPin(const QString& value) {
+    const bool digits =
+        value.size() >= 4 && value.size() <= 8 &&
+        std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (!digits)
+        throw Error(QStringLiteral("--pin takes 4 to 8 digits, not \"%1\".").arg(value));
+    return value.toLatin1();
 }
+
+// An option with a value, and what it does with each value given (in order).
+struct ValueOption {
+    const char* name;
+    const char* valueName;
+    const char* description;
+    std::function<void(Settings&, const QString&)> apply;
+};
+
+// An option without a value, and what it switches on.
+struct Switch {
+    QStringList names;
+    const char* description;
+    std::function<void(Settings&)> apply;
+};
+
+const QList<ValueOption>& valueOptions() {
+    using namespace simulator;
+    static const QList<ValueOption> options = {
+        {"state", "FILE.json", "Start from this state (messages, phonebooks, identity).",
+         [](Settings& s, const QString& v) { s.statePath = v; }},
+        {"save-state", "FILE.json", "Write the final state here when stopped.",
+         [](Settings& s, const QString& v) { s.saveStatePath = v; }},
+        {"log", "FILE", "Append every command line and PDU received (the PIN hidden).",
+         [](Settings& s, const QString& v) { s.logPath = v; }},
+        {"baud", "N", "Pace the output at N bit/s.",
+         [](Settings& s, const QString& v) {
+             s.options.baud = static_cast<int>(number(QStringLiteral("baud"), v, 1));
+         }},
+        {"think-ms", "N", "Wait N ms between a command and its answer.",
+         [](Settings& s, const QString& v) {
+             s.options.think = std::chrono::milliseconds(number(QStringLiteral("think-ms"), v, 0));
+         }},
+        {"chunk", "N|random", "Cut every answer into pieces of N bytes, or of 1 to 16.",
+         [](Settings& s, const QString& v) { setChunking(s.options, v.toLocal8Bit()); }},
+        {"reply", "CMD=TEXT", "Answer every CMD with TEXT as its final result (repeatable).",
+         [](Settings& s, const QString& v) { addReplyOverride(s.options, v.toLocal8Bit()); }},
+        {"no-prompt", "CMD", "AT+CMGS / AT+CMGW wait for the PDU without \"> \" (repeatable).",
+         [](Settings& s, const QString& v) {
+             s.options.noPrompt.insert(atCommandKey(v.toLocal8Bit()));
+         }},
+        {"silent", "CMD", "Never answer CMD, not even with its echo (repeatable).",
+         [](Settings& s, const QString& v) {
+             s.options.silent.insert(atCommandKey(v.toLocal8Bit()));
+         }},
+        {"urc", "TEXT", "Put this unsolicited line inside every answer.",
+         [](Settings& s, const QString& v) { s.options.urc = v.toLocal8Bit(); }},
+        {"chatter", "TEXT@MS", "Send TEXT on its own every MS milliseconds.",
+         [](Settings& s, const QString& v) { setChatter(s.options, v.toLocal8Bit()); }},
+        {"surplus", "CMD=TEXT", "Send TEXT as one more line after each answer to CMD (repeatable).",
+         [](Settings& s, const QString& v) { addSurplusLine(s.options, v.toLocal8Bit()); }},
+        {"echo-as", "CMD=TEXT", "Echo every CMD line as TEXT (repeatable).",
+         [](Settings& s, const QString& v) { addEchoAs(s.options, v.toLocal8Bit()); }},
+        {"hangup-after", "BYTES", "The line dies after this many bytes sent.",
+         [](Settings& s, const QString& v) {
+             s.options.hangupAfter = number(QStringLiteral("hangup-after"), v, 0);
+         }},
+        {"pin", "CODE", "The SIM asks for this PIN (3 attempts, then for its PUK).",
+         [](Settings& s, const QString& v) { s.options.card.pin = simPin(v); }},
+    };
+    return options;
+}
+
+const QList<Switch>& switches() {
+    static const QList<Switch> options = {
+        {{QStringLiteral("older-handset"), QStringLiteral("no-smsc")},
+         "PDUs without the SMSC field, \",1\" after the slot in +CPBW.",
+         [](Settings& s) { s.options.dialect = pelmar::HandsetDialect::Older; }},
+        {{QStringLiteral("ringing-call")},
+         "RING, RING, NO CARRIER inside every answer.",
+         [](Settings& s) { s.options.ringingCall = true; }},
+        {{QStringLiteral("vendor-status")},
+         "Vendor status lines (^HCSQ, *EMRDY, +CIEV...) inside every answer.",
+         [](Settings& s) { s.options.vendorStatus = true; }},
+        {{QStringLiteral("puk")},
+         "The SIM is blocked and asks for its PUK.",
+         [](Settings& s) { s.options.card.puk = true; }},
+        {{QStringLiteral("no-sim")},
+         "No SIM card in the handset.",
+         [](Settings& s) { s.options.card.absent = true; }},
+    };
+    return options;
+}
+
+// The parser of the program's options, and the help and version options it handles itself.
+struct Parser {
+    Parser() {
+        parser.setApplicationDescription(QStringLiteral(
+            "A simulated GSM handset on a pseudo-terminal: prints the device's path on its first "
+            "line, then answers AT commands there (PDU mode) until SIGTERM or SIGINT."));
+        for (const ValueOption& o : valueOptions()) {
+            parser.addOption(QCommandLineOption(QLatin1StringView(o.name),
+                                                QLatin1StringView(o.description),
+                                                QLatin1StringView(o.valueName)));
+        }
+        for (const Switch& o : switches())
+            parser.addOption(QCommandLineOption(o.names, QLatin1StringView(o.description)));
+    }
+
+    Settings settings() const {
+        if (!parser.positionalArguments().isEmpty()) {
+            throw Error(QStringLiteral("unexpected argument \"%1\"")
+                            .arg(parser.positionalArguments().constFirst()));
+        }
+        Settings s;
+        for (const ValueOption& o : valueOptions()) {
+            for (const QString& value : parser.values(QLatin1StringView(o.name)))
+                o.apply(s, value);
+        }
+        for (const Switch& o : switches()) {
+            if (parser.isSet(o.names.first()))
+                o.apply(s);
+        }
+        return s;
+    }
+
+    QCommandLineParser parser;
+    QCommandLineOption help = parser.addHelpOption();
+    QCommandLineOption version = parser.addVersionOption();
+};
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
+    QCoreApplication::setApplicationName(QStringLiteral("pelmar-handset-sim"));
+    QCoreApplication::setApplicationVersion(pelmar::programVersion());
+    Parser options;
     Settings settings;
     try {
-        settings = parseArguments(args);
+        if (!options.parser.parse(QCoreApplication::arguments()))
+            throw Error(options.parser.errorText());
+        if (options.parser.isSet(options.help)) {
+            // Qt names the program by the path it was started with; its name reads better.
+            QString text = options.parser.helpText();
+            text.replace(QCoreApplication::arguments().constFirst(),
+                         QStringLiteral("pelmar-handset-sim"));
+            std::fputs(qPrintable(text), stdout);
+            return 0;
+        }
+        if (options.parser.isSet(options.version)) {
+            std::printf("pelmar-handset-sim %s\n", qPrintable(pelmar::programVersion()));
+            return 0;
+        }
+        settings = options.settings();
     } catch (const Error& e) {
-        std::fprintf(stderr, "pelmar-handset-sim: %s\n%s", e.what(), kUsage);
+        std::fprintf(stderr, "pelmar-handset-sim: %s\n(see --help)\n", e.what());
         return 2;
     }
 
     try {
-        pelmar::simulator::HandsetState state =
-            settings.statePath.isEmpty() ? pelmar::simulator::demoSimState()
-                                         : pelmar::simulator::loadSimState(settings.statePath);
-        pelmar::simulator::HandsetSim sim(std::move(state), settings.options);
+        simulator::HandsetState state = settings.statePath.isEmpty()
+                                            ? simulator::demoSimState()
+                                            : simulator::loadSimState(settings.statePath);
+        simulator::HandsetSim sim(std::move(state), settings.options);
         if (!settings.logPath.isEmpty())
             sim.setLogFile(settings.logPath);
-        pelmar::simulator::PtyServer server(sim);
+        simulator::PtyServer server(sim);
 
         g_server = &server;
         struct sigaction action {};
@@ -165,9 +226,8 @@ int main(int argc, char* argv[]) {
         server.run();
         g_server = nullptr;
 
-        if (!settings.saveStatePath.isEmpty()) {
-            pelmar::simulator::saveSimState(sim.state(), settings.saveStatePath);
-        }
+        if (!settings.saveStatePath.isEmpty())
+            simulator::saveSimState(sim.state(), settings.saveStatePath);
     } catch (const Error& e) {
         std::fprintf(stderr, "pelmar-handset-sim: %s\n", e.what());
         return 1;

@@ -1,0 +1,9 @@
+#include "base/version.h"
+
+namespace pelmar {
+
+QString programVersion() {
+    return QStringLiteral(PELMAR_VERSION);
+}
+
+}  // namespace pelmar
