@@ -357,8 +357,7 @@ TEST_F(SettingsTest, TestNamesThePhoneOnThePort) {
 
 // The window and the command-line tool keep the phonebooks in one folder.
 TEST_F(ShellTest, WindowAndCliShareTheDataFolder) {
-    const QString userFolder =
-        test::WidgetsApplication::dataHome() + QStringLiteral("/pelmar");
+    const QString userFolder = test::WidgetsApplication::dataHome() + QStringLiteral("/pelmar");
     EXPECT_EQ(phoneBookDirectory(QString()), userFolder);
     const test::CliResult plain = test::runCli({u"data-dir"_qs});
     EXPECT_EQ(plain.out.trimmed(), userFolder.toUtf8());
