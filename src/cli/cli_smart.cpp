@@ -48,6 +48,18 @@ struct Common {
     }
 };
 
+// What a command built goes through the handset with --send, or is printed. Built first, so a
+// refused input never touches the line.
+int sendOrPrint(const Common& common, const QCommandLineParser& parser, HandsetSession* handset,
+                const QList<WrittenPdu>& pdus, ProgressStep (*stepOf)(int, int)) {
+    HandsetSession* h = common.sendingThrough(parser, handset);
+    if (h == nullptr)
+        return printWrittenPdus(pdus);
+    if (const int refused = h->unlockSim(); refused >= 0)
+        return refused;
+    return h->finish(SendSmartPdus(h->channel(), pdus, stepOf, h->progress(), h->stop()).outcome);
+}
+
 int ringtone(const QStringList& args, HandsetSession* handset) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -61,15 +73,9 @@ int ringtone(const QStringList& args, HandsetSession* handset) {
         return badInput(QStringLiteral("give one RTTTL text (see --help)"));
     }
     const QString rtttl = parser.positionalArguments().first();
-    if (HandsetSession* h = common.sendingThrough(parser, handset)) {
-        if (const int refused = h->unlockSim(); refused >= 0)
-            return refused;
-        return h->finish(SendRingtone(h->channel(), parser.value(common.number), rtttl,
-                                      common.smsc(parser), h->progress(), h->stop())
-                             .outcome);
-    }
-    return printWrittenPdus(
-        BuildRingtonePdus(parser.value(common.number), rtttl, common.smsc(parser)));
+    return sendOrPrint(common, parser, handset,
+                       BuildRingtonePdus(parser.value(common.number), rtttl, common.smsc(parser)),
+                       &ringtoneStep);
 }
 
 int picture(const QStringList& args, HandsetSession* handset) {
@@ -108,17 +114,10 @@ int picture(const QStringList& args, HandsetSession* handset) {
     const MonoBitmap image = parser.isSet(common.bitmap)
                                  ? LoadPictureBitmap(parser.value(common.bitmap))
                                  : BuiltInPicture();
-    if (HandsetSession* h = common.sendingThrough(parser, handset)) {
-        if (const int refused = h->unlockSim(); refused >= 0)
-            return refused;
-        return h->finish(SendPictureMessage(h->channel(), parser.value(common.number),
-                                            parser.value(text), pictureCoding, image, concat,
-                                            common.smsc(parser), h->progress(), h->stop())
-                             .outcome);
-    }
-    return printWrittenPdus(BuildPicturePdus(parser.value(common.number), parser.value(text),
-                                             pictureCoding, image, concat.value(),
-                                             common.smsc(parser)));
+    return sendOrPrint(common, parser, handset,
+                       BuildPicturePdus(parser.value(common.number), parser.value(text),
+                                        pictureCoding, image, concat.value(), common.smsc(parser)),
+                       &pictureStep);
 }
 
 int logo(const QStringList& args, HandsetSession* handset) {
@@ -139,15 +138,9 @@ int logo(const QStringList& args, HandsetSession* handset) {
     const NetworkCode code = ParseNetworkCode(parser.value(network));
     const MonoBitmap image =
         parser.isSet(common.bitmap) ? LoadLogoBitmap(parser.value(common.bitmap)) : BuiltInLogo();
-    if (HandsetSession* h = common.sendingThrough(parser, handset)) {
-        if (const int refused = h->unlockSim(); refused >= 0)
-            return refused;
-        return h->finish(SendOperatorLogo(h->channel(), parser.value(common.number), code, image,
-                                          common.smsc(parser), h->progress(), h->stop())
-                             .outcome);
-    }
-    return printWrittenPdus(
-        BuildLogoPdus(parser.value(common.number), code, image, common.smsc(parser)));
+    return sendOrPrint(common, parser, handset,
+                       BuildLogoPdus(parser.value(common.number), code, image, common.smsc(parser)),
+                       &logoStep);
 }
 
 struct Command {

@@ -3,7 +3,7 @@
 namespace pelmar {
 
 PhoneBookModel::PhoneBookModel(const PhoneBooks& books, QObject* parent)
-    : QAbstractTableModel(parent), m_books(books) {
+    : TitledTableModel({QStringLiteral("Name"), QStringLiteral("Phone")}, parent), m_books(books) {
     connect(&books, &PhoneBooks::changed, this, [this](PhoneBookKind kind) {
         if (kind == m_kind)
             showBook(kind);
@@ -20,10 +20,6 @@ int PhoneBookModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_books.store(m_kind).count());
 }
 
-int PhoneBookModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
 QVariant PhoneBookModel::data(const QModelIndex& index, int role) const {
     if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) ||
         !checkIndex(index, CheckIndexOption::IndexIsValid)) {
@@ -34,19 +30,6 @@ QVariant PhoneBookModel::data(const QModelIndex& index, int role) const {
         return {};
     const PhoneBookEntry& entry = store.at(index.row());
     return index.column() == NameColumn ? entry.nameText() : entry.numberText();
-}
-
-QVariant PhoneBookModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    switch (section) {
-        case NameColumn:
-            return QStringLiteral("Name");
-        case PhoneColumn:
-            return QStringLiteral("Phone");
-        default:
-            return {};
-    }
 }
 
 }  // namespace pelmar

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QAbstractTableModel>
 #include <QList>
+
+#include "gui/common/titled_table_model.h"
 
 #include "phonebook/phone_books.h"
 
@@ -10,7 +11,7 @@ namespace pelmar {
 // One local phonebook as the list on the phonebook page shows it: "Name" and "Phone", row r
 // standing for entry r of the store. The store stays the only copy of the entries; the rows
 // follow its changes.
-class PhoneBookModel : public QAbstractTableModel {
+class PhoneBookModel : public TitledTableModel {
     Q_OBJECT
 
   public:
@@ -24,10 +25,7 @@ class PhoneBookModel : public QAbstractTableModel {
     void showBook(PhoneBookKind kind);
 
     int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
 
   private:
     const PhoneBooks& m_books;

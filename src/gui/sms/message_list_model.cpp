@@ -4,7 +4,7 @@ namespace pelmar {
 
 MessageListModel::MessageListModel(const MessageTable& table, const PhoneBooks& books,
                                    QObject* parent)
-    : QAbstractTableModel(parent),
+    : TitledTableModel({QStringLiteral("From"), QStringLiteral("Date")}, parent),
       m_table(table),
       m_nameLookup([&books](const QString& number) { return books.FindNameByNumber(number); }) {
     m_rows = m_table.joinedRows(m_folder);
@@ -39,10 +39,6 @@ int MessageListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
-int MessageListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
 QVariant MessageListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
@@ -50,19 +46,6 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
     if (!m)
         return {};
     return index.column() == FromColumn ? MessageTable::senderName(*m, m_nameLookup) : m->Date;
-}
-
-QVariant MessageListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    switch (section) {
-        case FromColumn:
-            return QStringLiteral("From");
-        case DateColumn:
-            return QStringLiteral("Date");
-        default:
-            return {};
-    }
 }
 
 }  // namespace pelmar

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QAbstractTableModel>
 #include <QList>
+
+#include "gui/common/titled_table_model.h"
 
 #include "phonebook/phone_books.h"
 #include "sms/message_table.h"
@@ -11,7 +12,7 @@ namespace pelmar {
 // The messages of one folder of the MessageTable, as the browser's list shows them: "From" (the
 // sender's phonebook name, else the number) and "Date", in listing order. The table stays the
 // only copy of the messages; the rows follow its changes, and the names the phonebooks'.
-class MessageListModel : public QAbstractTableModel {
+class MessageListModel : public TitledTableModel {
     Q_OBJECT
 
   public:
@@ -30,10 +31,7 @@ class MessageListModel : public QAbstractTableModel {
     const DecodedMessage* message(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
 
   private:
     const MessageTable& m_table;
