@@ -4,6 +4,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
 #include <algorithm>
 
 #include "gui/common/dialogs.h"
@@ -56,6 +58,21 @@ PhoneBookPage::PhoneBookPage(Workspace& workspace, QWidget* parent)
       m_editor(new TEditPhoneDlg(workspace.dialogs, this)) {
     ui->setupUi(this);
     m_seam.setFields(ui->PhoneBookLV);
+    // The desktop theme's icons where it has them, the style's own otherwise.
+    const struct {
+        QPushButton* button;
+        const char* themeIcon;
+        QStyle::StandardPixmap fallback;
+    } icons[] = {
+        {ui->AddPhoneBtn, "list-add", QStyle::SP_FileDialogNewFolder},
+        {ui->EditBtn, "document-edit", QStyle::SP_FileDialogDetailedView},
+        {ui->DeleteBtn, "edit-delete", QStyle::SP_TrashIcon},
+        {ui->ReadBookBtn, "go-down", QStyle::SP_ArrowDown},
+        {ui->WriteBookBtn, "go-up", QStyle::SP_ArrowUp},
+    };
+    for (const auto& [button, themeIcon, fallback] : icons)
+        button->setIcon(
+            QIcon::fromTheme(QLatin1StringView(themeIcon), style()->standardIcon(fallback)));
     ui->PhoneBookLV->setModel(m_model);
     QHeaderView* header = ui->PhoneBookLV->header();
     header->setMinimumSectionSize(100);
