@@ -72,7 +72,7 @@ const QString kHundred(100, u'a');
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(SendEms, PictureTextTest,
                          testing::Values(
-                             TextCase{"CyrillicDroppedInStandard", u"Привет, Hi"_qs, false, u", Hi"_qs, u"Symbols Left: 117"_qs},
+                             TextCase{"CyrillicDroppedInStandardIsNamed", u"Привет, Hi"_qs, false, u", Hi"_qs, u"Symbols Left: 117 — removed “П”, “р”, “и”, “в”, “е”, “т”: choose UCS2 to keep them"_qs},
                              TextCase{"Ucs2CutsTo60", kHundred, true, kHundred.first(60), u"Symbols Left: 0"_qs}),
                          test::ByLabel());
 // clang-format on

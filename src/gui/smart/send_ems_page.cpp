@@ -83,8 +83,16 @@ void SendEmsPage::SendRngToneBtnClick() {
 
 void SendEmsPage::pmTextChange() {
     const PictureCoding current = coding();
+    const QString text = ui->pmText->toPlainText();
+    // What Standard took out is named beside the count, as on the Send SMS page.
+    for (const QString& removed : filterPictureText(text, current).removed) {
+        if (!m_removed.contains(removed))
+            m_removed.append(removed);
+    }
+    if (text.isEmpty() || current != PictureCoding::Standard)
+        m_removed.clear();
     rewriteKeepingCaret(ui->pmText,
-                        [current](const QString& text) { return fitPictureText(text, current); });
+                        [current](const QString& typed) { return fitPictureText(typed, current); });
     UpdateSymbolsLeftPicMsg();
 }
 
@@ -94,8 +102,7 @@ void SendEmsPage::EmsEncodingComboChange() {
 
 void SendEmsPage::UpdateSymbolsLeftPicMsg() {
     ui->SymbolsLeftPicMsg->setFullText(
-        QStringLiteral("Symbols Left: %1")
-            .arg(pictureSymbolsLeft(ui->pmText->toPlainText(), coding())));
+        pictureSymbolsLeftText(ui->pmText->toPlainText(), coding(), m_removed));
 }
 
 void SendEmsPage::LoadPictureButtonClick() {

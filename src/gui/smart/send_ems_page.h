@@ -47,6 +47,7 @@ class SendEmsPage : public QWidget {
     // One for each group: a refusal without a field goes to that group's number.
     PageSeam m_ringtone;
     PageSeam m_picture;
+    QStringList m_removed;  // what the Standard filter took out of the picture text
 };
 
 }  // namespace pelmar
