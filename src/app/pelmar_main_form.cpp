@@ -50,8 +50,11 @@ bool TPelmarMainForm::olderHandset() const {
 }
 
 void TPelmarMainForm::composePages() {
+    // The desktop theme's icon where it has one (drawn for its light or dark colours), the
+    // style's own otherwise.
     struct Page {
         QWidget* widget;
+        const char* themeIcon;
         QStyle::StandardPixmap icon;
         const char* caption;
     };
@@ -64,16 +67,19 @@ void TPelmarMainForm::composePages() {
     connect(readSms, &ReadSmsPage::replyRequested, this,
             [this, sendSms] { ui->PageControl1->setCurrentWidget(sendSms); });
     const Page pages[] = {
-        {m_settings, QStyle::SP_ComputerIcon, "Settings"},
-        {sendEms, QStyle::SP_MediaVolume, "Send EMS"},
-        {sendLogo, QStyle::SP_DesktopIcon, "Send Logo"},
-        {sendSms, QStyle::SP_ArrowForward, "Send SMS"},
-        {readSms, QStyle::SP_DirOpenIcon, "Read SMS"},
-        {new PhoneBookPage(m_workspace), QStyle::SP_FileDialogDetailedView, "RudarOvov"},
+        {m_settings, "preferences-system", QStyle::SP_ComputerIcon, "Settings"},
+        {sendEms, "audio-volume-high", QStyle::SP_MediaVolume, "Send EMS"},
+        {sendLogo, "image-x-generic", QStyle::SP_DesktopIcon, "Send Logo"},
+        {sendSms, "mail-send", QStyle::SP_ArrowForward, "Send SMS"},
+        {readSms, "folder-open", QStyle::SP_DirOpenIcon, "Read SMS"},
+        {new PhoneBookPage(m_workspace), "x-office-address-book", QStyle::SP_FileDialogDetailedView,
+         "RudarOvov"},
     };
     for (const Page& page : pages) {
-        ui->PageControl1->addTab(page.widget, style()->standardIcon(page.icon),
-                                 QString::fromLatin1(page.caption));
+        ui->PageControl1->addTab(
+            page.widget,
+            QIcon::fromTheme(QLatin1StringView(page.themeIcon), style()->standardIcon(page.icon)),
+            QString::fromLatin1(page.caption));
     }
     ui->PageControl1->setCurrentIndex(0);
 
