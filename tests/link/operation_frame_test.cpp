@@ -176,13 +176,9 @@ TEST_P(CancelTest, EndsCancelledWithThePortClosedAndTheCallersCopyKept) {
     test::SimLine line(simulator::loadSimState(QStringLiteral(PELMAR_TEST_DATA "/") +
                                                QLatin1StringView(c.stateFile)),
                        options);
-    std::stop_source stop;
-    int steps = 0;
-    const Progress progress = [&](const ProgressStep&) {
-        if (++steps == c.stopAtStep)
-            stop.request_stop();
-    };
-    const Stopped stopped = c.run(line.channel, progress, stop.get_token());
+    test::StopAtStep cancel(c.stopAtStep);
+    const Progress progress = cancel.progress();
+    const Stopped stopped = c.run(line.channel, progress, cancel.token());
     EXPECT_EQ(stopped.outcome.kind, Kind::Cancelled) << stopped.outcome.text.toStdString();
     EXPECT_EQ(stopped.outcome.text, QString::fromUtf16(c.text));
     EXPECT_FALSE(stopped.handedBack);

@@ -331,15 +331,11 @@ TEST_P(CutShortWriteTest, OutcomeSaysWhatTheHandsetHolds) {
     if (c.silent)
         options.silent.insert("CPBW");
     test::SimLine line(stateFrom("sim-basic.json"), options);
-    std::stop_source stop;
-    int steps = 0;
-    const Progress progress = [&](const ProgressStep&) {
-        if (++steps == c.stopAtStep)
-            stop.request_stop();
-    };
+    test::StopAtStep cancel(c.stopAtStep);
+    const Progress progress = cancel.progress();
     const PhoneBookWriteResult r = WritePhoneBook(
         line.channel, PhoneBookKind::SM, c.refusedSecond ? withLongName() : storeOf(3),
-        HandsetDialect::Standard, progress, stop.get_token());
+        HandsetDialect::Standard, progress, cancel.token());
     EXPECT_EQ(r.outcome.text, QString::fromUtf16(c.text));
     EXPECT_EQ(r.localSlots, c.localSlots);
     EXPECT_EQ(r.oldSlots, c.oldSlots);
@@ -423,14 +419,10 @@ TEST_P(DifferingSlotsTest, OnlyThoseWrittenAndEverySlotAsTold) {
     if (c.setUp)
         c.setUp(local, handset, options);
     test::SimLine line(state, options);
-    std::stop_source stop;
-    int steps = 0;
-    const Progress progress = [&](const ProgressStep&) {
-        if (++steps == c.stopAtStep)
-            stop.request_stop();
-    };
-    const PhoneBookWriteResult r = WritePhoneBook(line.channel, PhoneBookKind::SM, local, c.dialect,
-                                                  progress, stop.get_token());
+    test::StopAtStep cancel(c.stopAtStep);
+    const Progress progress = cancel.progress();
+    const PhoneBookWriteResult r =
+        WritePhoneBook(line.channel, PhoneBookKind::SM, local, c.dialect, progress, cancel.token());
     EXPECT_EQ(r.outcome.kind, c.outcome) << r.outcome.text.toStdString();
 
     QList<QByteArray> expected{"at+cpbs=\"SM\"", "at+cpbs?",

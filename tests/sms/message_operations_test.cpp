@@ -352,13 +352,9 @@ TEST_P(CutShortDeleteTest, OutcomeNamesWhatWasDeleted) {
     if (c.silent)
         options.silent.insert("CMGD");
     test::SimLine line(stateFrom("sim-basic.json"), options);
-    std::stop_source stop;
-    int steps = 0;
-    const Progress progress = [&](const ProgressStep&) {
-        if (++steps == c.stopAtStep)
-            stop.request_stop();
-    };
-    const DeleteResult r = DeleteMessages(line.channel, {1, 3}, progress, stop.get_token());
+    test::StopAtStep cancel(c.stopAtStep);
+    const Progress progress = cancel.progress();
+    const DeleteResult r = DeleteMessages(line.channel, {1, 3}, progress, cancel.token());
     EXPECT_EQ(r.outcome.text, QString::fromUtf16(c.text));
     for (const quint32 index : r.deleted)
         EXPECT_FALSE(line.sim.state().messages.contains(index)) << index;

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <chrono>
+#include <stop_token>
 
 #include "link/at_channel.h"
 #include "link/operation_frame.h"
@@ -39,6 +40,24 @@ struct SimLine {
     AtChannel channel;
     QList<ProgressStep> steps;
     QStringList texts;  // the steps' texts
+};
+
+// A Cancel requested as the operation reports step `at` (counted from 1; 0: never), the way a
+// user presses Cancel part-way through.
+struct StopAtStep {
+    explicit StopAtStep(int step) : at(step) {}
+
+    Progress progress() {
+        return [this](const ProgressStep&) {
+            if (++steps == at)
+                stop.request_stop();
+        };
+    }
+    std::stop_token token() const { return stop.get_token(); }
+
+    int at;
+    int steps = 0;
+    std::stop_source stop;
 };
 
 }  // namespace pelmar::test
